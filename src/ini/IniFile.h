@@ -1,0 +1,51 @@
+// Settings files in INI format, read and written by the rules of the page framework.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A settings file that could not be written; the message is "Unable to write to <file name>".
+class EIniFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The file is read once when the object is made and kept in memory byte for byte; every write
+// changes that image and saves the whole file at once through a temporary file and a rename, so a
+// failed save leaves the previous file whole. Section and key names match without regard to the
+// letter case of ASCII letters; the first match wins.
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName);
+    ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
+
+    const std::string& FileName() const;
+
+    // The value with blanks around it and one pair of enclosing quotes removed, at most 2047
+    // characters; the default when the file, the section or the key is missing.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // Decimal, or hexadecimal after "0x"/"0X"; text that is no valid integer gives the default.
+    int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
+    // An integer read with the default as 1 or 0; any non-zero value is true.
+    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+
+    bool SectionExists(const std::string& section) const;
+    bool ValueExists(const std::string& section, const std::string& key) const;
+    // The key names of a section, in file order.
+    std::vector<std::string> ReadSection(const std::string& section) const;
+
+    // Updates an existing key in place, appends a new key to its section and a new section to the
+    // end of the file, and saves. Throws EIniFileError when the file cannot be written.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> m_impl;
+};

@@ -1,0 +1,24 @@
+// The keys under which a relay's settings live in a settings file, shared by the relay page and
+// by programs without pages (the module emulator).
+#pragma once
+
+#include <string>
+
+#include "RelaySettings.h"
+
+class TIniFile;
+
+// "FormRelay" for relay 1, "FormRelay_1" ... "FormRelay_4" for relays 2 to 5.
+std::string RelaySectionName(int relayNumber);
+
+// The 106 table keys (P11..P316 and Z11..Z316 by rows, then Yes1/No1 .. Yes5/No5), in the order a
+// new file receives them, each as a decimal integer.
+void SaveRelayTables(TIniFile& ini, const std::string& section, const TRelaySettings& settings);
+// Reads the same keys; a missing key or one that holds no integer keeps the current value.
+void LoadRelayTables(const TIniFile& ini, const std::string& section, TRelaySettings& settings);
+
+// The whole relay as the page writes it: "etDuration" as text first, then the table keys.
+void SaveRelaySettings(TIniFile& ini, const TRelaySettings& settings);
+// Reads "etDuration" (clamped to 0..255 as the page's edit does) and the tables from the relay's
+// own section, chosen by settings.Number.
+void LoadRelaySettings(const TIniFile& ini, TRelaySettings& settings);
