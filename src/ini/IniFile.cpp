@@ -1,0 +1,474 @@
+// Reading and writing of INI settings files that keeps every byte the tool does not change.
+#include "IniFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <random>
+
+namespace {
+
+constexpr std::size_t kMaxValueLength = 2047;
+// A settings file is a few kilobytes; anything past this is not read, and then not overwritten.
+constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
+constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+// The tool's files on their original system have Windows line ends; a new file gets the same.
+constexpr const char* kNewFileLineEnd = "\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && IsBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+enum class TLineKind { Other, Section, Key };
+
+// One line of the file: its text without the line end, and the line end as it was.
+struct TLine {
+    std::string Text;
+    std::string LineEnd;
+    TLineKind Kind = TLineKind::Other;
+    std::string Name;            // section or key name as written, blanks removed
+    std::size_t ValueStart = 0;  // for a key line, the offset just past "="
+
+    void Parse() {
+        std::string_view text = Text;
+        std::string_view body = text;
+        while (!body.empty() && IsBlank(body.front())) {
+            body.remove_prefix(1);
+        }
+        Kind = TLineKind::Other;
+        Name.clear();
+        if (body.empty() || body.front() == ';') {
+            return;
+        }
+        if (body.front() == '[') {
+            body.remove_prefix(1);
+            const auto close = body.find(']');
+            Kind = TLineKind::Section;
+            Name = Trim(body.substr(0, close));
+            return;
+        }
+        const auto eq = text.find('=');
+        if (eq == std::string_view::npos) {
+            return;
+        }
+        const auto key = Trim(text.substr(0, eq));
+        if (key.empty()) {
+            return;
+        }
+        Kind = TLineKind::Key;
+        Name = key;
+        ValueStart = eq + 1;
+    }
+};
+
+std::string UnquotedValue(std::string_view raw) {
+    auto value = Trim(raw);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, kMaxValueLength));
+}
+
+// A value is one line of the file; a line break inside it would start a new key or section.
+std::string OneLine(const std::string& value) {
+    std::string line = value;
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
+    int base = 10;
+    if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+        if (text.front() == '-') {
+            return std::nullopt;
+        }
+    } else if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    int value = 0;
+    const auto* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, base);
+    if (result.ec != std::errc() || result.ptr != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A file descriptor that closes itself.
+class TFileHandle {
+  public:
+    explicit TFileHandle(int fd) : m_fd(fd) {}
+    ~TFileHandle() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    int Get() const { return m_fd; }
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const auto n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+}  // namespace
+
+struct TIniFile::TImpl {
+    std::string FileName;
+    bool HasBom = false;
+    std::vector<TLine> Lines;
+    // False when an existing file could not be read whole: it is then never overwritten.
+    bool Readable = true;
+
+    void Load();
+    std::string Serialize() const;
+    std::string LineEnd() const;
+    // Index of the header line of the first section of that name.
+    std::optional<std::size_t> FindSection(const std::string& section) const;
+    // End of the section that starts at header: the next header or the end of the file.
+    std::size_t SectionEnd(std::size_t header) const;
+    std::optional<std::size_t> FindKey(const std::string& section, const std::string& key) const;
+    void Save() const;
+};
+
+void TIniFile::TImpl::Load() {
+    struct stat info {};
+    if (::stat(FileName.c_str(), &info) != 0) {
+        Readable = errno == ENOENT;
+        return;
+    }
+    if (!S_ISREG(info.st_mode) || static_cast<std::uintmax_t>(info.st_size) > kMaxFileSize) {
+        Readable = false;
+        return;
+    }
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in.is_open()) {
+        Readable = false;
+        return;
+    }
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        Readable = false;
+        return;
+    }
+    std::string_view rest = data;
+    if (rest.starts_with(kUtf8Bom)) {
+        HasBom = true;
+        rest.remove_prefix(3);
+    }
+    while (!rest.empty()) {
+        TLine line;
+        const auto nl = rest.find('\n');
+        std::string_view text = rest.substr(0, nl);
+        if (nl == std::string_view::npos) {
+            rest = {};
+        } else {
+            rest.remove_prefix(nl + 1);
+            if (text.ends_with('\r')) {
+                text.remove_suffix(1);
+                line.LineEnd = "\r\n";
+            } else {
+                line.LineEnd = "\n";
+            }
+        }
+        line.Text = text;
+        line.Parse();
+        Lines.push_back(std::move(line));
+    }
+}
+
+std::string TIniFile::TImpl::Serialize() const {
+    std::string data = HasBom ? kUtf8Bom : "";
+    for (const auto& line : Lines) {
+        data += line.Text;
+        data += line.LineEnd;
+    }
+    return data;
+}
+
+std::string TIniFile::TImpl::LineEnd() const {
+    for (const auto& line : Lines) {
+        if (!line.LineEnd.empty()) {
+            return line.LineEnd;
+        }
+    }
+    return kNewFileLineEnd;
+}
+
+std::optional<std::size_t> TIniFile::TImpl::FindSection(const std::string& section) const {
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+        if (Lines[i].Kind == TLineKind::Section && SameName(Lines[i].Name, section)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t TIniFile::TImpl::SectionEnd(std::size_t header) const {
+    std::size_t i = header + 1;
+    while (i < Lines.size() && Lines[i].Kind != TLineKind::Section) {
+        ++i;
+    }
+    return i;
+}
+
+std::optional<std::size_t> TIniFile::TImpl::FindKey(const std::string& section,
+                                                    const std::string& key) const {
+    const auto header = FindSection(section);
+    if (!header) {
+        return std::nullopt;
+    }
+    const auto end = SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        if (Lines[i].Kind == TLineKind::Key && SameName(Lines[i].Name, key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+void TIniFile::TImpl::Save() const {
+    const std::string failure = "Unable to write to " + FileName;
+    if (!Readable) {
+        throw EIniFileError(failure);
+    }
+    // Through a symbolic link the file it points to is replaced, not the link.
+    std::string target = FileName;
+    if (char* resolved = ::realpath(FileName.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+
+    const std::string folder = FolderOf(target);
+    std::random_device random;
+    std::string tempName;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tempName = folder + "/.ini-" + std::to_string(::getpid()) + "-" + std::to_string(random());
+        fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            throw EIniFileError(failure);
+        }
+    }
+    if (fd < 0) {
+        throw EIniFileError(failure);
+    }
+    TFileHandle temp(fd);
+    bool ok = true;
+    if (exists) {
+        ok = ::fchmod(temp.Get(), old.st_mode & 07777) == 0;
+        // Best effort: keeps a user's file owned by the user when root saves it.
+        [[maybe_unused]] const int owned = ::fchown(temp.Get(), old.st_uid, old.st_gid);
+    }
+    ok = ok && WriteAll(temp.Get(), Serialize()) && ::fsync(temp.Get()) == 0;
+    ok = temp.Close() && ok;
+    ok = ok && std::rename(tempName.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tempName.c_str());
+        throw EIniFileError(failure);
+    }
+}
+
+TIniFile::TIniFile(std::string fileName) : m_impl(std::make_unique<TImpl>()) {
+    m_impl->FileName = std::move(fileName);
+    m_impl->Load();
+}
+
+TIniFile::~TIniFile() = default;
+
+const std::string& TIniFile::FileName() const {
+    return m_impl->FileName;
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const {
+    const auto index = m_impl->FindKey(section, key);
+    if (!index) {
+        return defaultValue;
+    }
+    const auto& line = m_impl->Lines[*index];
+    return UnquotedValue(std::string_view(line.Text).substr(line.ValueStart));
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key,
+                          int defaultValue) const {
+    if (!ValueExists(section, key)) {
+        return defaultValue;
+    }
+    return ParseInteger(ReadString(section, key, "")).value_or(defaultValue);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key,
+                        bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+bool TIniFile::SectionExists(const std::string& section) const {
+    return m_impl->FindSection(section).has_value();
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+    return m_impl->FindKey(section, key).has_value();
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
+    std::vector<std::string> keys;
+    const auto header = m_impl->FindSection(section);
+    if (!header) {
+        return keys;
+    }
+    const auto end = m_impl->SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        if (m_impl->Lines[i].Kind == TLineKind::Key) {
+            keys.push_back(m_impl->Lines[i].Name);
+        }
+    }
+    return keys;
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    auto& lines = m_impl->Lines;
+    const std::string text = OneLine(value);
+    const std::string lineEnd = m_impl->LineEnd();
+    auto makeLine = [&](std::string lineText) {
+        TLine line;
+        line.Text = std::move(lineText);
+        line.LineEnd = lineEnd;
+        line.Parse();
+        return line;
+    };
+    // The image changes only when the save succeeds, so a failed save leaves both file and
+    // image as they were.
+    auto updated = lines;
+    if (const auto index = m_impl->FindKey(section, key)) {
+        // The key's spelling and the blanks around "=" stay; only the value is replaced.
+        auto& line = updated[*index];
+        std::size_t start = line.ValueStart;
+        while (start < line.Text.size() && IsBlank(line.Text[start])) {
+            ++start;
+        }
+        if (std::string_view(line.Text).substr(start) == text) {
+            return;
+        }
+        line.Text = line.Text.substr(0, start) + text;
+    } else if (const auto header = m_impl->FindSection(section)) {
+        // A new key goes after the section's last key, so that comments and blank lines that
+        // lead into the next section stay in front of it.
+        std::size_t at = *header + 1;
+        for (std::size_t i = at; i < m_impl->SectionEnd(*header); ++i) {
+            if (lines[i].Kind == TLineKind::Key) {
+                at = i + 1;
+            }
+        }
+        if (updated[at - 1].LineEnd.empty()) {
+            updated[at - 1].LineEnd = lineEnd;
+        }
+        updated.insert(updated.begin() + static_cast<std::ptrdiff_t>(at),
+                       makeLine(key + "=" + text));
+    } else {
+        if (!updated.empty()) {
+            if (updated.back().LineEnd.empty()) {
+                updated.back().LineEnd = lineEnd;
+            }
+            if (!Trim(updated.back().Text).empty()) {
+                updated.push_back(makeLine(""));
+            }
+        }
+        updated.push_back(makeLine("[" + section + "]"));
+        updated.push_back(makeLine(key + "=" + text));
+    }
+    std::swap(lines, updated);
+    try {
+        m_impl->Save();
+    } catch (...) {
+        std::swap(lines, updated);
+        throw;
+    }
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
