@@ -1,0 +1,65 @@
+// The relay module's command set: one read and one write per parameter of the module.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "Device.h"
+#include "RelaySettings.h"
+
+// The pulse durations of all relays as the module lists them: element 0 is relay 1.
+using TPulseDurations = std::array<std::int32_t, kRelayCount>;
+
+class TDevRelay : public TDevice {
+  public:
+    TDevRelay(TCommunication* comm, std::int32_t objectNumber, TLogWriter* log);
+
+    std::string ParseAnswer(const std::string& raw) override;
+
+    std::int32_t GetObjectNumber() const { return ObjectNumber; }
+
+    // Reads write their out values only when they return true. A value that is not a number
+    // raises EConvertError.
+    bool ReadObjectNumber(std::int32_t& number);
+    bool ReadVersion(std::string& text);
+    bool ReadPulseDurations(TPulseDurations& durations);
+    bool ReadZoneAlarms(int relay, TReactionRow& codes);
+    bool ReadZoneRestores(int relay, TReactionRow& codes);
+    bool ReadZoneFaults(int relay, TReactionRow& codes);
+    bool ReadPartitionArmings(int relay, TReactionRow& codes);
+    bool ReadPartitionDisarmings(int relay, TReactionRow& codes);
+    bool ReadPartitionAlarms(int relay, TReactionRow& codes);
+    bool ReadPanelLink(int relay, TRelayReaction& no, TRelayReaction& yes);
+    bool ReadJournal(int relay, TRelayReaction& no, TRelayReaction& yes);
+    bool ReadPower(int relay, TRelayReaction& no, TRelayReaction& yes);
+    bool ReadFire(int relay, TRelayReaction& no, TRelayReaction& yes);
+    bool ReadDelay(int relay, TRelayReaction& no, TRelayReaction& yes);
+
+    // Zones and partitions are numbered from 1. A condition's state is 1 for Yes, 0 for No.
+    bool WriteObjectNumber(std::int32_t number);
+    bool WritePulseDuration(int relay, std::int32_t duration);
+    bool WriteZoneAlarm(int relay, int zone, TRelayReaction code);
+    bool WriteZoneRestore(int relay, int zone, TRelayReaction code);
+    bool WriteZoneFault(int relay, int zone, TRelayReaction code);
+    bool WritePartitionArming(int relay, int partition, TRelayReaction code);
+    bool WritePartitionDisarming(int relay, int partition, TRelayReaction code);
+    bool WritePartitionAlarm(int relay, int partition, TRelayReaction code);
+    bool WritePanelLink(int relay, int state, TRelayReaction code);
+    bool WriteJournal(int relay, int state, TRelayReaction code);
+    bool WritePower(int relay, int state, TRelayReaction code);
+    bool WriteFire(int relay, int state, TRelayReaction code);
+    bool WriteDelay(int relay, int state, TRelayReaction code);
+
+  private:
+    bool ReadHexList(const std::string& command, std::span<std::int32_t> slots);
+    bool ReadValueList(int relay, char letter, TReactionRow& codes);
+    bool ReadValuePair(int relay, char letter, TRelayReaction& first, TRelayReaction& second);
+    bool ReadCondition(int relay, TRelayCondition condition, TRelayReaction& no,
+                       TRelayReaction& yes);
+    bool WriteItem(int relay, char letter, int index, TRelayReaction code);
+    bool WriteCondition(int relay, TRelayCondition condition, int state, TRelayReaction code);
+
+    std::int32_t ObjectNumber;
+};

@@ -1,0 +1,166 @@
+// Framing, exchange, answer parsing and logging shared by every device command set.
+#include "Device.h"
+
+#include <utility>
+
+static constexpr int kQueryAttempts = 3;
+
+TDevice::TDevice(TCommunication* comm, std::string version, std::string prefix, std::string suffix,
+                 std::string terminator, TLogWriter* log)
+    : Comm(comm),
+      Log(log),
+      Version(std::move(version)),
+      Prefix(std::move(prefix)),
+      Suffix(std::move(suffix)),
+      Terminator(std::move(terminator)) {}
+
+void TDevice::LogInfo(const std::string& text) {
+    if (Log != nullptr) {
+        Log->WriteInfo(text);
+    }
+}
+
+void TDevice::LogError(const std::string& text) {
+    if (Log != nullptr) {
+        Log->WriteError(text);
+    }
+}
+
+void TDevice::LogDataLines(const std::string& caption, const TArrayOfString& lines, TColor color) {
+    if (Log != nullptr) {
+        Log->WriteDataLines(caption, lines, color);
+    }
+}
+
+void TDevice::LogData(const std::string& caption, const std::string& text, TColor color) {
+    if (Log != nullptr) {
+        Log->WriteData(caption, text, color);
+    }
+}
+
+void TDevice::LogMessage(const std::string& text) {
+    if (Log != nullptr) {
+        Log->WriteMessage(text);
+    }
+}
+
+std::string TDevice::FrameCommand(const std::string& command) {
+    return GetPrefix() + command + GetSuffix();
+}
+
+std::string TDevice::ParseAnswer(const std::string& raw) {
+    const int p = Pos(">", raw);
+    const std::string rest = Copy(raw, p + 1, static_cast<int>(raw.size()));
+    const int q = Pos(GetTerminator(), rest);
+    return CopyTrim(rest, 1, q - 1);
+}
+
+bool TDevice::ExchangeRaw(const std::string& text, std::string& answer,
+                          const TArrayOfString& list) {
+    answer.clear();
+    LogData(kSentCaption, text, kSentColor);
+    if (!Comm->Send(text)) {
+        return false;
+    }
+    const bool received = Comm->ReceiveAny(answer, list);
+    LogData(kReceivedCaption, answer, kReceivedColor);
+    return received;
+}
+
+bool TDevice::Query(const std::string& command, std::string& value) {
+    value.clear();
+    const std::string framed = FrameCommand(command);
+    LogData(kSentCaption, framed, kSentColor);
+    if (!Comm->Send(framed)) {
+        return false;
+    }
+    const bool received = Comm->Receive(value, GetTerminator());
+    LogData(kReceivedCaption, value, kReceivedColor);
+    if (!received) {
+        return false;
+    }
+    value = ParseAnswer(value);
+    return true;
+}
+
+bool TDevice::QueryInt(const std::string& command, std::int32_t& value, bool hexadecimal) {
+    std::string text;
+    if (!Query(command, text)) {
+        return false;
+    }
+    return TryStrToInt(hexadecimal ? "$" + text : text, value);
+}
+
+bool TDevice::QueryRetry(const std::string& command, std::string& value, int timeoutMs,
+                         bool parse) {
+    const std::string framed = FrameCommand(command);
+    bool received = false;
+    for (int attempt = 0; attempt < kQueryAttempts && !received; ++attempt) {
+        value.clear();
+        LogData(kSentCaption, framed, kSentColor);
+        if (Comm->Send(framed)) {
+            received = Comm->Receive(value, GetTerminator(), timeoutMs);
+            LogData(kReceivedCaption, value, kReceivedColor);
+        }
+    }
+    if (received && parse) {
+        value = ParseAnswer(value);
+    }
+    return received;
+}
+
+bool TDevice::Execute(const std::string& command) {
+    const std::string framed = FrameCommand(command);
+    LogDataLines(kSentCaption, TArrayOfString{framed}, kSentColor);
+    if (!Comm->Send(framed)) {
+        return false;
+    }
+    const std::string terminator = GetTerminator();
+    if (Comm->WaitFor(terminator)) {
+        LogDataLines(kReceivedCaption, TArrayOfString{terminator}, kReceivedColor);
+        return true;
+    }
+    LogError("Не получили: " + terminator);
+    return false;
+}
+
+bool TDevice::ExecuteHex(const std::string& command, std::int32_t value, int digits,
+                         const std::string& separator) {
+    return Execute(command + separator + IntToHex(static_cast<std::uint32_t>(value), digits));
+}
+
+bool TDevice::ExecuteHex2(const std::string& command, std::int32_t value,
+                          const std::string& separator) {
+    return ExecuteHex(command, value, 2, separator);
+}
+
+std::string TDevice::GetVersion() {
+    return Version;
+}
+
+std::string TDevice::GetPrefix() {
+    return Prefix;
+}
+
+void TDevice::SetPrefix(const std::string& prefix) {
+    Prefix = prefix;
+}
+
+std::string TDevice::GetSuffix() {
+    return Suffix;
+}
+
+std::string TDevice::GetTerminator() {
+    return Terminator;
+}
+
+bool TDevice::MatchesVersion(const std::string& answer) {
+    const std::string version = GetVersion();
+    return !version.empty() && answer.find(version) != std::string::npos;
+}
+
+void TDevice::SendRbCommand() {
+    std::string answer;
+    ExchangeRaw("+rb\r", answer, TArrayOfString{"OK"});
+    LogMessage("Ответ: " + answer);
+}
