@@ -1,0 +1,21 @@
+// The about box: the tool's maker and how to reach them.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TFormAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormAbout(QWidget* parent = nullptr);
+
+    QLabel* Logo = nullptr;
+    QLabel* LinkLabel = nullptr;
+    QLabel* MakerLabel = nullptr;
+    QPushButton* Button1 = nullptr;
+
+public slots:
+    void Button1Click();
+};
