@@ -1,0 +1,66 @@
+// The keys of a relay's settings in a settings file, in the order a new file receives them.
+#include "RelaySettingsIni.h"
+
+#include "EditValue.h"
+#include "IniFile.h"
+
+namespace {
+
+const char* const kDurationKey = "etDuration";
+
+std::string CellKey(char table, int row, int number) {
+    return table + std::to_string(row) + std::to_string(number);
+}
+
+// Visits every table key with its code, in file order: per row the partitions, then the zones;
+// then each condition's first and second state.
+template <typename TSettings, typename TVisit>
+void ForEachTableKey(TSettings& settings, TVisit visit) {
+    for (int e = 1; e <= kEventRowCount; ++e) {
+        for (int n = 1; n <= kTableWidth; ++n) {
+            visit(CellKey('P', e, n), settings.Partition(static_cast<TPartitionEvent>(e), n));
+        }
+        for (int n = 1; n <= kTableWidth; ++n) {
+            visit(CellKey('Z', e, n), settings.Zone(static_cast<TZoneEvent>(e), n));
+        }
+    }
+    for (int c = 1; c <= kConditionCount; ++c) {
+        const auto condition = static_cast<TRelayCondition>(c);
+        visit("Yes" + std::to_string(c), settings.YesOf(condition));
+        visit("No" + std::to_string(c), settings.NoOf(condition));
+    }
+}
+
+}  // namespace
+
+std::string RelaySectionName(int relayNumber) {
+    return relayNumber == 1 ? std::string("FormRelay")
+                            : "FormRelay_" + std::to_string(relayNumber - 1);
+}
+
+void SaveRelayTables(TIniFile& ini, const std::string& section, const TRelaySettings& settings) {
+    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction code) {
+        ini.WriteInteger(section, key, code);
+    });
+}
+
+void LoadRelayTables(const TIniFile& ini, const std::string& section, TRelaySettings& settings) {
+    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction& code) {
+        code = ini.ReadInteger(section, key, code);
+    });
+}
+
+void SaveRelaySettings(TIniFile& ini, const TRelaySettings& settings) {
+    const auto section = RelaySectionName(settings.Number);
+    ini.WriteString(section, kDurationKey, std::to_string(settings.Duration));
+    SaveRelayTables(ini, section, settings);
+}
+
+void LoadRelaySettings(const TIniFile& ini, TRelaySettings& settings) {
+    const auto section = RelaySectionName(settings.Number);
+    if (ini.ValueExists(section, kDurationKey)) {
+        settings.Duration =
+            ClampedEditValue(ini.ReadString(section, kDurationKey, ""), 0, 0, kMaxDuration);
+    }
+    LoadRelayTables(ini, section, settings);
+}
