@@ -1,0 +1,22 @@
+// The common page: the module's object number.
+#pragma once
+
+#include <QGroupBox>
+
+#include "Controls.h"
+#include "fIn.h"
+
+class TFormCommon : public TformIncl {
+    Q_OBJECT
+  public:
+    explicit TFormCommon(QWidget* parent = nullptr);
+
+    QGroupBox* GroupBox1;
+    QGroupBox* GroupBox3;
+    TLabel* lbO;
+    // The object number as up to two decimal digits, possibly empty or with a leading zero.
+    TEdit* etO;
+
+  private:
+    void etOKeyPress(QChar& key);
+};

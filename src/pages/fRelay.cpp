@@ -1,0 +1,344 @@
+// The relay page: layout, drawing and click rules of its grids, the duration edit, persistence.
+#include "fRelay.h"
+
+#include <QFrame>
+#include <QPainter>
+
+#include "GridFunc.h"
+#include "IniFile.h"
+#include "InputController.h"
+#include "ReactionPictures.h"
+#include "RelaySettingsIni.h"
+
+namespace {
+
+constexpr int kTableCols = kTableWidth + 2;  // captions, 16 cells, "Все"
+constexpr int kTableRows = kEventRowCount + 1;
+constexpr int kAllCol = kTableCols - 1;
+constexpr int kTextIndent = 7;
+constexpr int kAllTextIndent = 4;
+
+const std::array<const char*, kEventRowCount> kZoneCaptions{"Тревоги", "Восстановления", "Аварии"};
+const std::array<const char*, kEventRowCount> kPartitionCaptions{"Постановки", "Снятиия",
+                                                                 "Тревоги"};
+
+struct TConditionText {
+    const char* Group;
+    const char* Yes;
+    const char* No;
+};
+// Indexed by TRelayCondition - 1.
+const std::array<TConditionText, kConditionCount> kConditionTexts{{
+    {"Связь с панелью", "Есть", "Нет"},
+    {"Режим", "Пустой журнал", "Не пустой журнал"},
+    {"Внешнее питание", "Основное", "Резервное"},
+    {"Пожарная тревога", "Тревога ПОЖАР", "Тревога сброшена"},
+    {"Задержка", "Есть", "Нет"},
+}};
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    auto* group = new QGroupBox(Text(caption), parent);
+    group->setObjectName(QString::fromLatin1(name));
+    group->setFont(PageFont());
+    group->setGeometry(geometry);
+    return group;
+}
+
+TDrawGrid* MakeGrid(QWidget* parent, const char* name, int cols, int rows, int fixedCols,
+                    int fixedRows, QRect geometry) {
+    auto* grid = new TDrawGrid(cols, rows, fixedCols, fixedRows, parent);
+    grid->setObjectName(QString::fromLatin1(name));
+    grid->setGeometry(geometry);
+    return grid;
+}
+
+void DrawCaption(TDrawGrid& grid, const QRect& rect, int indent, const QString& text) {
+    grid.Canvas()->drawText(rect.adjusted(indent, kTextIndent, 0, 0),
+                            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+}  // namespace
+
+TFormRelay::TFormRelay(QWidget* parent) : TformIncl(parent, QStringLiteral("FormRelay")) {
+    SetCaption(Text("Реле"));
+    for (TRelayReaction code = rrOn; code <= rrNone; ++code) {
+        m_bitmaps.at(code) = MakeReactionBitmap(code);
+        m_pictures.at(code) = WithTransparency(m_bitmaps.at(code));
+    }
+    CreateControls();
+    CreateLegend();
+    FormCreate();
+}
+
+void TFormRelay::CreateControls() {
+    QWidget* content = ScrollBoxContent();
+    content->setMinimumSize(800, 600);
+    RelayGB = MakeGroup(content, "RelayGB", "Реле", {0, 0, 800, 600});
+    QFont bold = PageFont();
+    bold.setBold(true);
+    RelayGB->setFont(bold);
+
+    GroupBox2 = MakeGroup(RelayGB, "GroupBox2", "Импульс включения реле", {5, 11, 788, 54});
+    Label1 = new TLabel(Text("Длительность"), GroupBox2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(10, 24);
+    Label1->adjustSize();
+    etDuration = new TEdit(GroupBox2);
+    etDuration->setObjectName(QStringLiteral("etDuration"));
+    etDuration->setGeometry(120, 21, 53, 21);
+    etDuration->setMaxLength(3);
+    etDuration->setText(QStringLiteral("0"));
+    etDuration->OnKeyPress = [this](QChar& key) { etDurationKeyPress(key); };
+    connect(etDuration, &QLineEdit::textChanged, this, [this] { etDurationChange(); });
+
+    const QRect tableGrid{6, 12, 587, 112};
+    GroupBox12 = MakeGroup(RelayGB, "GroupBox12", "Зоны", {3, 65, 600, 127});
+    DG1 = MakeGrid(GroupBox12, "DG1", kTableCols, kTableRows, 1, 1, tableGrid);
+    GroupBox3 = MakeGroup(RelayGB, "GroupBox3", "Разделы", {4, 192, 599, 127});
+    DG2 = MakeGrid(GroupBox3, "DG2", kTableCols, kTableRows, 1, 1, tableGrid.translated(-1, 0));
+
+    const QRect conditionGrid{6, 12, 140, 56};
+    auto conditionGroup = [&](const char* name, TRelayCondition c, QPoint at) {
+        return MakeGroup(RelayGB, name, kConditionTexts.at(c - 1).Group, {at, QSize(150, 73)});
+    };
+    GroupBox4 = conditionGroup("GroupBox4", rcPanelLink, {3, 320});
+    DGConnection = MakeGrid(GroupBox4, "DGConnection", 2, 2, 1, 0, conditionGrid);
+    GroupBox5 = conditionGroup("GroupBox5", rcJournal, {159, 320});
+    DGJournal = MakeGrid(GroupBox5, "DGJournal", 2, 2, 1, 0, conditionGrid);
+    GroupBox8 = conditionGroup("GroupBox8", rcPower, {315, 320});
+    DGPower = MakeGrid(GroupBox8, "DGPower", 2, 2, 1, 0, conditionGrid);
+    GroupBox6 = conditionGroup("GroupBox6", rcFire, {3, 399});
+    DGFire = MakeGrid(GroupBox6, "DGFire", 2, 2, 1, 0, conditionGrid);
+    GroupBox7 = conditionGroup("GroupBox7", rcDelay, {159, 399});
+    DGPause = MakeGrid(GroupBox7, "DGPause", 2, 2, 1, 0, conditionGrid);
+
+    using namespace std::placeholders;
+    DG1->OnDrawCell = std::bind(&TFormRelay::DG1DrawCell, this, _1, _2, _3, _4);
+    DG2->OnDrawCell = std::bind(&TFormRelay::DG2DrawCell, this, _1, _2, _3, _4);
+    DGConnection->OnDrawCell = std::bind(&TFormRelay::DGConnectionDrawCell, this, _1, _2, _3, _4);
+    DGJournal->OnDrawCell = std::bind(&TFormRelay::DGJournalDrawCell, this, _1, _2, _3, _4);
+    DGPower->OnDrawCell = std::bind(&TFormRelay::DGPowerDrawCell, this, _1, _2, _3, _4);
+    DGFire->OnDrawCell = std::bind(&TFormRelay::DGFireDrawCell, this, _1, _2, _3, _4);
+    DGPause->OnDrawCell = std::bind(&TFormRelay::DGPauseDrawCell, this, _1, _2, _3, _4);
+    DG1->OnMouseUp = std::bind(&TFormRelay::DG1MouseUp, this, _1, _2);
+    DG2->OnMouseUp = std::bind(&TFormRelay::DG2MouseUp, this, _1, _2);
+    DGConnection->OnMouseUp = std::bind(&TFormRelay::DGConnectionMouseUp, this, _1, _2);
+    DGJournal->OnMouseUp = std::bind(&TFormRelay::DGJournalMouseUp, this, _1, _2);
+    DGPower->OnMouseUp = std::bind(&TFormRelay::DGPowerMouseUp, this, _1, _2);
+    DGFire->OnMouseUp = std::bind(&TFormRelay::DGFireMouseUp, this, _1, _2);
+    DGPause->OnMouseUp = std::bind(&TFormRelay::DGPauseMouseUp, this, _1, _2);
+}
+
+void TFormRelay::CreateLegend() {
+    GroupBox1 = MakeGroup(RelayGB, "GroupBox1", "Легенда", {605, 65, 189, 407});
+    struct TEntry {
+        QLabel*& Image;
+        const char* Name;
+        TRelayReaction Code;
+        int FrameTop;
+        int CaptionTop;
+        const char* Caption;
+    };
+    const TEntry entries[] = {
+        {NoneI, "NoneI", rrNone, 16, 20, "- Без реакции"},
+        {FrontI, "FrontI", rrOn, 40, 44, "- Включение"},
+        {PulseI, "PulseI", rrOnTimed, 63, 68, "- Включение на время"},
+        {FallI, "FallI", rrOff, 88, 92, "- Выключение"},
+        {IPulse1Hz, "IPulse1Hz", rrOn1Hz, 113, 117, "- Включение с частотой 1 Гц"},
+    };
+    for (const auto& e : entries) {
+        auto* frame = new QFrame(GroupBox1);
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setLineWidth(1);
+        frame->setGeometry(6, e.FrameTop, kPictureSize + 2, kPictureSize + 2);
+        e.Image = new QLabel(frame);
+        e.Image->setObjectName(QString::fromLatin1(e.Name));
+        e.Image->setGeometry(1, 1, kPictureSize, kPictureSize);
+        e.Image->setPixmap(QPixmap::fromImage(m_pictures.at(e.Code)));
+        auto* caption = new TLabel(Text(e.Caption), GroupBox1);
+        caption->move(38, e.CaptionTop);
+        caption->adjustSize();
+    }
+}
+
+void TFormRelay::FormCreate() {
+    m_zoneAll.fill(rrOn);
+    m_partitionAll.fill(rrOn);
+    const int captionWidth =
+        QFontMetrics(DG1->font()).horizontalAdvance(Text("Пожарная тревога")) + 15;
+    for (TDrawGrid* grid : {DG1, DG2, DGConnection, DGJournal, DGFire, DGPause, DGPower}) {
+        grid->SetColWidth(0, captionWidth);
+    }
+}
+
+void TFormRelay::SetNumber(int n) {
+    m_settings.Number = n;
+    SetCaption(Text("Реле ") + QString::number(n));
+    RelayGB->setTitle(Caption());
+}
+
+const QImage& TFormRelay::ReactionPicture(TRelayReaction code) const {
+    return m_bitmaps.at(code >= rrOn && code < rrNone ? code : rrNone);
+}
+
+void TFormRelay::RepaintGrids() {
+    for (TDrawGrid* grid : {DG1, DG2, DGConnection, DGJournal, DGFire, DGPause, DGPower}) {
+        grid->update();
+    }
+}
+
+void TFormRelay::LoadFromIni(const TIniFile& ini) {
+    TformIncl::LoadFromIni(ini);
+    LoadRelayTables(ini, Name().toStdString(), m_settings);
+    RepaintGrids();
+}
+
+void TFormRelay::SaveToIni(TIniFile& ini) {
+    TformIncl::SaveToIni(ini);
+    SaveRelayTables(ini, Name().toStdString(), m_settings);
+}
+
+void TFormRelay::DrawPicture(TDrawGrid& grid, const QRect& rect, TRelayReaction code) const {
+    const int index = code >= rrOn && code < rrNone ? code : rrNone;
+    // Drawn at its own size in the middle of the cell: stretching 23 pixels over 27 would make
+    // the three-pixel trace uneven.
+    const QPoint at(rect.left() + (rect.width() - kPictureSize) / 2,
+                    rect.top() + (rect.height() - kPictureSize) / 2);
+    grid.Canvas()->drawImage(at, m_pictures.at(index));
+}
+
+void TFormRelay::DrawTableCell(TDrawGrid& grid, const TTable& table, const TAllValues& all,
+                               const TCaptions& captions, int col, int row, const QRect& rect,
+                               TGridDrawState state) {
+    PrepareCell(grid, rect, state);
+    if (row == 0) {
+        if (col == kAllCol) {
+            DrawCaption(grid, rect, kAllTextIndent, Text("Все"));
+        } else if (col > 0) {
+            DrawCaption(grid, rect, kTextIndent, QString::number(col));
+        }
+        return;
+    }
+    if (col == 0) {
+        DrawCaption(grid, rect, kTextIndent, Text(captions.at(row - 1)));
+    } else if (col == kAllCol) {
+        DrawPicture(grid, rect, all.at(row - 1));
+    } else {
+        DrawPicture(grid, rect, table.at(row - 1).at(col - 1));
+    }
+}
+
+void TFormRelay::TableMouseUp(TDrawGrid& grid, TTable& table, TAllValues& all,
+                              Qt::MouseButton button, const QPoint& point) {
+    int col = -1;
+    int row = -1;
+    if (!grid.MouseToCell(point, col, row) || col <= 0 || row <= 0) {
+        return;
+    }
+    const auto step = button == Qt::RightButton ? PrevReaction : NextReaction;
+    if (col == kAllCol) {
+        step(all.at(row - 1));
+        table.at(row - 1).fill(all.at(row - 1));
+        grid.update();
+    } else {
+        step(table.at(row - 1).at(col - 1));
+        grid.InvalidateCell(col, row);
+    }
+}
+
+void TFormRelay::DrawConditionCell(TDrawGrid& grid, TRelayCondition condition, int col, int row,
+                                   const QRect& rect, TGridDrawState state) {
+    PrepareCell(grid, rect, state);
+    const auto& texts = kConditionTexts.at(condition - 1);
+    if (col == 0) {
+        DrawCaption(grid, rect, kTextIndent, Text(row == 0 ? texts.Yes : texts.No));
+    } else {
+        DrawPicture(grid, rect,
+                    row == 0 ? m_settings.YesOf(condition) : m_settings.NoOf(condition));
+    }
+}
+
+void TFormRelay::ConditionMouseUp(TDrawGrid& grid, TRelayCondition condition, const QPoint& point) {
+    int col = -1;
+    int row = -1;
+    grid.MouseToCell(point, col, row);
+    if (col < 1) {
+        return;
+    }
+    if (row == 0) {
+        NextReaction(m_settings.YesOf(condition));
+    } else if (row == 1) {
+        NextReaction(m_settings.NoOf(condition));
+    }
+    grid.update();
+}
+
+void TFormRelay::DG1DrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawTableCell(*DG1, m_settings.Zones, m_zoneAll, kZoneCaptions, col, row, rect, state);
+}
+
+void TFormRelay::DG2DrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawTableCell(*DG2, m_settings.Partitions, m_partitionAll, kPartitionCaptions, col, row, rect,
+                  state);
+}
+
+void TFormRelay::DGConnectionDrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawConditionCell(*DGConnection, rcPanelLink, col, row, rect, state);
+}
+
+void TFormRelay::DGJournalDrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawConditionCell(*DGJournal, rcJournal, col, row, rect, state);
+}
+
+void TFormRelay::DGFireDrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawConditionCell(*DGFire, rcFire, col, row, rect, state);
+}
+
+void TFormRelay::DGPauseDrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawConditionCell(*DGPause, rcDelay, col, row, rect, state);
+}
+
+void TFormRelay::DGPowerDrawCell(int col, int row, const QRect& rect, TGridDrawState state) {
+    DrawConditionCell(*DGPower, rcPower, col, row, rect, state);
+}
+
+void TFormRelay::DG1MouseUp(Qt::MouseButton button, const QPoint& point) {
+    TableMouseUp(*DG1, m_settings.Zones, m_zoneAll, button, point);
+}
+
+void TFormRelay::DG2MouseUp(Qt::MouseButton button, const QPoint& point) {
+    TableMouseUp(*DG2, m_settings.Partitions, m_partitionAll, button, point);
+}
+
+void TFormRelay::DGConnectionMouseUp(Qt::MouseButton, const QPoint& point) {
+    ConditionMouseUp(*DGConnection, rcPanelLink, point);
+}
+
+void TFormRelay::DGJournalMouseUp(Qt::MouseButton, const QPoint& point) {
+    ConditionMouseUp(*DGJournal, rcJournal, point);
+}
+
+void TFormRelay::DGFireMouseUp(Qt::MouseButton, const QPoint& point) {
+    ConditionMouseUp(*DGFire, rcFire, point);
+}
+
+void TFormRelay::DGPauseMouseUp(Qt::MouseButton, const QPoint& point) {
+    ConditionMouseUp(*DGPause, rcDelay, point);
+}
+
+void TFormRelay::DGPowerMouseUp(Qt::MouseButton, const QPoint& point) {
+    ConditionMouseUp(*DGPower, rcPower, point);
+}
+
+void TFormRelay::etDurationKeyPress(QChar& key) {
+    TInputController::FilterDigitKey(key);
+}
+
+void TFormRelay::etDurationChange() {
+    TInputController::ClampEditValue(etDuration, 0, 0, kMaxDuration);
+    m_settings.Duration = etDuration->text().toInt();
+}

@@ -1,0 +1,100 @@
+// The configuration page of one relay: its reaction tables as grids of pictures and its pulse.
+#pragma once
+
+#include <QGroupBox>
+#include <QImage>
+#include <array>
+
+#include "Controls.h"
+#include "DrawGrid.h"
+#include "RelaySettings.h"
+#include "fIn.h"
+
+class TFormRelay : public TformIncl {
+    Q_OBJECT
+  public:
+    explicit TFormRelay(QWidget* parent = nullptr);
+
+    // Numbers the relay and titles the page "Реле <n>".
+    void SetNumber(int n);
+    TRelaySettings& Settings() { return m_settings; }
+    const TRelaySettings& Settings() const { return m_settings; }
+    // The value that a click on a row's "Все" cell spreads over the row; never stored.
+    TRelayReaction ZoneAll(TZoneEvent e) const { return m_zoneAll.at(e - 1); }
+    TRelayReaction PartitionAll(TPartitionEvent e) const { return m_partitionAll.at(e - 1); }
+
+    // The legend picture of a code; codes other than 0 to 3 show the no-reaction picture.
+    const QImage& ReactionPicture(TRelayReaction code) const;
+    // Shows the settings after they changed behind the page's back (a read from the module).
+    void RepaintGrids();
+
+    void LoadFromIni(const TIniFile& ini) override;
+    void SaveToIni(TIniFile& ini) override;
+
+    QGroupBox* RelayGB;
+    QGroupBox* GroupBox2;
+    TLabel* Label1;
+    TEdit* etDuration;
+    QGroupBox* GroupBox12;
+    TDrawGrid* DG1;
+    QGroupBox* GroupBox3;
+    TDrawGrid* DG2;
+    QGroupBox* GroupBox4;
+    TDrawGrid* DGConnection;
+    QGroupBox* GroupBox5;
+    TDrawGrid* DGJournal;
+    QGroupBox* GroupBox8;
+    TDrawGrid* DGPower;
+    QGroupBox* GroupBox6;
+    TDrawGrid* DGFire;
+    QGroupBox* GroupBox7;
+    TDrawGrid* DGPause;
+    QGroupBox* GroupBox1;
+    QLabel* NoneI;
+    QLabel* FrontI;
+    QLabel* PulseI;
+    QLabel* FallI;
+    QLabel* IPulse1Hz;
+
+  private:
+    void CreateControls();
+    void CreateLegend();
+    void FormCreate();
+
+    void DG1DrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DG2DrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DGConnectionDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DGJournalDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DGFireDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DGPauseDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DGPowerDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
+    void DG1MouseUp(Qt::MouseButton button, const QPoint& point);
+    void DG2MouseUp(Qt::MouseButton button, const QPoint& point);
+    void DGConnectionMouseUp(Qt::MouseButton button, const QPoint& point);
+    void DGJournalMouseUp(Qt::MouseButton button, const QPoint& point);
+    void DGFireMouseUp(Qt::MouseButton button, const QPoint& point);
+    void DGPauseMouseUp(Qt::MouseButton button, const QPoint& point);
+    void DGPowerMouseUp(Qt::MouseButton button, const QPoint& point);
+    void etDurationKeyPress(QChar& key);
+    void etDurationChange();
+
+    using TTable = std::array<TReactionRow, kEventRowCount>;
+    using TAllValues = std::array<TRelayReaction, kEventRowCount>;
+    using TCaptions = std::array<const char*, kEventRowCount>;
+    void DrawTableCell(TDrawGrid& grid, const TTable& table, const TAllValues& all,
+                       const TCaptions& captions, int col, int row, const QRect& rect,
+                       TGridDrawState state);
+    void TableMouseUp(TDrawGrid& grid, TTable& table, TAllValues& all, Qt::MouseButton button,
+                      const QPoint& point);
+    void DrawConditionCell(TDrawGrid& grid, TRelayCondition condition, int col, int row,
+                           const QRect& rect, TGridDrawState state);
+    void ConditionMouseUp(TDrawGrid& grid, TRelayCondition condition, const QPoint& point);
+    void DrawPicture(TDrawGrid& grid, const QRect& rect, TRelayReaction code) const;
+
+    TRelaySettings m_settings;
+    TAllValues m_zoneAll{};
+    TAllValues m_partitionAll{};
+    // Per code 0..4: the legend bitmap, and the same with its background made transparent.
+    std::array<QImage, 5> m_bitmaps;
+    std::array<QImage, 5> m_pictures;
+};

@@ -1,0 +1,63 @@
+// The page base: an embeddable form with the five page operations, and the settings-file walks.
+#pragma once
+
+#include <QFont>
+#include <QScrollArea>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "FormInterfaces.h"
+
+class TIniFile;
+
+// A borderless form that fills its host. Each instance is named uniquely among the live forms:
+// the design name for the first, then the design name, "_" and 1, 2, ... while the earlier
+// ones exist; the name is the form's section in a settings file.
+class TformIncl : public QWidget, public IDefaultable, public IIniStorable, public IClearable {
+    Q_OBJECT
+  public:
+    explicit TformIncl(QWidget* parent = nullptr);
+    ~TformIncl() override;
+
+    QString Name() const { return objectName(); }
+    // The page's caption, which the page tree shows.
+    QString Caption() const { return windowTitle(); }
+    void SetCaption(const QString& caption) { setWindowTitle(caption); }
+
+    // Fills the form and scrolls its content when the host is smaller than the page.
+    QScrollArea* ScrollBox1;
+    // The widget inside ScrollBox1 that holds a page's scrolled controls.
+    QWidget* ScrollBoxContent() const { return ScrollBox1->widget(); }
+
+    void Clear() override;
+    void ClearMarks() override;
+    void LoadFromIni(const TIniFile& ini) override;
+    void SaveToIni(TIniFile& ini) override;
+    void SetDefaults() override;
+
+  protected:
+    TformIncl(QWidget* parent, const QString& designName);
+
+  private:
+    QString m_claimedName;
+};
+
+// The controls a form owns at any depth, in the order they were created, skipping those of
+// forms nested in it.
+std::vector<QWidget*> OwnedControls(QWidget& form);
+
+// Section: the form's name; key: each control's name.
+void LoadFormFromIni(const TIniFile& ini, QWidget& form);
+// Throws EIniFileError when the file cannot be written; keys written before stay.
+void SaveFormToIni(TIniFile& ini, QWidget& form);
+
+// The folder of the running program's file, with a trailing "/".
+std::string GetAppDir();
+// Where "current.ini" lives: the program's folder when it is writable, else the user's
+// configuration folder for the program ($XDG_CONFIG_HOME or ~/.config); a trailing "/".
+std::string GetSettingsDir();
+
+// "MS Sans Serif" 8 point; where it is missing, a narrow substitute keeps captions inside the
+// pixel sizes the pages were laid out for.
+QFont PageFont();
