@@ -455,13 +455,15 @@ class TPosixSerialOs : public ISerialOs {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         pollfd fd{handle, POLLIN, 0};
         const int ready = ::poll(&fd, 1, static_cast<int>(timeoutMs));
-        if (ready > 0 && (fd.revents & POLLIN))
-            return true;
-        // A hung-up line is "ready" at once; waiting out the time keeps a caller's poll loop
-        // from spinning.
-        if (ready > 0)
+        if (ready <= 0)
+            return false;
+        // A hung-up line reports itself readable for ever and yields nothing; waiting out the
+        // time keeps a caller's poll loop from spinning.
+        if (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
             std::this_thread::sleep_until(deadline);
-        return false;
+            return false;
+        }
+        return (fd.revents & POLLIN) != 0;
     }
 
     long ReadFile(TOsHandle handle, void* buffer, std::uint32_t count) override {

@@ -1,0 +1,185 @@
+// The COM-port transport on a pseudo-terminal: filtering, terminators, purges, timeouts and the
+// open and close rules.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ComPortWorker.h"
+#include "PtyPair.h"
+#include "SerialErr.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kAnswerTimeoutMs = 300;
+
+class WorkerTest : public ::testing::Test {
+  protected:
+    void SetUp() override { worker.Open(pty.SlavePath(), br19200, kAnswerTimeoutMs); }
+
+    // The far end answers `reply` once the worker's command has arrived.
+    std::thread AnswerAfterCommand(std::string reply) {
+        return std::thread([this, reply] {
+            pty.ReadUntil('\r');
+            pty.Write(reply);
+        });
+    }
+
+    TPtyPair pty;
+    TComPortWorker worker{true};
+};
+
+TEST_F(WorkerTest, OpenSetsTheModuleLine) {
+    TSerialComm& port = worker.GetPort();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.BaudRate(), br19200);
+    EXPECT_EQ(port.DataControl().DataBits(), db8);
+    EXPECT_EQ(port.DataControl().Parity(), paNone);
+    EXPECT_EQ(port.DataControl().StopBits(), sb1);
+    EXPECT_EQ(port.FlowControl(), fcNone);
+    EXPECT_TRUE(port.RTSSettings().Empty());
+    EXPECT_TRUE(port.DTRSettings().Empty());
+    EXPECT_EQ(worker.GetTimeout(), kAnswerTimeoutMs);
+}
+
+TEST_F(WorkerTest, RejectedCharactersAreDroppedAndTheWaitGoesOn) {
+    std::thread peer([this] {
+        pty.Write(std::string("\0\x05O", 3));
+        std::this_thread::sleep_for(50ms);
+        pty.Write("\x80\x09\xFFK\r\n");
+    });
+    std::string answer;
+    EXPECT_TRUE(worker.Receive(answer, "OK"));
+    EXPECT_EQ(answer, "OK");
+    peer.join();
+}
+
+TEST_F(WorkerTest, TerminatorSplitAcrossBurstsIsFound) {
+    std::thread peer([this] {
+        pty.Write("*07v\r\nVER 08 O");
+        std::this_thread::sleep_for(60ms);
+        pty.Write("K\r\n");
+    });
+    std::string answer;
+    EXPECT_TRUE(worker.Receive(answer, "OK"));
+    EXPECT_EQ(answer, "*07v\r\nVER 08 OK");
+    peer.join();
+}
+
+TEST_F(WorkerTest, LowerCaseAnswerSatisfiesTheTerminator) {
+    pty.Write("ok");
+    std::string answer;
+    EXPECT_TRUE(worker.Receive(answer, "OK"));
+    EXPECT_EQ(answer, "ok");
+}
+
+TEST_F(WorkerTest, CharactersAfterTheTerminatorStayForTheNextSendToPurge) {
+    pty.Write("AB OK\r\nXYZ");
+    std::this_thread::sleep_for(30ms);
+    std::string answer;
+    EXPECT_TRUE(worker.Receive(answer, "OK"));
+    EXPECT_EQ(answer, "AB OK");
+    EXPECT_EQ(worker.GetPort().QueueCount(0), 5u);
+
+    std::thread peer = AnswerAfterCommand("1 OK");
+    EXPECT_TRUE(worker.Send("*07o\r"));
+    EXPECT_TRUE(worker.Receive(answer, "OK"));
+    EXPECT_EQ(answer, "1 OK");
+    peer.join();
+}
+
+TEST_F(WorkerTest, SendDropsStaleInput) {
+    pty.Write("stale OK");
+    std::this_thread::sleep_for(30ms);
+    std::thread peer = AnswerAfterCommand("fresh OK");
+    EXPECT_TRUE(worker.Send("*07v\r"));
+    std::string answer;
+    EXPECT_TRUE(worker.Receive(answer, "OK"));
+    EXPECT_EQ(answer, "fresh OK");
+    peer.join();
+}
+
+TEST_F(WorkerTest, SilentModuleTimesOutWithinBounds) {
+    std::string answer = "old";
+    const auto start = Clock::now();
+    EXPECT_FALSE(worker.Receive(answer, "OK"));
+    const auto elapsed = Clock::now() - start;
+    EXPECT_GE(elapsed, 300ms);
+    EXPECT_LT(elapsed, 2s);
+    EXPECT_TRUE(answer.empty());
+}
+
+TEST_F(WorkerTest, TimeoutKeepsThePartialAnswer) {
+    pty.Write("VER 08");
+    std::string answer;
+    EXPECT_FALSE(worker.Receive(answer, "OK", 100));
+    EXPECT_EQ(answer, "VER 08");
+}
+
+TEST_F(WorkerTest, EmptyTerminatorOrListNeverMatches) {
+    pty.Write("OK");
+    std::string answer;
+    EXPECT_FALSE(worker.Receive(answer, "", 60));
+    EXPECT_EQ(answer, "OK");
+    EXPECT_FALSE(worker.ReceiveAny(answer, {}, 60));
+    EXPECT_FALSE(worker.WaitForAny({""}, 60));
+}
+
+TEST_F(WorkerTest, ReceiveAnyStopsAtAnyListedString) {
+    pty.Write("*07x\r\nERR\r\n");
+    std::string answer;
+    EXPECT_TRUE(worker.ReceiveAny(answer, {"OK", "err"}));
+    EXPECT_EQ(answer, "*07x\r\nERR\r\n");
+    pty.Write("done OK");
+    EXPECT_TRUE(worker.WaitFor("ok"));
+}
+
+TEST_F(WorkerTest, SendSlowWritesExactlyTheText) {
+    pty.Write("junk");
+    std::this_thread::sleep_for(30ms);
+    worker.SendSlow("]");
+    EXPECT_EQ(pty.ReadQuiet(), "]");
+    EXPECT_EQ(worker.GetPort().QueueCount(0), 0u);
+}
+
+TEST_F(WorkerTest, ClosedWorkerSkipsPurgesAndRefusesTransfers) {
+    worker.Close();
+    EXPECT_NO_THROW(worker.Close());
+    EXPECT_NO_THROW(worker.Purge());
+    try {
+        worker.Send("x");
+        FAIL() << "send on a closed port succeeded";
+    } catch (const EDeviceError& e) {
+        EXPECT_EQ(e.ErrorCode(), errDeviceNotOpened);
+        EXPECT_STREQ(e.what(), "Device not opened.");
+    }
+    std::string answer;
+    EXPECT_THROW(worker.Receive(answer, "OK"), EDeviceError);
+}
+
+TEST_F(WorkerTest, SecondOpenReopensWithTheNewSettings) {
+    worker.Open(pty.SlavePath(), br9600, 150);
+    EXPECT_TRUE(worker.GetPort().IsOpen());
+    EXPECT_EQ(worker.GetPort().BaudRate(), br9600);
+    EXPECT_EQ(worker.GetTimeout(), 150);
+
+    EXPECT_THROW(worker.Open("/dev/tarnel-no-such-port", br19200, 500), EDeviceError);
+    EXPECT_FALSE(worker.GetPort().IsOpen());
+    EXPECT_EQ(worker.GetTimeout(), 150);
+}
+
+TEST_F(WorkerTest, VanishedModuleIsAnErrorOrATimeout) {
+    pty.CloseMaster();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_THROW(worker.Send("*07v\r"), EDeviceError);
+    std::string answer;
+    const auto start = Clock::now();
+    EXPECT_FALSE(worker.Receive(answer, "OK"));
+    EXPECT_LT(Clock::now() - start, 2s);
+    worker.Close();
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// The serial port component on pseudo-terminals: data path, exclusive open, failed opens that
+// leak nothing, and a far end that goes away.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "PtyPair.h"
+#include "SerialDrv.h"
+#include "SerialErr.h"
+#include "SerialSync.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::size_t EntriesIn(const char* folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+template <typename F>
+EDeviceError CatchDeviceError(F action) {
+    try {
+        action();
+    } catch (const EDeviceError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no EDeviceError raised";
+    return EDeviceError("", 0);
+}
+
+class PtyTest : public ::testing::Test {
+  protected:
+    void SetUp() override { comm.SetDeviceName(pty.SlavePath()); }
+
+    TPtyPair pty;
+    TSerialComm comm;
+};
+
+TEST_F(PtyTest, BytesTravelBothWays) {
+    ASSERT_TRUE(comm.Open());
+    EXPECT_TRUE(comm.SendString("*07v\r"));
+    EXPECT_EQ(pty.ReadQuiet(), "*07v\r");
+    pty.Write(std::string("VER\0 08\r\n", 9));
+    char buffer[16] = {};
+    EXPECT_EQ(comm.ReadData(buffer, sizeof buffer, 100), 9u);
+    EXPECT_EQ(std::string(buffer, 9), std::string("VER\0 08\r\n", 9));
+}
+
+TEST_F(PtyTest, PurgeInDropsWhatWasReceived) {
+    comm.Open();
+    pty.Write("stale");
+    ASSERT_TRUE(comm.WaitForInput(1000));
+    EXPECT_EQ(comm.QueueCount(0), 5u);
+    EXPECT_TRUE(comm.PurgeIn());
+    EXPECT_EQ(comm.QueueCount(0), 0u);
+}
+
+TEST_F(PtyTest, LineSettingsThatAPseudoTerminalKeepsAreReadBack) {
+    comm.SetBaudRate(br19200);
+    comm.SetFlowControl(fcRtsCts);
+    comm.DataControl().SetStopBits(sb2);
+    ASSERT_TRUE(comm.Open());
+    EXPECT_EQ(comm.BaudRate(), br19200);
+    EXPECT_EQ(comm.BaudValue(), 19200u);
+    EXPECT_EQ(comm.RTSSettings(), (TRTSSettings{fsCTSOut, fsRTSHandshake}));
+    EXPECT_EQ(comm.DTRSettings(), TDTRSettings{fsDTREnabled});
+    EXPECT_EQ(comm.DataControl().StopBits(), sb2);
+    comm.SetBaudRate(br57600);
+    EXPECT_EQ(comm.BaudRate(), br57600);
+    comm.SetBaudRate(brCustom);
+    comm.SetBaudValue(31250);
+    EXPECT_EQ(comm.BaudValue(), 31250u);
+}
+
+TEST_F(PtyTest, SecondOpenOfTheSameDeviceIsRefused) {
+    ASSERT_TRUE(comm.Open());
+    TSerialComm second;
+    second.SetDeviceName(pty.SlavePath());
+    const EDeviceError e = CatchDeviceError([&] { second.Open(); });
+    EXPECT_EQ(e.ErrorCode(), 65535);
+    EXPECT_EQ(std::string(e.what()), "Cannot open device " + pty.SlavePath());
+    EXPECT_FALSE(second.IsOpen());
+    comm.Close();
+    EXPECT_TRUE(second.Open());
+}
+
+TEST_F(PtyTest, MissingOrUnsuitableDevicesCannotBeOpened) {
+    for (const char* name : {"/dev/tarnel-no-such-port", "tarnel-no-such-port", "/dev/null"}) {
+        TSerialComm port;
+        port.SetDeviceName(name);
+        const EDeviceError e = CatchDeviceError([&] { port.Open(); });
+        EXPECT_EQ(e.ErrorCode(), 65535) << name;
+        EXPECT_EQ(std::string(e.what()), std::string("Cannot open device ") + name);
+        EXPECT_FALSE(port.IsOpen()) << name;
+    }
+}
+
+TEST_F(PtyTest, DeviceWithoutPermissionCannotBeOpened) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root opens device files whatever their mode";
+    ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    EXPECT_EQ(CatchDeviceError([&] { comm.Open(); }).ErrorCode(), 65535);
+}
+
+TEST_F(PtyTest, FailedOpensLeaveNoDescriptorOrThread) {
+    comm.Open();
+    const std::size_t fds = EntriesIn("/proc/self/fd");
+    const std::size_t threads = EntriesIn("/proc/self/task");
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        TSerialComm second;
+        second.SetDeviceName(pty.SlavePath());
+        EXPECT_THROW(second.Open(), EDeviceError);
+        TSerialComm unsuitable;
+        unsuitable.SetDeviceName("/dev/null");
+        EXPECT_THROW(unsuitable.Open(), EDeviceError);
+    }
+    EXPECT_EQ(EntriesIn("/proc/self/fd"), fds);
+    EXPECT_EQ(EntriesIn("/proc/self/task"), threads);
+}
+
+TEST_F(PtyTest, CloseReleasesDescriptorAndThread) {
+    const std::size_t fds = EntriesIn("/proc/self/fd");
+    const std::size_t threads = EntriesIn("/proc/self/task");
+    comm.Open();
+    EXPECT_GT(EntriesIn("/proc/self/task"), threads);
+    comm.Close();
+    EXPECT_EQ(EntriesIn("/proc/self/fd"), fds);
+    EXPECT_EQ(EntriesIn("/proc/self/task"), threads);
+}
+
+TEST_F(PtyTest, ReceivedBytesAreReportedByTheEventThread) {
+    comm.SetSynchronize(false);
+    std::atomic<std::uint32_t> received{0};
+    std::atomic<int> charEvents{0};
+    comm.OnData = [&](TCustomComm*, std::uint32_t count) { received = count; };
+    comm.OnCommEvent = [&](TCustomComm*, const TDeviceEvents& events) {
+        if (events.Contains(deChar))
+            ++charEvents;
+    };
+    comm.Open();
+    pty.Write("abc");
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (received != 3u && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(received, 3u);
+    EXPECT_GE(charEvents, 1);
+}
+
+TEST_F(PtyTest, VanishedFarEndRaisesOrTimesOutAndNeverSpins) {
+    comm.SetSynchronize(false);
+    comm.Open();
+    pty.Write("x");
+    std::this_thread::sleep_for(50ms);
+    pty.CloseMaster();
+
+    const double cpuBefore = ProcessCpuSeconds();
+    std::this_thread::sleep_for(500ms);
+    // A busy event thread would burn about the whole half second.
+    EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.25);
+
+    const EDeviceError e = CatchDeviceError([&] { comm.SendString("*07v\r"); });
+    EXPECT_EQ(e.ErrorCode(), errWritePort);
+    EXPECT_EQ(std::string(e.what()), "Unable to write to port. (OS error 5: Input/output error)");
+
+    char buffer[4] = {};
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        comm.ReadData(buffer, sizeof buffer, 100);
+    } catch (const EDeviceError& readError) {
+        EXPECT_EQ(readError.ErrorCode(), errReadPort);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_FALSE(comm.WaitForInput(20));
+    comm.Close();
+    EXPECT_FALSE(comm.IsOpen());
+}
+
+}  // namespace
