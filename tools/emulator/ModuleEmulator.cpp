@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr std::chrono::milliseconds kHangUpRecheck{5};
+constexpr std::chrono::milliseconds kHangUpRecheck{2};
+constexpr std::chrono::milliseconds kQueueSettle{50};
 constexpr std::chrono::milliseconds kDeadLineRetry{20};
 
 }  // namespace
@@ -173,15 +174,23 @@ bool TModuleEmulator::WriteAll(const char* data, std::size_t size) {
 
 void TModuleEmulator::HangUp() {
     // Closing the line discards what the tool has not read yet, so the last answer would never
-    // arrive; the cable is pulled once it is read or the tool sends something new.
-    const auto giveUp = TClock::now() + kHangUpGrace;
-    while (m_terminal.UnreadByPeer() > 0 && TClock::now() < giveUp) {
+    // arrive; the cable is pulled once it is read or the tool sends something new. The kernel
+    // moves written bytes to the tool's queue a moment later, so an empty queue right after the
+    // write proves nothing until the bytes were seen there or the move is long over.
+    const auto start = TClock::now();
+    bool seenQueued = false;
+    while (TClock::now() - start < kHangUpGrace) {
+        if (m_terminal.UnreadByPeer() > 0) {
+            seenQueued = true;
+        } else if (seenQueued || TClock::now() - start > kQueueSettle) {
+            break;
+        }
         pollfd input{m_terminal.Fd(), POLLIN, 0};
         if (::poll(&input, 1, 0) > 0)
             break;
         if (!WaitUntil(TClock::now() + kHangUpRecheck))
             return;
     }
-    m_terminal.HangUp();
     m_hungUp = true;
+    m_terminal.HangUp();
 }
