@@ -53,10 +53,11 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
 
     MakerLabel = new QLabel(this);
     MakerLabel->setObjectName("MakerLabel");
-    MakerLabel->setText(QString::fromUtf8("Мастерская «Реле и сигнал»\n"
-                                          "г. Энск\n"
-                                          "тел. +7 (000) 000-00-01\n"
-                                          "тел. +7 (000) 000-00-02"));
+    MakerLabel->setText(
+        QString::fromUtf8("Мастерская «Реле и сигнал»\n"
+                          "г. Энск\n"
+                          "тел. +7 (000) 000-00-01\n"
+                          "тел. +7 (000) 000-00-02"));
     MakerLabel->setAlignment(Qt::AlignCenter);
 
     Button1 = new QPushButton("OK", this);
@@ -71,4 +72,6 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Button1, 0, Qt::AlignHCenter);
 }
 
-void TFormAbout::Button1Click() { accept(); }
+void TFormAbout::Button1Click() {
+    accept();
+}

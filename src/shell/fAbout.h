@@ -8,7 +8,7 @@ class QPushButton;
 
 class TFormAbout : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TFormAbout(QWidget* parent = nullptr);
 
     QLabel* Logo = nullptr;
@@ -16,6 +16,6 @@ public:
     QLabel* MakerLabel = nullptr;
     QPushButton* Button1 = nullptr;
 
-public slots:
+  public slots:
     void Button1Click();
 };

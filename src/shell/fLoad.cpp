@@ -7,7 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-TFormLoad::TFormLoad(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+TFormLoad::TFormLoad(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("FormLoad");
     setWindowTitle(QString::fromUtf8("Зугрузка"));
     setFixedSize(311, 55);

@@ -7,7 +7,7 @@ class QLabel;
 
 class TFormLoad : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kStartOpacity = 50;
     static constexpr int kFadeSteps = 41;
     static constexpr int kFadeStep = 5;
@@ -20,7 +20,7 @@ public:
 
     QLabel* Label1 = nullptr;
 
-private:
+  private:
     void SetOpacity(int opacity);
     int m_opacity = kStartOpacity;
 };

@@ -1,0 +1,34 @@
+#include "MainDeviceView.h"
+
+#include <QApplication>
+
+#include "fMain.h"
+#include "fProgress.h"
+
+void TMainDeviceView::SetProgressPosition(int position) {
+    m_progress.SetPosition(position);
+}
+void TMainDeviceView::SetProgressMin(int minimum) {
+    m_progress.SetMin(minimum);
+}
+void TMainDeviceView::SetProgressMax(int maximum) {
+    m_progress.SetMax(maximum);
+}
+void TMainDeviceView::SetProgressStep(int step) {
+    m_progress.SetStep(step);
+}
+void TMainDeviceView::StepProgressBar() {
+    m_progress.StepIt();
+}
+void TMainDeviceView::ShowProgress() {
+    m_progress.ShowProgress();
+}
+void TMainDeviceView::HideProgress() {
+    m_progress.HideProgress();
+}
+void TMainDeviceView::SetVersionText(const std::string& version) {
+    m_main.SetStatusText(2, version);
+}
+void TMainDeviceView::ProcessMessages() {
+    QApplication::processEvents();
+}

@@ -1,0 +1,184 @@
+#include "FormsController.h"
+
+#include <QTreeWidget>
+
+#include "IniFile.h"
+#include "LogWriter.h"
+#include "fIn.h"
+#include "fMain.h"
+
+TFormsController::TFormsController(QWidget* container, std::string settingsFile)
+    : m_container(container), m_settingsFile(std::move(settingsFile)) {}
+
+TFormsController::~TFormsController() = default;
+
+void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
+    m_log = CreateLog();
+    CreatePages(mainForm);
+    PlacePages();
+    BuildTree(*tree);
+    tree->expandAll();
+    LoadFromFile(m_settingsFile);
+}
+
+void TFormsController::Destruct() {
+    if (m_destructed) {
+        return;
+    }
+    m_destructed = true;
+    // The pages go whatever the save does; a failed save is reported by the caller.
+    struct TFreeAtEnd {
+        TFormsController& owner;
+        ~TFreeAtEnd() { owner.FreePages(); }
+    } freeAtEnd{*this};
+    SaveToFile(m_settingsFile);
+}
+
+void TFormsController::AddPage(TformIncl* page) {
+    m_pages.push_back(page);
+}
+
+void TFormsController::PlacePage(TformIncl& page) {
+    page.setParent(m_container);
+    page.setGeometry(m_container->contentsRect());
+}
+
+void TFormsController::PlacePages() {
+    for (TformIncl* page : m_pages) {
+        PlacePage(*page);
+    }
+}
+
+void TFormsController::FreePages() {
+    m_currentPage = nullptr;
+    for (TformIncl* page : m_pages) {
+        delete page;
+    }
+    m_pages.clear();
+}
+
+QTreeWidgetItem* TFormsController::AddPageNode(QTreeWidget& tree, TformIncl& page, int index) {
+    auto* node = new QTreeWidgetItem(&tree, QStringList{page.Caption()});
+    SetStateIndex(node, index);
+    return node;
+}
+
+QTreeWidgetItem* TFormsController::AddChildPageNode(QTreeWidgetItem& parent, TformIncl& page,
+                                                    int index) {
+    auto* node = new QTreeWidgetItem(&parent, QStringList{page.Caption()});
+    SetStateIndex(node, index);
+    return node;
+}
+
+void TFormsController::BuildTree(QTreeWidget& tree) {
+    tree.clear();
+    for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+        AddPageNode(tree, *m_pages[static_cast<std::size_t>(i)], i);
+    }
+}
+
+void TFormsController::ShowCurrentPage() {
+    m_currentPage->setGeometry(m_container->contentsRect());
+    m_currentPage->show();
+}
+
+void TFormsController::SelectPage(int index) {
+    if (index < 0 || index >= static_cast<int>(m_pages.size())) {
+        return;
+    }
+    if (m_currentPage != nullptr) {
+        m_currentPage->hide();
+    }
+    m_currentPage = m_pages[static_cast<std::size_t>(index)];
+    ShowCurrentPage();
+}
+
+void TFormsController::LoadFromFile(const std::string& fileName) {
+    const TIniFile ini(fileName);
+    for (TformIncl* page : m_pages) {
+        page->LoadFromIni(ini);
+    }
+}
+
+void TFormsController::SaveToFile(const std::string& fileName) {
+    TIniFile ini(fileName);
+    for (TformIncl* page : m_pages) {
+        page->SaveToIni(ini);
+    }
+}
+
+void TFormsController::SetCurrentDefaults() {
+    m_currentPage->SetDefaults();
+}
+
+void TFormsController::SetAllDefaults() {
+    for (TformIncl* page : m_pages) {
+        page->SetDefaults();
+    }
+}
+
+void TFormsController::Connect() {
+    SetConnected(DoConnect());
+}
+
+// The commands show the disconnected state even when releasing the module failed.
+void TFormsController::Disconnect() {
+    try {
+        DoDisconnect();
+    } catch (...) {
+        SetConnected(false);
+        throw;
+    }
+    SetConnected(false);
+}
+
+// The controls are unlocked on every path; the closing step runs only when the exchange
+// finished without an error, which then travels on to the error report.
+template <typename TBody>
+void TFormsController::RunExchange(TBody body) {
+    BeginExchange();
+    LockUI();
+    ++m_exchangeDepth;
+    try {
+        body();
+    } catch (...) {
+        --m_exchangeDepth;
+        UnlockUI();
+        ExchangeEnded();
+        throw;
+    }
+    --m_exchangeDepth;
+    UnlockUI();
+    EndExchange();
+    ExchangeEnded();
+}
+
+void TFormsController::ReadCurrent() {
+    m_currentPage->Clear();
+    RunExchange([this] { ReadPageFromDevice(); });
+}
+
+void TFormsController::WriteCurrent() {
+    m_currentPage->ClearMarks();
+    RunExchange([this] { WritePageToDevice(); });
+}
+
+void TFormsController::ReadAll() {
+    RunExchange([this] {
+        for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+            SelectPage(i);
+            m_currentPage->Clear();
+            ReadPageFromDevice();
+        }
+    });
+}
+
+void TFormsController::WriteAll() {
+    RunExchange([this] {
+        for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+            SelectPage(i);
+            m_currentPage->ClearMarks();
+            WritePageToDevice();
+        }
+    });
+}

@@ -1,0 +1,88 @@
+// The generic forms controller: hosts the pages, lists them in a tree, and runs the command
+// sequences that read, write, load, save and reset them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MainCommands.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+class TformIncl;
+class TLogWriter;
+
+class TFormsController : public IMainCommands {
+  public:
+    ~TFormsController() override;
+
+    void Connect() override;
+    void Disconnect() override;
+    void ReadCurrent() override;
+    void WriteCurrent() override;
+    void ReadAll() override;
+    void WriteAll() override;
+    void SelectPage(int index) override;
+    void LoadFromFile(const std::string& fileName) override;
+    void SaveToFile(const std::string& fileName) override;
+    void SetCurrentDefaults() override;
+    void SetAllDefaults() override;
+
+    QWidget* Container() const { return m_container; }
+    TformIncl* CurrentPage() const { return m_currentPage; }
+    // The pages in index order: the position of a page here is its index in the tree.
+    const std::vector<TformIncl*>& Pages() const { return m_pages; }
+    TLogWriter& Log() const { return *m_log; }
+    // True between the locking and the unlocking of the controls around a module exchange.
+    bool IsExchangeRunning() const { return m_exchangeDepth > 0; }
+    // The settings file that is loaded at start and written when the controller ends.
+    const std::string& SettingsFile() const { return m_settingsFile; }
+
+  protected:
+    TFormsController(QWidget* container, std::string settingsFile);
+
+    // Runs the construction steps; the most derived constructor calls it, because they call the
+    // overrides of this class's operations.
+    void Construct(QWidget* mainForm, QTreeWidget* tree);
+    // Ends the controller: saves the pages to the settings file and destroys them. The most
+    // derived destructor calls it while its own parts still exist.
+    void Destruct();
+
+    void AddPage(TformIncl* page);
+    void SetCurrentPage(TformIncl* page) { m_currentPage = page; }
+
+    virtual void PlacePage(TformIncl& page);
+    virtual void PlacePages();
+    virtual void CreatePages(QWidget* mainForm) = 0;
+    virtual void FreePages();
+    virtual QTreeWidgetItem* AddPageNode(QTreeWidget& tree, TformIncl& page, int index);
+    virtual QTreeWidgetItem* AddChildPageNode(QTreeWidgetItem& parent, TformIncl& page, int index);
+    virtual void BuildTree(QTreeWidget& tree);
+    virtual void ShowCurrentPage();
+    virtual void SetConnected(bool connected) = 0;
+    virtual bool DoConnect() = 0;
+    virtual void DoDisconnect() = 0;
+    virtual std::unique_ptr<TLogWriter> CreateLog() = 0;
+    virtual void ReadPageFromDevice() = 0;
+    virtual void WritePageToDevice() = 0;
+    virtual void BeginExchange() = 0;
+    virtual void EndExchange() = 0;
+    virtual void LockUI() = 0;
+    virtual void UnlockUI() = 0;
+    // Runs after the controls are unlocked at the end of every exchange, also a failed one.
+    virtual void ExchangeEnded() {}
+
+  private:
+    template <typename TBody>
+    void RunExchange(TBody body);
+
+    QWidget* m_container;
+    std::string m_settingsFile;
+    TformIncl* m_currentPage = nullptr;
+    std::vector<TformIncl*> m_pages;
+    std::unique_ptr<TLogWriter> m_log;
+    int m_exchangeDepth = 0;
+    bool m_destructed = false;
+};

@@ -1,0 +1,18 @@
+#include "QtSyncDispatcher.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "SerialSync.h"
+
+TQtSyncDispatcherScope::TQtSyncDispatcherScope() {
+    DefaultSyncDispatcher().SetWakeHook([] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { DefaultSyncDispatcher().ProcessPending(); },
+            Qt::QueuedConnection);
+    });
+}
+
+TQtSyncDispatcherScope::~TQtSyncDispatcherScope() {
+    DefaultSyncDispatcher().SetWakeHook(nullptr);
+}

@@ -1,0 +1,247 @@
+#include "RelayFormsController.h"
+
+#include <QTreeWidget>
+
+#include "AppErrorReport.h"
+#include "ComPortWorker.h"
+#include "DeviceController.h"
+#include "IniFile.h"
+#include "MainDeviceView.h"
+#include "SerialEnum.h"
+#include "StrLib.h"
+#include "TVLog.h"
+#include "fCommon.h"
+#include "fConnect.h"
+#include "fErrors.h"
+#include "fMain.h"
+#include "fRelay.h"
+
+namespace {
+
+const char kConnectError[] = "Ошибка подключения: ";
+const char kBadObjectNumber[] = "некорректный номер объекта.";
+
+}  // namespace
+
+TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress& progress,
+                                             std::string settingsFile)
+    : TFormsController(mainForm.PagePane(), std::move(settingsFile)),
+      m_mainForm(mainForm),
+      m_deviceView(std::make_unique<TMainDeviceView>(mainForm, progress)) {
+    RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
+    RunErrorWindow = [](TFormErrors& window) { window.exec(); };
+    ListPorts = [](std::vector<std::string>& names) { EnumComPorts(names); };
+    Construct(&mainForm, mainForm.tv1);
+}
+
+TRelayFormsController::~TRelayFormsController() {
+    try {
+        Shutdown();
+    } catch (...) {
+        // A destructor cannot report; the regular exit calls Shutdown itself and reports.
+    }
+}
+
+void TRelayFormsController::Shutdown() {
+    Destruct();
+}
+
+TFormRelay* TRelayFormsController::RelayPage(int number) const {
+    for (TformIncl* page : Pages()) {
+        if (auto* relay = dynamic_cast<TFormRelay*>(page);
+            relay && relay->Settings().Number == number) {
+            return relay;
+        }
+    }
+    return nullptr;
+}
+
+void TRelayFormsController::CreatePages(QWidget* /*mainForm*/) {
+    m_commonPage = new TFormCommon(Container());
+    AddPage(m_commonPage);
+    for (int n = 1; n <= kRelayCount; ++n) {
+        auto* relay = new TFormRelay(Container());
+        relay->SetNumber(n);
+        AddPage(relay);
+    }
+    for (TformIncl* page : Pages()) {
+        page->hide();
+    }
+    SetCurrentPage(m_commonPage);
+    ShowCurrentPage();
+}
+
+void TRelayFormsController::BuildTree(QTreeWidget& tree) {
+    tree.clear();
+    QTreeWidgetItem* relayGroup = nullptr;
+    const auto& pages = Pages();
+    for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
+        TformIncl& page = *pages[static_cast<std::size_t>(i)];
+        if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
+            if (relay->Settings().Number == 1) {
+                relayGroup = new QTreeWidgetItem(&tree, QStringList{QString::fromUtf8("Реле")});
+                SetStateIndex(relayGroup, -1);
+            }
+            if (relayGroup != nullptr) {
+                AddChildPageNode(*relayGroup, page, i);
+                continue;
+            }
+        }
+        AddPageNode(tree, page, i);
+    }
+}
+
+void TRelayFormsController::SetConnected(bool connected) {
+    m_mainForm.tbConnect->setEnabled(!connected);
+    m_mainForm.mnuConnect->setEnabled(!connected);
+    for (QAction* action :
+         {m_mainForm.tbDisconnect, m_mainForm.mnuDisconnect, m_mainForm.tbRead, m_mainForm.mnuRead,
+          m_mainForm.tbWrite, m_mainForm.mnuWrite, m_mainForm.tbReadAll, m_mainForm.mnuReadAll,
+          m_mainForm.tbWriteAll, m_mainForm.mnuWriteAll}) {
+        action->setEnabled(connected);
+    }
+}
+
+void TRelayFormsController::LoadConnectSettings(TFormConnect& dialog) {
+    const TIniFile ini(SettingsFile());
+    dialog.LoadFromIni(ini);
+}
+
+void TRelayFormsController::SaveConnectSettings(TFormConnect& dialog) {
+    TIniFile ini(SettingsFile());
+    dialog.SaveToIni(ini);
+}
+
+bool TRelayFormsController::DoConnect() {
+    // The dialog is destroyed on every path out of here, errors included.
+    TFormConnect dialog(&m_mainForm);
+    std::vector<std::string> ports;
+    ListPorts(ports);
+    dialog.SetPortNames(ports);
+    LoadConnectSettings(dialog);
+    const bool accepted = RunConnectDialog(dialog);
+    SaveConnectSettings(dialog);
+    if (!accepted) {
+        return false;
+    }
+    std::int32_t moduleNumber = 0;
+    if (!TryStrToInt(dialog.ModuleNumberText(), moduleNumber)) {
+        ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(kBadObjectNumber));
+        return false;
+    }
+    if (!OpenPort(dialog.PortName())) {
+        return false;
+    }
+    DeviceController =
+        std::make_unique<TDeviceController>(*Worker, Log(), moduleNumber, *m_deviceView);
+    bool versionOk = false;
+    try {
+        versionOk = DeviceController->CheckVersion();
+    } catch (...) {
+        // A port that fails under the version check leaves no half-open connection behind.
+        DeviceController.reset();
+        ClosePort();
+        throw;
+    }
+    if (!versionOk) {
+        DeviceController->ReleaseDevice();
+        DeviceController.reset();
+        ClosePort();
+    }
+    return versionOk;
+}
+
+bool TRelayFormsController::OpenPort(const std::string& portName) {
+    Worker = std::make_unique<TComPortWorker>(true);
+    try {
+        Worker->Open(portName, br19200, kAnswerTimeoutMs);
+    } catch (const std::exception& error) {
+        Worker.reset();
+        ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(error.what()));
+        return false;
+    }
+    m_mainForm.SetStatusText(1, portName);
+    return true;
+}
+
+void TRelayFormsController::ClosePort() {
+    if (Worker) {
+        Worker->Close();
+        Worker.reset();
+    }
+}
+
+void TRelayFormsController::DoDisconnect() {
+    if (DeviceController) {
+        // The port closes even when the release sequence fails on a pulled cable.
+        struct TCloseAtEnd {
+            TRelayFormsController& owner;
+            ~TCloseAtEnd() {
+                owner.DeviceController.reset();
+                owner.ClosePort();
+            }
+        } closeAtEnd{*this};
+        DeviceController->ReleaseDevice();
+        return;
+    }
+    ClosePort();
+}
+
+std::unique_ptr<TLogWriter> TRelayFormsController::CreateLog() {
+    return std::make_unique<TTVLog>(m_mainForm.tvLog);
+}
+
+// The commands that reach the module are enabled only while connected; the checks keep a stray
+// call from touching a connection that is not there.
+void TRelayFormsController::ReadPageFromDevice() {
+    if (DeviceController) {
+        DeviceController->ReadPage(*CurrentPage());
+    }
+}
+
+void TRelayFormsController::WritePageToDevice() {
+    if (DeviceController) {
+        DeviceController->WritePage(*CurrentPage());
+    }
+}
+
+void TRelayFormsController::BeginExchange() {
+    if (DeviceController) {
+        DeviceController->ClearErrors();
+    }
+}
+
+void TRelayFormsController::EndExchange() {
+    if (!DeviceController) {
+        return;
+    }
+    const std::vector<std::string>& errors = DeviceController->GetErrors();
+    if (errors.empty()) {
+        return;
+    }
+    TFormErrors window(&m_mainForm);
+    window.SetErrors(errors);
+    RunErrorWindow(window);
+}
+
+void TRelayFormsController::SetUiEnabled(bool enabled) {
+    m_mainForm.tv1->setEnabled(enabled);
+    m_mainForm.ToolBar1->setEnabled(enabled);
+    for (QMenu* menu : m_mainForm.TopLevelMenus()) {
+        menu->menuAction()->setEnabled(enabled);
+    }
+}
+
+void TRelayFormsController::LockUI() {
+    SetUiEnabled(false);
+}
+
+void TRelayFormsController::UnlockUI() {
+    SetUiEnabled(true);
+}
+
+void TRelayFormsController::ExchangeEnded() {
+    if (OnExchangeEnded) {
+        OnExchangeEnded();
+    }
+}

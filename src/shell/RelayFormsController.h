@@ -1,0 +1,74 @@
+// The forms controller of the relay module: the common page and five relay pages, the connection
+// through the connect dialog, the COM-port worker and the device controller.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FormsController.h"
+
+class TComPortWorker;
+class TDeviceController;
+class TFormCommon;
+class TFormConnect;
+class TFormErrors;
+class TFormMain;
+class TFormProgress;
+class TFormRelay;
+class TMainDeviceView;
+
+class TRelayFormsController : public TFormsController {
+  public:
+    static constexpr int kBaudRate = 19200;
+    static constexpr int kAnswerTimeoutMs = 300;
+
+    TRelayFormsController(TFormMain& mainForm, TFormProgress& progress, std::string settingsFile);
+    ~TRelayFormsController() override;
+
+    // Saves the pages to the settings file and frees them; an error of the save reaches the
+    // caller. The destructor does the same, silently, when this was not called.
+    void Shutdown();
+
+    bool IsConnected() const { return Worker != nullptr; }
+    TFormCommon* CommonPage() const { return m_commonPage; }
+    TFormRelay* RelayPage(int number) const;
+
+    // Seams for tests: how the connect dialog and the error window are shown, and where the
+    // port names come from.
+    std::function<bool(TFormConnect& dialog)> RunConnectDialog;
+    std::function<void(TFormErrors& window)> RunErrorWindow;
+    std::function<void(std::vector<std::string>& names)> ListPorts;
+    // Runs when the controls are unlocked after an exchange; a deferred close hooks in here.
+    std::function<void()> OnExchangeEnded;
+
+  protected:
+    void CreatePages(QWidget* mainForm) override;
+    void BuildTree(QTreeWidget& tree) override;
+    void SetConnected(bool connected) override;
+    bool DoConnect() override;
+    void DoDisconnect() override;
+    std::unique_ptr<TLogWriter> CreateLog() override;
+    void ReadPageFromDevice() override;
+    void WritePageToDevice() override;
+    void BeginExchange() override;
+    void EndExchange() override;
+    void LockUI() override;
+    void UnlockUI() override;
+    void ExchangeEnded() override;
+
+  private:
+    bool OpenPort(const std::string& portName);
+    void ClosePort();
+    void LoadConnectSettings(TFormConnect& dialog);
+    void SaveConnectSettings(TFormConnect& dialog);
+    void SetUiEnabled(bool enabled);
+
+    TFormMain& m_mainForm;
+    std::unique_ptr<TMainDeviceView> m_deviceView;
+    TFormCommon* m_commonPage = nullptr;
+    // The worker outlives the device controller that talks through it.
+    std::unique_ptr<TComPortWorker> Worker;
+    std::unique_ptr<TDeviceController> DeviceController;
+};
