@@ -403,7 +403,13 @@ void TLogView::UpdateScrollBars() {
 }
 
 void TLogView::updateGeometries() {
+    // A view that showed the last line keeps showing it when it changes its size.
+    QScrollBar* vertical = verticalScrollBar();
+    const bool atEnd = vertical->value() == vertical->maximum();
     UpdateScrollBars();
+    if (atEnd) {
+        vertical->setValue(vertical->maximum());
+    }
     QAbstractItemView::updateGeometries();
 }
 

@@ -1,0 +1,26 @@
+// The application's default error report: errors that no command handles end in a message box.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <functional>
+
+// Shows an error's text; tests replace it to capture the report instead of showing a box.
+using TErrorReporter = std::function<void(const QString& text)>;
+
+// Installs `reporter` and returns the one it replaces; an empty reporter restores the message box.
+TErrorReporter SetErrorReporter(TErrorReporter reporter);
+void ReportError(const QString& text);
+
+// Runs one command of the user interface; an exception it raises is reported and the program
+// goes on, so that no exception leaves a slot.
+void RunCommand(const std::function<void()>& command);
+
+// Catches what escapes an event handler anyway, reports it, and lets the event loop go on.
+class TApplication : public QApplication {
+    Q_OBJECT
+  public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,24 @@
+// The commands the main window's handlers hand on; the forms controller implements them.
+#pragma once
+
+#include <string>
+
+class IMainCommands {
+  public:
+    IMainCommands() = default;
+    IMainCommands(const IMainCommands&) = delete;
+    IMainCommands& operator=(const IMainCommands&) = delete;
+    virtual ~IMainCommands() = default;
+
+    virtual void Connect() = 0;
+    virtual void Disconnect() = 0;
+    virtual void ReadCurrent() = 0;
+    virtual void WriteCurrent() = 0;
+    virtual void ReadAll() = 0;
+    virtual void WriteAll() = 0;
+    virtual void SelectPage(int index) = 0;
+    virtual void LoadFromFile(const std::string& fileName) = 0;
+    virtual void SaveToFile(const std::string& fileName) = 0;
+    virtual void SetCurrentDefaults() = 0;
+    virtual void SetAllDefaults() = 0;
+};

@@ -1,0 +1,462 @@
+// The main window: menu, toolbar, page tree, page pane, exchange log and status bar.
+#include "fMain.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "AppErrorReport.h"
+
+namespace {
+
+constexpr int kClientWidth = 919;
+constexpr int kClientHeight = 775;
+constexpr int kToolBarHeight = 26;
+constexpr int kToolButtonWidth = 97;
+constexpr int kStatusBarHeight = 19;
+constexpr int kLogSplitterBar = 620;
+constexpr int kPageSplitterBar = 165;
+constexpr int kLogPanelWidth = 95;
+constexpr int kTreeIndent = 19;
+
+const QString kTextFilesFilter = "Text Files (*.txt)";
+
+std::optional<QString> ExecFileDialog(QFileDialog* dialog) {
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog->selectedFiles().first();
+}
+
+}  // namespace
+
+int StateIndexOf(const QTreeWidgetItem* node) {
+    if (node == nullptr) {
+        return -1;
+    }
+    bool ok = false;
+    const int index = node->data(0, StateIndexRole).toInt(&ok);
+    return ok ? index : -1;
+}
+
+void SetStateIndex(QTreeWidgetItem* node, int index) {
+    node->setData(0, StateIndexRole, index);
+}
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), RunFileDialog(ExecFileDialog) {
+    setObjectName("FormMain");
+    setWindowTitle("Программа настройки Тарнел v 1.005");
+    setFont(QFont("Tahoma", 8));
+    CreateMenu();
+    CreateToolBar();
+    CreateLayout();
+    CreateStatusBar();
+    CreateFileDialogs();
+
+    // The client area excludes the menu bar, as on the desktop the design was made for.
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        QPoint topLeft = desk.center() - QPoint(width() / 2, height() / 2);
+        move(std::max(topLeft.x(), desk.left()), std::max(topLeft.y(), desk.top()));
+    }
+
+    // Page edits claim keys such as Ctrl+C before the menu sees them; the filter takes them back.
+    qApp->installEventFilter(this);
+}
+
+QAction* TFormMain::AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                                void (TFormMain::*handler)()) {
+    QAction* item = menu->addAction(caption);
+    item->setShortcut(shortcut);
+    if (handler != nullptr) {
+        connect(item, &QAction::triggered, this, [this, item, handler] {
+            if (IsItemLive(item)) {
+                (this->*handler)();
+            }
+        });
+    }
+    m_menuItems.append(item);
+    return item;
+}
+
+void TFormMain::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    mnuFile = bar->addMenu("Файл");
+    N2 = AddMenuItem(mnuFile, "Выход", QKeySequence("Ctrl+X"), &TFormMain::N2Click);
+
+    mnuConnection = bar->addMenu("Соединение");
+    mnuConnect = AddMenuItem(mnuConnection, "Подключиться", QKeySequence("Ctrl+C"),
+                             &TFormMain::tbConnectClick);
+    mnuDisconnect = AddMenuItem(mnuConnection, "Отключиться", QKeySequence("Ctrl+D"),
+                                &TFormMain::tbDisconnectClick);
+
+    mnuPanel = bar->addMenu("Панель");
+    mnuRead = AddMenuItem(mnuPanel, "Прочитать параметры", QKeySequence("Ctrl+R"),
+                          &TFormMain::tbReadClick);
+    mnuWrite = AddMenuItem(mnuPanel, "Записать параметры", QKeySequence("Ctrl+W"),
+                           &TFormMain::tbWriteClick);
+    mnuPanel->addSeparator();
+    mnuReadAll = AddMenuItem(mnuPanel, "Прочитать всё", QKeySequence("Shift+Ctrl+R"),
+                             &TFormMain::tbReadAllClick);
+    mnuWriteAll = AddMenuItem(mnuPanel, "Записать всё", QKeySequence("Shift+Ctrl+W"),
+                              &TFormMain::tbWriteAllClick);
+
+    mnuSettings = bar->addMenu("Настройки");
+    mnuSave =
+        AddMenuItem(mnuSettings, "Сохранить", QKeySequence("Ctrl+S"), &TFormMain::mnuSaveClick);
+    mnuLoad =
+        AddMenuItem(mnuSettings, "Загрузить", QKeySequence("Ctrl+L"), &TFormMain::mnuLoadClick);
+    mnuSettings->addSeparator();
+    N21 = AddMenuItem(mnuSettings, "По умолчанию", {}, &TFormMain::N21Click);
+    N22 = AddMenuItem(mnuSettings, "По умолчанию все", {}, &TFormMain::N22Click);
+
+    mnuDebug = bar->addMenu("Отладка");
+    mnuShowInWindow = AddMenuItem(mnuDebug, "Выводить информацию в окно", {}, nullptr);
+    mnuShowInWindow->setCheckable(true);
+    mnuShowInWindow->setChecked(true);
+    mnuShowInLog = AddMenuItem(mnuDebug, "Выводить информацию в лог", {}, nullptr);
+    mnuShowInLog->setCheckable(true);
+    mnuDebug->menuAction()->setVisible(false);
+
+    mnuHelp = bar->addMenu("Помощь");
+    N8 = AddMenuItem(mnuHelp, "О программе", QKeySequence(Qt::Key_F1), &TFormMain::N8Click);
+
+    mnuConnect->setIcon(CommandIcon(TCommandIcon::Connect));
+    mnuDisconnect->setIcon(CommandIcon(TCommandIcon::Disconnect));
+    mnuRead->setIcon(CommandIcon(TCommandIcon::Read));
+    mnuWrite->setIcon(CommandIcon(TCommandIcon::Write));
+    mnuReadAll->setIcon(CommandIcon(TCommandIcon::ReadAll));
+    mnuWriteAll->setIcon(CommandIcon(TCommandIcon::WriteAll));
+    mnuSave->setIcon(CommandIcon(TCommandIcon::Save));
+    mnuLoad->setIcon(CommandIcon(TCommandIcon::Load));
+    N21->setIcon(CommandIcon(TCommandIcon::Default));
+    N22->setIcon(CommandIcon(TCommandIcon::DefaultAll));
+    N8->setIcon(CommandIcon(TCommandIcon::About));
+
+    for (QAction* item : {mnuDisconnect, mnuRead, mnuWrite, mnuReadAll, mnuWriteAll}) {
+        item->setEnabled(false);
+    }
+}
+
+QAction* TFormMain::AddToolButton(const QString& caption, TCommandIcon icon,
+                                  void (TFormMain::*handler)()) {
+    QAction* button = ToolBar1->addAction(CommandIcon(icon), caption);
+    connect(button, &QAction::triggered, this, handler);
+    // Where the system's substitute for the design font is wider, the button grows rather than
+    // cut its caption short.
+    QWidget* tool = ToolBar1->widgetForAction(button);
+    tool->setFixedWidth(std::max(kToolButtonWidth, tool->sizeHint().width()));
+    return button;
+}
+
+void TFormMain::CreateToolBar() {
+    ToolBar1 = addToolBar("ToolBar1");
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->toggleViewAction()->setEnabled(false);
+    ToolBar1->setFixedHeight(kToolBarHeight);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    tbConnect = AddToolButton("Поключиться", TCommandIcon::Connect, &TFormMain::tbConnectClick);
+    tbDisconnect =
+        AddToolButton("Отключиться", TCommandIcon::Disconnect, &TFormMain::tbDisconnectClick);
+    ToolBar1->addSeparator();
+    tbRead = AddToolButton("Читать", TCommandIcon::Read, &TFormMain::tbReadClick);
+    tbWrite = AddToolButton("Писать", TCommandIcon::Write, &TFormMain::tbWriteClick);
+    ToolBar1->addSeparator();
+    tbReadAll = AddToolButton("Читать всё", TCommandIcon::ReadAll, &TFormMain::tbReadAllClick);
+    tbWriteAll = AddToolButton("Писать всё", TCommandIcon::WriteAll, &TFormMain::tbWriteAllClick);
+
+    for (QAction* button : {tbDisconnect, tbRead, tbWrite, tbReadAll, tbWriteAll}) {
+        button->setEnabled(false);
+    }
+}
+
+void TFormMain::CreateLayout() {
+    RzSplitter1 = new TCollapsibleSplitter(Qt::Vertical, 1);
+    RzSplitter1->setObjectName("RzSplitter1");
+    RzSplitter1->setHandleWidth(5);
+    setCentralWidget(RzSplitter1);
+
+    auto* upper = new QFrame;
+    upper->setObjectName("RzSplitter1Upper");
+    upper->setFrameShape(QFrame::StyledPanel);
+    upper->setFrameShadow(QFrame::Sunken);
+    auto* upperLayout = new QVBoxLayout(upper);
+    upperLayout->setContentsMargins(3, 3, 3, 3);
+    rzCntSpl = new TCollapsibleSplitter(Qt::Horizontal, 0);
+    rzCntSpl->setObjectName("rzCntSpl");
+    rzCntSpl->setHandleWidth(6);
+    upperLayout->addWidget(rzCntSpl);
+
+    auto* treePane = new QWidget;
+    auto* treeLayout = new QVBoxLayout(treePane);
+    treeLayout->setContentsMargins(0, 1, 1, 0);
+    tv1 = new QTreeWidget;
+    tv1->setObjectName("tv1");
+    tv1->setHeaderHidden(true);
+    tv1->setFrameShape(QFrame::NoFrame);
+    tv1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tv1->setSelectionMode(QAbstractItemView::SingleSelection);
+    tv1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tv1->setAllColumnsShowFocus(true);
+    tv1->setIndentation(kTreeIndent);
+    // The selected page stays marked when the focus moves into the page.
+    QPalette treePalette = tv1->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        treePalette.setColor(QPalette::Inactive, role, treePalette.color(QPalette::Active, role));
+    }
+    tv1->setPalette(treePalette);
+    treeLayout->addWidget(tv1);
+    connect(tv1, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { tv1Change(current); });
+
+    m_pagePane = new QWidget;
+    m_pagePane->setObjectName("PagePane");
+    rzCntSpl->addWidget(treePane);
+    rzCntSpl->addWidget(m_pagePane);
+    rzCntSpl->setStretchFactor(0, 0);
+    rzCntSpl->setStretchFactor(1, 1);
+
+    auto* lower = new QWidget;
+    auto* lowerLayout = new QHBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->setSpacing(0);
+    tvLog = new TLogView;
+    tvLog->setObjectName("tvLog");
+    lowerLayout->addWidget(tvLog, 1);
+    connect(tvLog, &TLogView::Addition, this, &TFormMain::tvLogAddition);
+
+    Panel1 = new QFrame;
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedWidth(kLogPanelWidth);
+    auto* panelLayout = new QVBoxLayout(Panel1);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    BitBtn1 = new QPushButton(CommandIcon(TCommandIcon::Clear), "Очистить");
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setFocusPolicy(Qt::TabFocus);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFormMain::BitBtn1Click);
+    cbScrolling = new QCheckBox("Прокрутка?");
+    cbScrolling->setObjectName("cbScrolling");
+    cbScrolling->setChecked(true);
+    panelLayout->addWidget(BitBtn1);
+    panelLayout->addWidget(cbScrolling);
+    panelLayout->addStretch(1);
+    lowerLayout->addWidget(Panel1);
+
+    RzSplitter1->addWidget(upper);
+    RzSplitter1->addWidget(lower);
+    RzSplitter1->setStretchFactor(0, 1);
+    RzSplitter1->setStretchFactor(1, 0);
+}
+
+void TFormMain::CreateStatusBar() {
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setFixedHeight(kStatusBarHeight);
+    const std::array<int, 3> widths{60, 100, 50};
+    const std::array<QString, 3> texts{"Com", "Версия", ""};
+    for (std::size_t i = 0; i < m_statusPanels.size(); ++i) {
+        auto* panel = new QLabel(texts[i]);
+        panel->setObjectName(QString("StatusPanel%1").arg(i + 1));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setContentsMargins(2, 0, 2, 0);
+        StatusBar1->addWidget(panel);
+        m_statusPanels[i] = panel;
+    }
+}
+
+void TFormMain::CreateFileDialogs() {
+    OFD = new QFileDialog(this);
+    OFD->setObjectName("OFD");
+    OFD->setAcceptMode(QFileDialog::AcceptOpen);
+    // The file need not exist: a missing settings file loads as defaults.
+    OFD->setFileMode(QFileDialog::AnyFile);
+    SFD = new QFileDialog(this);
+    SFD->setObjectName("SFD");
+    SFD->setAcceptMode(QFileDialog::AcceptSave);
+    SFD->setFileMode(QFileDialog::AnyFile);
+    for (QFileDialog* dialog : {OFD, SFD}) {
+        dialog->setNameFilter(kTextFilesFilter);
+        dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+        dialog->setDefaultSuffix("txt");
+        dialog->setSizeGripEnabled(true);
+    }
+}
+
+QList<QMenu*> TFormMain::TopLevelMenus() const {
+    return {mnuFile, mnuConnection, mnuPanel, mnuSettings, mnuDebug, mnuHelp};
+}
+
+void TFormMain::SetStatusText(int panel, const QString& text) {
+    if (panel >= 1 && panel <= static_cast<int>(m_statusPanels.size())) {
+        m_statusPanels[static_cast<std::size_t>(panel - 1)]->setText(text);
+    }
+}
+
+void TFormMain::SetStatusText(int panel, const std::string& text) {
+    SetStatusText(panel, QString::fromStdString(text));
+}
+
+QString TFormMain::StatusText(int panel) const {
+    if (panel >= 1 && panel <= static_cast<int>(m_statusPanels.size())) {
+        return m_statusPanels[static_cast<std::size_t>(panel - 1)]->text();
+    }
+    return {};
+}
+
+bool TFormMain::IsItemLive(const QAction* item) const {
+    if (!item->isEnabled()) {
+        return false;
+    }
+    for (const QMenu* menu = qobject_cast<const QMenu*>(item->parent()); menu != nullptr;
+         menu = qobject_cast<const QMenu*>(menu->parent())) {
+        if (!menu->isEnabled() || !menu->menuAction()->isEnabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const QAction* TFormMain::LiveItemFor(const QKeySequence& keys) const {
+    for (const QAction* item : m_menuItems) {
+        if (!item->shortcut().isEmpty() && item->shortcut() == keys && IsItemLive(item)) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && widget->window() == this) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (LiveItemFor(QKeySequence(key->keyCombination())) != nullptr) {
+                // Left unaccepted, the key goes to the menu's shortcut instead of the widget.
+                key->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::RunController(const std::function<void(IMainCommands&)>& command) {
+    RunCommand([this, &command] {
+        if (Controller != nullptr) {
+            command(*Controller);
+        }
+    });
+}
+
+void TFormMain::tbConnectClick() {
+    RunController([](IMainCommands& c) { c.Connect(); });
+}
+
+void TFormMain::tbDisconnectClick() {
+    RunController([](IMainCommands& c) { c.Disconnect(); });
+}
+
+void TFormMain::tbReadClick() {
+    RunController([](IMainCommands& c) { c.ReadCurrent(); });
+}
+
+void TFormMain::tbWriteClick() {
+    RunController([](IMainCommands& c) { c.WriteCurrent(); });
+}
+
+void TFormMain::tbReadAllClick() {
+    RunController([](IMainCommands& c) { c.ReadAll(); });
+}
+
+void TFormMain::tbWriteAllClick() {
+    RunController([](IMainCommands& c) { c.WriteAll(); });
+}
+
+void TFormMain::mnuSaveClick() {
+    RunController([this](IMainCommands& c) {
+        if (const std::optional<QString> fileName = RunFileDialog(SFD)) {
+            c.SaveToFile(QFile::encodeName(*fileName).toStdString());
+        }
+    });
+}
+
+void TFormMain::mnuLoadClick() {
+    RunController([this](IMainCommands& c) {
+        if (const std::optional<QString> fileName = RunFileDialog(OFD)) {
+            c.LoadFromFile(QFile::encodeName(*fileName).toStdString());
+        }
+    });
+}
+
+void TFormMain::N21Click() {
+    RunController([](IMainCommands& c) { c.SetCurrentDefaults(); });
+}
+
+void TFormMain::N22Click() {
+    RunController([](IMainCommands& c) { c.SetAllDefaults(); });
+}
+
+void TFormMain::N2Click() {
+    close();
+}
+
+void TFormMain::N8Click() {
+    RunCommand([this] {
+        if (AboutBox != nullptr) {
+            AboutBox->exec();
+        }
+    });
+}
+
+void TFormMain::BitBtn1Click() {
+    RunCommand([this] { tvLog->Clear(); });
+}
+
+void TFormMain::tv1Change(QTreeWidgetItem* node) {
+    if (node == nullptr) {
+        return;
+    }
+    const int index = StateIndexOf(node);
+    RunController([index](IMainCommands& c) { c.SelectPage(index); });
+}
+
+void TFormMain::tvLogAddition(const QModelIndex& node) {
+    if (cbScrolling->isChecked()) {
+        tvLog->scrollTo(node, QAbstractItemView::PositionAtTop);
+    }
+}
+
+void TFormMain::FormClose() {
+    RunController([](IMainCommands& c) { c.Disconnect(); });
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The bars go to their design positions once the splitters have their real sizes; a splitter
+    // given sizes earlier would scale them to its final size instead.
+    if (!m_barsPlaced) {
+        m_barsPlaced = true;
+        const int height = RzSplitter1->height() - RzSplitter1->handleWidth();
+        RzSplitter1->setSizes({kLogSplitterBar, std::max(0, height - kLogSplitterBar)});
+        const int width = rzCntSpl->width() - rzCntSpl->handleWidth();
+        rzCntSpl->setSizes({kPageSplitterBar, std::max(0, width - kPageSplitterBar)});
+    }
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}

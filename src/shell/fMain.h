@@ -1,0 +1,134 @@
+// The main window: menu, toolbar, page tree, page pane, exchange log and status bar.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "CollapsibleSplitter.h"
+#include "Icons.h"
+#include "MainCommands.h"
+#include "TVLog.h"
+
+// Each node of the page tree carries the index of its page in this role; -1 means no page.
+constexpr int StateIndexRole = Qt::UserRole;
+int StateIndexOf(const QTreeWidgetItem* node);
+void SetStateIndex(QTreeWidgetItem* node, int index);
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TFormMain(QWidget* parent = nullptr);
+
+    // The commands behind the handlers; not owned, and nothing happens while it is not set.
+    IMainCommands* Controller = nullptr;
+    // Shown modally by "О программе"; not owned.
+    QDialog* AboutBox = nullptr;
+    // Runs a file dialog and gives the chosen file, or nothing when the user cancelled.
+    std::function<std::optional<QString>(QFileDialog* dialog)> RunFileDialog;
+
+    QMenu* mnuFile;
+    QMenu* mnuConnection;
+    QMenu* mnuPanel;
+    QMenu* mnuSettings;
+    QMenu* mnuDebug;
+    QMenu* mnuHelp;
+    QAction* N2;
+    QAction* mnuConnect;
+    QAction* mnuDisconnect;
+    QAction* mnuRead;
+    QAction* mnuWrite;
+    QAction* mnuReadAll;
+    QAction* mnuWriteAll;
+    QAction* mnuSave;
+    QAction* mnuLoad;
+    QAction* N21;
+    QAction* N22;
+    QAction* mnuShowInWindow;
+    QAction* mnuShowInLog;
+    QAction* N8;
+
+    QToolBar* ToolBar1;
+    QAction* tbConnect;
+    QAction* tbDisconnect;
+    QAction* tbRead;
+    QAction* tbWrite;
+    QAction* tbReadAll;
+    QAction* tbWriteAll;
+
+    TCollapsibleSplitter* RzSplitter1;
+    TCollapsibleSplitter* rzCntSpl;
+    QTreeWidget* tv1;
+    QWidget* Panel1;
+    QPushButton* BitBtn1;
+    QCheckBox* cbScrolling;
+    TLogView* tvLog;
+    QStatusBar* StatusBar1;
+    QFileDialog* OFD;
+    QFileDialog* SFD;
+
+    // The right-hand pane of rzCntSpl, which hosts the pages.
+    QWidget* PagePane() const { return m_pagePane; }
+    // Every top-level item of the main menu, in menu order.
+    QList<QMenu*> TopLevelMenus() const;
+
+    // Status bar panels are counted from 1 as the user sees them; panel 3 is unused.
+    void SetStatusText(int panel, const QString& text);
+    void SetStatusText(int panel, const std::string& text);
+    QString StatusText(int panel) const;
+
+  public slots:
+    void tbConnectClick();
+    void tbDisconnectClick();
+    void tbReadClick();
+    void tbWriteClick();
+    void tbReadAllClick();
+    void tbWriteAllClick();
+    void mnuSaveClick();
+    void mnuLoadClick();
+    void N21Click();
+    void N22Click();
+    void N2Click();
+    void N8Click();
+    void BitBtn1Click();
+    void tv1Change(QTreeWidgetItem* node);
+    void tvLogAddition(const QModelIndex& node);
+    void FormClose();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateMenu();
+    void CreateToolBar();
+    void CreateLayout();
+    void CreateStatusBar();
+    void CreateFileDialogs();
+    QAction* AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                         void (TFormMain::*handler)());
+    QAction* AddToolButton(const QString& caption, TCommandIcon icon, void (TFormMain::*handler)());
+    // A menu item acts only while it and every menu above it are enabled.
+    bool IsItemLive(const QAction* item) const;
+    const QAction* LiveItemFor(const QKeySequence& keys) const;
+    void RunController(const std::function<void(IMainCommands&)>& command);
+
+    QWidget* m_pagePane;
+    std::array<QLabel*, 3> m_statusPanels{};
+    QList<QAction*> m_menuItems;
+    bool m_barsPlaced = false;
+};

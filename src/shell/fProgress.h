@@ -1,0 +1,30 @@
+// The progress window: a small borderless bar over the main window while a page is read or written.
+#pragma once
+
+#include <QProgressBar>
+#include <QWidget>
+
+class TFormProgress : public QWidget {
+    Q_OBJECT
+  public:
+    // `mainForm` is the window it is centred on; the progress window stays a window of its own.
+    explicit TFormProgress(QWidget* mainForm = nullptr);
+
+    QProgressBar* pb;
+
+    void SetPosition(int position);
+    void SetMin(int minimum);
+    void SetMax(int maximum);
+    void SetStep(int step);
+    int Step() const { return m_step; }
+    // Advances the bar by one step; past the maximum it starts over from the minimum.
+    void StepIt();
+
+    // Shows the window centred on the main window; a shown window stays where it is.
+    void ShowProgress();
+    void HideProgress();
+
+  private:
+    QWidget* m_mainForm;
+    int m_step = 10;
+};

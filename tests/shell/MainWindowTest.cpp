@@ -1,0 +1,275 @@
+// The main window: its commands at start, what each handler asks of the controller, the page tree,
+// the log pane and the status bar.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "FakeCommands.h"
+#include "fMain.h"
+
+namespace {
+
+using ActionMember = QAction* TFormMain::*;
+
+struct CommandCase {
+    const char* name;
+    ActionMember action;
+    QString caption;
+    QKeySequence shortcut;
+    bool enabledAtStart;
+    const char* call;  // what the controller is asked for; empty for no call
+};
+
+const CommandCase kCommands[] = {
+    {"toolbar connect", &TFormMain::tbConnect, "Поключиться", {}, true, "Connect"},
+    {"toolbar disconnect", &TFormMain::tbDisconnect, "Отключиться", {}, false, "Disconnect"},
+    {"toolbar read", &TFormMain::tbRead, "Читать", {}, false, "ReadCurrent"},
+    {"toolbar write", &TFormMain::tbWrite, "Писать", {}, false, "WriteCurrent"},
+    {"toolbar read all", &TFormMain::tbReadAll, "Читать всё", {}, false, "ReadAll"},
+    {"toolbar write all", &TFormMain::tbWriteAll, "Писать всё", {}, false, "WriteAll"},
+    {"menu connect", &TFormMain::mnuConnect, "Подключиться", QKeySequence("Ctrl+C"), true,
+     "Connect"},
+    {"menu disconnect", &TFormMain::mnuDisconnect, "Отключиться", QKeySequence("Ctrl+D"), false,
+     "Disconnect"},
+    {"menu read", &TFormMain::mnuRead, "Прочитать параметры", QKeySequence("Ctrl+R"), false,
+     "ReadCurrent"},
+    {"menu write", &TFormMain::mnuWrite, "Записать параметры", QKeySequence("Ctrl+W"), false,
+     "WriteCurrent"},
+    {"menu read all", &TFormMain::mnuReadAll, "Прочитать всё", QKeySequence("Shift+Ctrl+R"), false,
+     "ReadAll"},
+    {"menu write all", &TFormMain::mnuWriteAll, "Записать всё", QKeySequence("Shift+Ctrl+W"), false,
+     "WriteAll"},
+    {"defaults of the page", &TFormMain::N21, "По умолчанию", {}, true, "SetCurrentDefaults"},
+    {"defaults of all pages", &TFormMain::N22, "По умолчанию все", {}, true, "SetAllDefaults"},
+    {"exit", &TFormMain::N2, "Выход", QKeySequence("Ctrl+X"), true, "Disconnect"},
+    {"save", &TFormMain::mnuSave, "Сохранить", QKeySequence("Ctrl+S"), true, ""},
+    {"load", &TFormMain::mnuLoad, "Загрузить", QKeySequence("Ctrl+L"), true, ""},
+    {"about", &TFormMain::N8, "О программе", QKeySequence(Qt::Key_F1), true, ""},
+};
+
+class MainWindowTest : public testing::Test {
+  protected:
+    MainWindowTest() { form.Controller = &commands; }
+
+    void EnableEverything() {
+        for (const CommandCase& command : kCommands) {
+            (form.*command.action)->setEnabled(true);
+        }
+    }
+
+    std::vector<std::string> Calls() { return std::exchange(commands.calls, {}); }
+
+    CapturedReports reports;
+    FakeCommands commands;
+    TFormMain form;
+};
+
+TEST_F(MainWindowTest, CommandsHaveTheirCaptionsShortcutsAndStartStates) {
+    EXPECT_EQ(form.windowTitle(), "Программа настройки Тарнел v 1.005");
+    for (const CommandCase& command : kCommands) {
+        SCOPED_TRACE(command.name);
+        const QAction* action = form.*command.action;
+        EXPECT_EQ(action->text(), command.caption);
+        EXPECT_EQ(action->shortcut(), command.shortcut);
+        EXPECT_EQ(action->isEnabled(), command.enabledAtStart);
+    }
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsShowIconAndCaptionSideBySide) {
+    for (QAction* button : {form.tbConnect, form.tbDisconnect, form.tbRead, form.tbWrite,
+                            form.tbReadAll, form.tbWriteAll}) {
+        auto* tool = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(button));
+        ASSERT_NE(tool, nullptr);
+        EXPECT_GE(tool->width(), 97);
+        EXPECT_GE(tool->width(), tool->sizeHint().width());  // the caption is never cut short
+        EXPECT_EQ(tool->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        EXPECT_FALSE(button->icon().isNull());
+    }
+    EXPECT_EQ(form.ToolBar1->actions().size(), 8);  // six buttons and two separators
+    // The button and the menu item of one command show the same picture.
+    EXPECT_EQ(form.tbRead->icon().pixmap(16).toImage(), form.mnuRead->icon().pixmap(16).toImage());
+    EXPECT_NE(form.tbRead->icon().pixmap(16).toImage(), form.tbWrite->icon().pixmap(16).toImage());
+}
+
+TEST_F(MainWindowTest, DebugMenuExistsButIsNeverShown) {
+    QStringList shown;
+    for (QAction* top : form.menuBar()->actions()) {
+        if (top->isVisible()) {
+            shown << top->text();
+        }
+    }
+    EXPECT_EQ(shown, QStringList({"Файл", "Соединение", "Панель", "Настройки", "Помощь"}));
+    EXPECT_EQ(form.mnuDebug->title(), "Отладка");
+    EXPECT_TRUE(form.mnuShowInWindow->isChecked());
+    EXPECT_FALSE(form.mnuShowInLog->isChecked());
+    EXPECT_EQ(form.TopLevelMenus().size(), 6);
+}
+
+TEST_F(MainWindowTest, EachHandlerCallsOneControllerCommand) {
+    EnableEverything();
+    for (const CommandCase& command : kCommands) {
+        if (*command.call == '\0') {
+            continue;
+        }
+        SCOPED_TRACE(command.name);
+        (form.*command.action)->trigger();
+        EXPECT_EQ(Calls(), std::vector<std::string>{command.call});
+    }
+    EXPECT_TRUE(reports.texts.empty());
+}
+
+TEST_F(MainWindowTest, HandlersWithoutControllerDoNothing) {
+    form.Controller = nullptr;
+    EnableEverything();
+    form.RunFileDialog = [](QFileDialog*) { return std::optional<QString>("/tmp/x.txt"); };
+    for (const CommandCase& command : kCommands) {
+        (form.*command.action)->trigger();
+    }
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(reports.texts.empty());
+}
+
+TEST_F(MainWindowTest, SaveAndLoadPassTheChosenFileAndCancelPassesNothing) {
+    QFileDialog* asked = nullptr;
+    std::optional<QString> answer = "/tmp/настройки.txt";
+    form.RunFileDialog = [&](QFileDialog* dialog) {
+        asked = dialog;
+        return answer;
+    };
+    form.mnuSave->trigger();
+    EXPECT_EQ(asked, form.SFD);
+    form.mnuLoad->trigger();
+    EXPECT_EQ(asked, form.OFD);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SaveToFile /tmp/настройки.txt",
+                                                 "LoadFromFile /tmp/настройки.txt"}));
+    answer.reset();
+    form.mnuSave->trigger();
+    form.mnuLoad->trigger();
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(MainWindowTest, FileDialogsAskForTextFiles) {
+    for (QFileDialog* dialog : {form.OFD, form.SFD}) {
+        EXPECT_EQ(dialog->nameFilters(), QStringList("Text Files (*.txt)"));
+        EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
+        EXPECT_EQ(dialog->defaultSuffix(), "txt");
+        EXPECT_TRUE(dialog->isSizeGripEnabled());
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+    }
+    EXPECT_EQ(form.OFD->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(form.SFD->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(form.SFD->testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowAnyWayDisconnects) {
+    form.show();
+    form.N2->trigger();
+    EXPECT_FALSE(form.isVisible());
+    form.show();
+    form.close();
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"Disconnect", "Disconnect"}));
+}
+
+TEST_F(MainWindowTest, AboutShowsTheAboutBoxModally) {
+    form.N8->trigger();  // no about box yet: nothing happens
+    QDialog about;
+    QSignalSpy finished(&about, &QDialog::finished);
+    form.AboutBox = &about;
+    QTimer::singleShot(0, &about, [&about] {
+        EXPECT_TRUE(about.isModal());
+        about.accept();
+    });
+    form.N8->trigger();
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(MainWindowTest, SelectingANodeSelectsItsPage) {
+    auto* common = new QTreeWidgetItem(form.tv1, QStringList("Общие"));
+    SetStateIndex(common, 0);
+    auto* relays = new QTreeWidgetItem(form.tv1, QStringList("Реле"));
+    auto* relay3 = new QTreeWidgetItem(relays, QStringList("Реле 3"));
+    SetStateIndex(relay3, 3);
+    form.tv1->expandAll();
+    Calls();
+
+    form.tv1->setCurrentItem(relay3);
+    form.tv1->setCurrentItem(relays);
+    form.tv1->setCurrentItem(common);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SelectPage 3", "SelectPage -1", "SelectPage 0"}));
+    EXPECT_EQ(form.tv1->indentation(), 19);
+    EXPECT_EQ(form.tv1->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(MainWindowTest, ClearButtonEmptiesTheLogAndNothingElse) {
+    TTVLog log(form.tvLog);
+    log.WriteMessage("Читаю Версию");
+    log.WriteData("<<<<", "*01v", clBlue);
+    form.show();
+    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(form.tvLog->LogModel()->LineCount(), 0);
+    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(form.tvLog->LogModel()->LineCount(), 0);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(form.cbScrolling->isChecked());
+}
+
+TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
+    form.show();
+    QApplication::processEvents();
+    TTVLog log(form.tvLog);
+    TLogView* view = form.tvLog;
+    for (int n = 0; n < 40; ++n) {
+        log.WriteData("<<<<", std::to_string(n), clBlue);
+    }
+    const int lines = view->LogModel()->LineCount();
+    ASSERT_GT(lines, view->VisibleLineCount());
+    EXPECT_EQ(view->TopLine(), lines - view->VisibleLineCount());
+
+    form.cbScrolling->setChecked(false);
+    view->scrollTo(view->LogModel()->IndexOfLine(5), QAbstractItemView::PositionAtTop);
+    log.WriteError("Не получили: OK");
+    log.WriteDataLines(">>>>", {"a", "b"}, clFuchsia);
+    EXPECT_EQ(view->TopLine(), 5);
+
+    form.cbScrolling->setChecked(true);
+    log.WriteMessage("последняя");
+    const QRect last = view->visualRect(view->LogModel()->IndexOfLine(lines + 4));
+    EXPECT_TRUE(view->viewport()->rect().contains(last));
+}
+
+TEST_F(MainWindowTest, StatusBarShowsPortAndVersionPanels) {
+    EXPECT_EQ(form.StatusText(1), "Com");
+    EXPECT_EQ(form.StatusText(2), "Версия");
+    EXPECT_EQ(form.StatusText(3), "");
+    form.SetStatusText(1, std::string("/dev/ttyUSB0"));
+    form.SetStatusText(2, QString("VER 08.01"));
+    form.SetStatusText(4, QString("nowhere"));
+    EXPECT_EQ(form.StatusText(1), "/dev/ttyUSB0");
+    EXPECT_EQ(form.StatusText(2), "VER 08.01");
+    EXPECT_EQ(form.StatusText(3), "");
+}
+
+TEST_F(MainWindowTest, SplitterBarsStartAtTheirPlacesAndTheirButtonsCollapse) {
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.RzSplitter1->sizes().first(), 620);
+    EXPECT_EQ(form.rzCntSpl->sizes().first(), 165);
+
+    for (TCollapsibleSplitter* splitter : {form.RzSplitter1, form.rzCntSpl}) {
+        auto* handle = static_cast<TCollapseHandle*>(splitter->handle(1));
+        const int pane = splitter->CollapsingPane();
+        const int before = splitter->sizes()[pane];
+        QTest::mouseClick(handle, Qt::LeftButton, {}, handle->ButtonRect().center());
+        EXPECT_EQ(splitter->sizes()[pane], 0);
+        QTest::mouseClick(handle, Qt::LeftButton, {}, handle->ButtonRect().center());
+        EXPECT_EQ(splitter->sizes()[pane], before);
+    }
+}
+
+}  // namespace
