@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <random>
 
@@ -338,7 +339,9 @@ void TIniFile::TImpl::Save() const {
         // Best effort: keeps a user's file owned by the user when root saves it.
         [[maybe_unused]] const int owned = ::fchown(temp.Get(), old.st_uid, old.st_gid);
     }
-    ok = ok && WriteAll(temp.Get(), Serialize()) && ::fsync(temp.Get()) == 0;
+    // No fsync: a page save writes its keys one by one, hundreds in a row, and the rename alone
+    // already keeps the previous file whole when the program dies during a save.
+    ok = ok && WriteAll(temp.Get(), Serialize());
     ok = temp.Close() && ok;
     ok = ok && std::rename(tempName.c_str(), target.c_str()) == 0;
     if (!ok) {
@@ -416,12 +419,11 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
         line.Parse();
         return line;
     };
-    // The image changes only when the save succeeds, so a failed save leaves both file and
-    // image as they were.
-    auto updated = lines;
+    // A failed save puts the image back as it was, so that it keeps matching the file.
+    std::function<void()> undo;
     if (const auto index = m_impl->FindKey(section, key)) {
         // The key's spelling and the blanks around "=" stay; only the value is replaced.
-        auto& line = updated[*index];
+        auto& line = lines[*index];
         std::size_t start = line.ValueStart;
         while (start < line.Text.size() && IsBlank(line.Text[start])) {
             ++start;
@@ -429,6 +431,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
         if (std::string_view(line.Text).substr(start) == text) {
             return;
         }
+        undo = [&line, old = line.Text] { line.Text = old; };
         line.Text = line.Text.substr(0, start) + text;
     } else if (const auto header = m_impl->FindSection(section)) {
         // A new key goes after the section's last key, so that comments and blank lines that
@@ -439,28 +442,39 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                 at = i + 1;
             }
         }
-        if (updated[at - 1].LineEnd.empty()) {
-            updated[at - 1].LineEnd = lineEnd;
+        const std::string oldLineEnd = lines[at - 1].LineEnd;
+        if (oldLineEnd.empty()) {
+            lines[at - 1].LineEnd = lineEnd;
         }
-        updated.insert(updated.begin() + static_cast<std::ptrdiff_t>(at),
-                       makeLine(key + "=" + text));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), makeLine(key + "=" + text));
+        undo = [&lines, at, oldLineEnd] {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+            lines[at - 1].LineEnd = oldLineEnd;
+        };
     } else {
-        if (!updated.empty()) {
-            if (updated.back().LineEnd.empty()) {
-                updated.back().LineEnd = lineEnd;
+        const std::size_t oldSize = lines.size();
+        const std::string oldLineEnd = lines.empty() ? std::string() : lines.back().LineEnd;
+        if (!lines.empty()) {
+            if (lines.back().LineEnd.empty()) {
+                lines.back().LineEnd = lineEnd;
             }
-            if (!Trim(updated.back().Text).empty()) {
-                updated.push_back(makeLine(""));
+            if (!Trim(lines.back().Text).empty()) {
+                lines.push_back(makeLine(""));
             }
         }
-        updated.push_back(makeLine("[" + section + "]"));
-        updated.push_back(makeLine(key + "=" + text));
+        lines.push_back(makeLine("[" + section + "]"));
+        lines.push_back(makeLine(key + "=" + text));
+        undo = [&lines, oldSize, oldLineEnd] {
+            lines.resize(oldSize);
+            if (!lines.empty()) {
+                lines.back().LineEnd = oldLineEnd;
+            }
+        };
     }
-    std::swap(lines, updated);
     try {
         m_impl->Save();
     } catch (...) {
-        std::swap(lines, updated);
+        undo();
         throw;
     }
 }

@@ -114,14 +114,14 @@ void TDrawGrid::paintEvent(QPaintEvent* event) {
 }
 
 void TDrawGrid::mousePressEvent(QMouseEvent* event) {
+    // The selection moves like the original grid's, but PrepareCell never shows it, so nothing
+    // is repainted for it.
     int col = -1;
     int row = -1;
     if (MouseToCell(event->position().toPoint(), col, row) && col >= m_fixedCols &&
-        row >= m_fixedRows && (col != m_selectedCol || row != m_selectedRow)) {
-        InvalidateCell(m_selectedCol, m_selectedRow);
+        row >= m_fixedRows) {
         m_selectedCol = col;
         m_selectedRow = row;
-        InvalidateCell(col, row);
     }
     QWidget::mousePressEvent(event);
 }
