@@ -206,4 +206,24 @@ TEST_F(HeadlessStack, WrongVersionFailsTheVersionCheck) {
     EXPECT_FALSE(m_device->MatchesVersion(version));
 }
 
+TEST_F(HeadlessStack, PulledCableEndsTheConversation) {
+    TEmulatorOptions options;
+    options.Pacing = false;
+    options.HangUpAfter = 2;
+    Start(options);
+    std::string version;
+    EXPECT_TRUE(m_device->ReadVersion(version));
+    EXPECT_TRUE(m_device->WritePulseDuration(1, 9));
+    bool answered = true;
+    try {
+        std::int32_t number = 0;
+        answered = m_device->ReadObjectNumber(number);
+    } catch (const std::exception&) {
+        answered = false;
+    }
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(m_emulator->HasHungUp());
+    EXPECT_EQ(m_emulator->Snapshot().Relays[0].Duration, 9);
+}
+
 }  // namespace

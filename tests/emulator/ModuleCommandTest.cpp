@@ -100,20 +100,20 @@ TEST(ModuleCommand, ConditionSubIndexIsZeroOrOne) {
     EXPECT_FALSE(ParseModuleCommand("W0F=1").has_value());
 }
 
-TEST(CommandLine, SplitsObjectNumberFromCommandText) {
-    const auto line = SplitCommandLine("*07A1");
+TEST(AddressedCommand, SplitsObjectNumberFromCommandText) {
+    const auto line = SplitAddress("*07A1");
     ASSERT_TRUE(line.has_value());
     EXPECT_EQ(line->ObjectNumber, 7);
     EXPECT_EQ(line->Text, "A1");
 
-    const auto wide = SplitCommandLine("*123o=12");
+    const auto wide = SplitAddress("*123o=12");
     ASSERT_TRUE(wide.has_value());
     EXPECT_EQ(wide->ObjectNumber, 123);
     EXPECT_EQ(wide->Text, "o=12");
 
-    EXPECT_FALSE(SplitCommandLine("*A0").has_value());
-    EXPECT_FALSE(SplitCommandLine("10A0").has_value());
-    EXPECT_FALSE(SplitCommandLine("*1234567890A0").has_value());
+    EXPECT_FALSE(SplitAddress("*A0").has_value());
+    EXPECT_FALSE(SplitAddress("10A0").has_value());
+    EXPECT_FALSE(SplitAddress("*1234567890A0").has_value());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Raw reads and writes on the tool's end of the emulator's line.
 #include "ToolEnd.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// Parsing and help text of the emulator program's arguments.
 #include "EmulatorCommandLine.h"
 
 #include <charconv>

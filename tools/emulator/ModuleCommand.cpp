@@ -1,3 +1,4 @@
+// Parsing of the module's command texts by the rules the module applies.
 #include "ModuleCommand.h"
 
 #include <string_view>
@@ -110,7 +111,7 @@ bool TModuleCommand::IsRead() const {
     }
 }
 
-std::optional<TCommandLine> SplitCommandLine(std::string_view line) {
+std::optional<TAddressedCommand> SplitAddress(std::string_view line) {
     if (line.empty() || line[0] != '*')
         return std::nullopt;
     std::size_t digits = 1;
@@ -119,7 +120,7 @@ std::optional<TCommandLine> SplitCommandLine(std::string_view line) {
     const auto number = ParseDecimal(line.substr(1, digits - 1));
     if (!number)
         return std::nullopt;
-    return TCommandLine{*number, line.substr(digits)};
+    return TAddressedCommand{*number, line.substr(digits)};
 }
 
 std::optional<TModuleCommand> ParseModuleCommand(std::string_view text) {

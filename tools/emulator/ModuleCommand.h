@@ -28,14 +28,14 @@ struct TModuleCommand {
 };
 
 // A command line as it travels: "*", the object number as decimal digits, the command text.
-struct TCommandLine {
+struct TAddressedCommand {
     std::int32_t ObjectNumber = 0;
     std::string_view Text;
 };
 
 // Splits "*<digits><text>" (the carriage return already removed); nullopt without one to nine
 // digits after the star.
-std::optional<TCommandLine> SplitCommandLine(std::string_view line);
+std::optional<TAddressedCommand> SplitAddress(std::string_view line);
 
 // The rules of what the module understands: the letters are case-sensitive, the relay digit is
 // 0..4, the index one hexadecimal digit (0..1 for conditions), a code or duration one to eight

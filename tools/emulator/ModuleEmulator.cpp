@@ -1,3 +1,4 @@
+// The serving thread: reads commands, paces and writes answers, hangs up on request.
 #include "ModuleEmulator.h"
 
 #include <poll.h>
@@ -17,7 +18,7 @@ namespace {
 
 constexpr std::chrono::milliseconds kHangUpRecheck{2};
 constexpr std::chrono::milliseconds kQueueSettle{50};
-constexpr std::chrono::milliseconds kDeadLineRetry{20};
+constexpr std::chrono::milliseconds kHungLineRetry{20};
 
 }  // namespace
 
@@ -70,7 +71,7 @@ void TModuleEmulator::Serve() {
             if (count < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
             // Cannot happen while the emulator holds the tool's end too, but must never spin.
-            if (!WaitUntil(TClock::now() + kDeadLineRetry))
+            if (!WaitUntil(TClock::now() + kHungLineRetry))
                 return;
             continue;
         }

@@ -1,3 +1,4 @@
+// Framing of received bytes into commands, and the module's answers and memory.
 #include "ModuleEngine.h"
 
 #include <cstdio>
@@ -150,7 +151,7 @@ TExchange TModuleEngine::CompleteCommandLine() {
     m_mode = TMode::Idle;
     TExchange exchange{std::exchange(m_pending, {}), "", true};
     const std::string_view line = exchange.Received;
-    const auto split = SplitCommandLine(line.substr(0, line.size() - 1));
+    const auto split = SplitAddress(line.substr(0, line.size() - 1));
     if (!split || split->ObjectNumber != m_state.ObjectNumber)
         return exchange;
     const auto command = ParseModuleCommand(split->Text);

@@ -1,3 +1,4 @@
+// Loading and saving the module's memory through the tool's settings-file keys.
 #include "ModuleStateFile.h"
 
 #include <sys/stat.h>

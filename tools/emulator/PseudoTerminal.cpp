@@ -1,3 +1,4 @@
+// Opening, raw mode and hang-up of the emulator's pseudo-terminal, and the device link.
 #include "PseudoTerminal.h"
 
 #include <fcntl.h>

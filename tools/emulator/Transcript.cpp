@@ -1,3 +1,4 @@
+// The transcript file and the escaping of its lines.
 #include "Transcript.h"
 
 #include <cerrno>
