@@ -69,20 +69,36 @@ bool TDeviceController::CheckVersion() {
     return true;
 }
 
-void TDeviceController::ReadPage(TformIncl& page) {
-    if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
-        ReadCommon(*common);
-    } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
-        ReadRelay(*relay);
+// A page operation that ends with an error (a bad answer, a failing port) hides the progress
+// window too, so it does not stay over the main window.
+template <typename TOperation>
+void TDeviceController::RunPageOperation(TOperation operation) {
+    try {
+        operation();
+    } catch (...) {
+        m_view.HideProgress();
+        throw;
     }
 }
 
+void TDeviceController::ReadPage(TformIncl& page) {
+    RunPageOperation([&] {
+        if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
+            ReadCommon(*common);
+        } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
+            ReadRelay(*relay);
+        }
+    });
+}
+
 void TDeviceController::WritePage(TformIncl& page) {
-    if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
-        WriteCommon(*common);
-    } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
-        WriteRelay(*relay);
-    }
+    RunPageOperation([&] {
+        if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
+            WriteCommon(*common);
+        } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
+            WriteRelay(*relay);
+        }
+    });
 }
 
 void TDeviceController::ReadCommon(TFormCommon& page) {

@@ -44,6 +44,8 @@ class TDeviceController {
     TDevRelay& Device() { return *m_device; }
 
   private:
+    template <typename TOperation>
+    void RunPageOperation(TOperation operation);
     void ReadCommon(TFormCommon& page);
     void WriteCommon(TFormCommon& page);
     void ReadRelay(TFormRelay& page);

@@ -1,0 +1,155 @@
+// Connecting and disconnecting: the version check, the dialog's answers and the port's faults.
+#include <QAction>
+#include <fstream>
+
+#include "ComPortWorker.h"
+#include "Controls.h"
+#include "IniFile.h"
+#include "RelayFormsController.h"
+#include "ToolFixture.h"
+#include "fConnect.h"
+#include "fMain.h"
+
+namespace {
+
+struct TCommandStates {
+    bool Connect, Disconnect, Read, Write, ReadAll, WriteAll;
+};
+
+void ExpectCommandStates(const TFormMain& main, const TCommandStates& expected) {
+    const std::pair<const QAction*, const QAction*> pairs[] = {
+        {main.tbConnect, main.mnuConnect}, {main.tbDisconnect, main.mnuDisconnect},
+        {main.tbRead, main.mnuRead},       {main.tbWrite, main.mnuWrite},
+        {main.tbReadAll, main.mnuReadAll}, {main.tbWriteAll, main.mnuWriteAll}};
+    const bool states[] = {expected.Connect, expected.Disconnect, expected.Read,
+                           expected.Write,   expected.ReadAll,    expected.WriteAll};
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+        EXPECT_EQ(pairs[i].first->isEnabled(), states[i]) << pairs[i].first->text().toStdString();
+        EXPECT_EQ(pairs[i].second->isEnabled(), states[i]) << pairs[i].second->text().toStdString();
+    }
+}
+
+constexpr TCommandStates kDisconnected{true, false, false, false, false, false};
+constexpr TCommandStates kConnected{false, true, true, true, true, true};
+
+}  // namespace
+
+TEST_F(ToolTest, ConnectChecksTheVersionAndEnablesTheModuleCommands) {
+    StartModule();
+    StartTool();
+    ConnectToModule();
+
+    EXPECT_TRUE(m_reportedErrors.empty());
+    EXPECT_TRUE(m_controller->IsConnected());
+    ExpectCommandStates(*m_main, kConnected);
+    EXPECT_EQ(m_main->StatusText(1).toStdString(), m_module->DevicePath());
+    EXPECT_EQ(m_main->StatusText(2), "VER 08.00");
+    EXPECT_TRUE(LogLines().contains(QString::fromUtf8("Прочли версию")));
+    EXPECT_EQ(ReceivedCommands(), std::vector<std::string>{"*10v\\r"});
+}
+
+TEST_F(ToolTest, DisconnectReleasesTheModuleThenClosesThePort) {
+    StartModule();
+    StartTool();
+    ConnectToModule();
+    Run(&TFormMain::tbDisconnectClick);
+
+    EXPECT_FALSE(m_controller->IsConnected());
+    ExpectCommandStates(*m_main, kDisconnected);
+    EXPECT_EQ(ReceivedCommands(), (std::vector<std::string>{"*10v\\r", "]", "]", "]", "+rb\\r"}));
+    const QStringList answers = LogLines().filter(QString::fromUtf8("Ответ: "));
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_TRUE(answers[0].startsWith(QString::fromUtf8("Ответ: OK")));
+    // The port is free again: another connect works.
+    ConnectToModule();
+    EXPECT_TRUE(m_controller->IsConnected());
+}
+
+class VersionCheckTest : public ToolTest {
+  protected:
+    void ExpectConnectRefused(const TModuleFaults& faults, bool logsReadFailure) {
+        StartModule(PowerUpState(10), faults);
+        StartTool();
+        ConnectToModule();
+
+        EXPECT_FALSE(m_controller->IsConnected());
+        ExpectCommandStates(*m_main, kDisconnected);
+        EXPECT_TRUE(m_reportedErrors.empty());
+        EXPECT_EQ(m_main->StatusText(1).toStdString(), m_module->DevicePath());
+        EXPECT_EQ(m_main->StatusText(2), QString::fromUtf8("Версия"));
+        EXPECT_EQ(LogLines().contains(QString::fromUtf8("Не смогли прочесть версию")),
+                  logsReadFailure);
+        EXPECT_EQ(ReceivedCommands(),
+                  (std::vector<std::string>{"*10v\\r", "]", "]", "]", "+rb\\r"}));
+    }
+};
+
+TEST_F(VersionCheckTest, ASilentModuleIsReleasedAndLeftDisconnected) {
+    TModuleFaults faults;
+    faults.Silent = true;
+    ExpectConnectRefused(faults, true);
+}
+
+TEST_F(VersionCheckTest, AModuleWithAnotherVersionIsReleasedAndLeftDisconnected) {
+    TModuleFaults faults;
+    faults.WrongVersion = true;
+    ExpectConnectRefused(faults, false);
+}
+
+TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
+    StartModule();
+    StartTool();
+    TComPortWorker holder(true);
+    holder.Open(m_module->DevicePath(), br19200, 300);
+
+    struct TCase {
+        const char* name;
+        std::string port;
+        std::string number;
+        std::string expectedBox;
+    };
+    const TCase cases[] = {
+        {"busy port", m_module->DevicePath(), "10",
+         "Ошибка подключения: Cannot open device " + m_module->DevicePath()},
+        {"missing port", "/dev/tarnel-no-such-port", "10",
+         "Ошибка подключения: Cannot open device /dev/tarnel-no-such-port"},
+        {"empty module number", m_module->DevicePath(), "",
+         "Ошибка подключения: некорректный номер объекта."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_reportedErrors.clear();
+        Connect(c.port, c.number);
+        ASSERT_EQ(m_reportedErrors.size(), 1u);
+        EXPECT_EQ(m_reportedErrors[0].toStdString(), c.expectedBox);
+        EXPECT_FALSE(m_controller->IsConnected());
+        ExpectCommandStates(*m_main, kDisconnected);
+    }
+    EXPECT_TRUE(ReceivedCommands().empty());
+}
+
+TEST_F(ToolTest, CancellingTheDialogStillStoresItsValues) {
+    StartModule();
+    StartTool();
+    m_controller->RunConnectDialog = [](TFormConnect& dialog) {
+        dialog.ComPorts->setCurrentIndex(1);
+        dialog.etObjN->setText("42");
+        return false;
+    };
+    Run(&TFormMain::tbConnectClick);
+
+    EXPECT_FALSE(m_controller->IsConnected());
+    EXPECT_TRUE(m_reportedErrors.empty());
+    const TIniFile ini(SettingsFile());
+    EXPECT_EQ(ini.ReadString("FormConnect", "etObjN", ""), "42");
+    EXPECT_EQ(ini.ReadString("FormConnect", "ComPorts", ""), "1");
+    EXPECT_EQ(ini.ReadString("FormConnect", "meMasterKey", ""), "9618");
+}
+
+TEST_F(ToolTest, AModuleNumberTypedWithALeadingZeroAddressesThatModule) {
+    StartModule(PowerUpState(5));
+    StartTool();
+    Connect(m_module->DevicePath(), "05");
+    EXPECT_TRUE(m_controller->IsConnected());
+    EXPECT_EQ(ReceivedCommands(), std::vector<std::string>{"*05v\\r"});
+}

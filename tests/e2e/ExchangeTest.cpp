@@ -1,0 +1,222 @@
+// Reading, writing, saving and loading the pages against the module emulator.
+#include <QFile>
+#include <QTreeWidget>
+
+#include "Controls.h"
+#include "IniFile.h"
+#include "RelayFormsController.h"
+#include "ToolFixture.h"
+#include "fCommon.h"
+#include "fMain.h"
+#include "fRelay.h"
+
+namespace {
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", value);
+    return text;
+}
+
+// The 107 commands of one relay in the order the tool must send them.
+std::vector<std::string> RelayWriteCommands(const std::string& prefix, const TRelaySettings& s) {
+    const std::string r = std::to_string(s.Number - 1);
+    std::vector<std::string> commands;
+    auto add = [&](const std::string& text) { commands.push_back(prefix + text + "\\r"); };
+    char duration[8];
+    std::snprintf(duration, sizeof duration, "%02X", s.Duration);
+    add("T" + r + "=" + duration);
+    for (int z = 1; z <= kTableWidth; ++z) {
+        add("A" + r + Hex(z - 1) + "=" + Hex(s.Zone(zeAlarm, z)));
+        add("R" + r + Hex(z - 1) + "=" + Hex(s.Zone(zeRestore, z)));
+        add("E" + r + Hex(z - 1) + "=" + Hex(s.Zone(zeFault, z)));
+    }
+    for (int p = 1; p <= kTableWidth; ++p) {
+        add("M" + r + Hex(p - 1) + "=" + Hex(s.Partition(peArm, p)));
+        add("D" + r + Hex(p - 1) + "=" + Hex(s.Partition(peDisarm, p)));
+        add("L" + r + Hex(p - 1) + "=" + Hex(s.Partition(peAlarm, p)));
+    }
+    for (TRelayCondition c : {rcPanelLink, rcJournal, rcPower, rcFire, rcDelay}) {
+        const std::string letter(1, ConditionLetter(c));
+        const int yes = YesSubIndex(c);
+        add(letter + r + std::to_string(1 - yes) + "=" + Hex(s.NoOf(c)));
+        add(letter + r + std::to_string(yes) + "=" + Hex(s.YesOf(c)));
+    }
+    return commands;
+}
+
+}  // namespace
+
+TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
+    StartModule();
+    StartTool();
+    ConnectToModule();
+    const TModuleState wanted = PatternedState(10, 1);
+    SetPages(*m_controller, wanted);
+
+    Run(&TFormMain::tbWriteAllClick);
+
+    EXPECT_TRUE(m_reportedErrors.empty());
+    EXPECT_TRUE(m_errorWindows.empty());
+    EXPECT_EQ(m_module->Snapshot(), wanted);
+    EXPECT_EQ(PagesState(*m_controller), wanted);
+
+    std::vector<std::string> expected{"*10v\\r", "*10o=10\\r"};
+    for (const TRelaySettings& relay : wanted.Relays) {
+        const auto commands = RelayWriteCommands("*10", relay);
+        expected.insert(expected.end(), commands.begin(), commands.end());
+    }
+    EXPECT_EQ(ReceivedCommands(), expected);
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(5));
+    EXPECT_TRUE(m_main->tv1->isEnabled());
+    EXPECT_TRUE(m_main->ToolBar1->isEnabled());
+    EXPECT_FALSE(m_progress->isVisible());
+}
+
+TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
+    const TModuleState stored = PatternedState(10, 2);
+    StartModule(stored);
+    StartTool();
+    ConnectToModule();
+    m_main->tv1->setCurrentItem(m_main->tv1->topLevelItem(0));
+
+    Run(&TFormMain::tbReadAllClick);
+
+    EXPECT_TRUE(m_reportedErrors.empty());
+    EXPECT_TRUE(m_errorWindows.empty());
+    EXPECT_EQ(PagesState(*m_controller), stored);
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(5));
+    EXPECT_EQ(m_main->tv1->currentItem(), m_main->tv1->topLevelItem(0));
+    const std::vector<std::string> commands = ReceivedCommands();
+    ASSERT_EQ(commands.size(), 2u + 5u * 12u);
+    EXPECT_EQ(commands[1], "*10o\\r");
+    EXPECT_EQ(commands[2], "*10T\\r");
+    EXPECT_EQ(commands[3], "*10A0\\r");
+}
+
+TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {
+    const TModuleState stored = PatternedState(10, 3);
+    StartModule(stored);
+    StartTool();
+    ConnectToModule();
+    m_controller->SelectPage(3);
+
+    Run(&TFormMain::tbReadClick);
+    TFormRelay& page = *m_controller->RelayPage(3);
+    TRelaySettings read = page.Settings();
+    read.Duration = page.etDuration->text().toInt();
+    EXPECT_EQ(read, stored.Relays[2]);
+    EXPECT_EQ(m_controller->RelayPage(2)->Settings(), TRelaySettings{.Number = 2});
+
+    page.Settings().Zone(zeFault, 16) = rrOn1Hz;
+    page.etDuration->setText("200");
+    Run(&TFormMain::tbWriteClick);
+    TModuleState expected = stored;
+    expected.Relays[2].Zone(zeFault, 16) = rrOn1Hz;
+    expected.Relays[2].Duration = 200;
+    EXPECT_EQ(m_module->Snapshot(), expected);
+    const std::vector<std::string> commands = ReceivedCommands();
+    ASSERT_EQ(commands.size(), 1u + 12u + 107u);
+    EXPECT_EQ(commands[13], "*10T2=C8\\r");
+}
+
+TEST_F(ToolTest, WritingANewObjectNumberMovesTheConnectionToIt) {
+    StartModule();
+    StartTool();
+    ConnectToModule();
+    m_controller->CommonPage()->etO->setText("12");
+    Run(&TFormMain::tbWriteClick);
+    m_controller->SelectPage(1);
+    Run(&TFormMain::tbReadClick);
+
+    EXPECT_EQ(m_module->Snapshot().ObjectNumber, 12);
+    const std::vector<std::string> commands = ReceivedCommands();
+    ASSERT_GE(commands.size(), 4u);
+    EXPECT_EQ(commands[1], "*10o=12\\r");
+    EXPECT_EQ(commands[2], "*12T\\r");
+    EXPECT_TRUE(m_errorWindows.empty());
+}
+
+TEST_F(ToolTest, SavedFilesLoadBackToTheSamePagesAndSaveToTheSameBytes) {
+    StartModule(PatternedState(10, 4));
+    StartTool();
+    ConnectToModule();
+    Run(&TFormMain::tbReadAllClick);
+    const TModuleState read = PagesState(*m_controller);
+
+    const std::string first = (Dir() / "first.txt").string();
+    const std::string second = (Dir() / "second.txt").string();
+    std::optional<QString> answer = QString::fromStdString(first);
+    m_main->RunFileDialog = [&answer](QFileDialog*) { return answer; };
+    Run(&TFormMain::mnuSaveClick);
+
+    Run(&TFormMain::N22Click);
+    EXPECT_NE(PagesState(*m_controller), read);
+    Run(&TFormMain::mnuLoadClick);
+    EXPECT_EQ(PagesState(*m_controller), read);
+
+    answer = QString::fromStdString(second);
+    Run(&TFormMain::mnuSaveClick);
+    QFile a(QString::fromStdString(first));
+    QFile b(QString::fromStdString(second));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+
+    // A cancelled dialog changes no file and no page.
+    answer.reset();
+    Run(&TFormMain::N22Click);
+    const TModuleState defaults = PagesState(*m_controller);
+    Run(&TFormMain::mnuLoadClick);
+    EXPECT_EQ(PagesState(*m_controller), defaults);
+    EXPECT_TRUE(m_reportedErrors.empty());
+}
+
+TEST_F(ToolTest, DefaultsResetTheDurationAndObjectNumberButKeepTheReactions) {
+    StartModule();
+    StartTool();
+    SetPages(*m_controller, PatternedState(33, 5));
+    m_controller->SelectPage(2);
+    TRelaySettings expected = m_controller->RelayPage(2)->Settings();
+    expected.Duration = 0;
+
+    Run(&TFormMain::N21Click);
+    EXPECT_EQ(m_controller->RelayPage(2)->etDuration->text(), "0");
+    EXPECT_EQ(m_controller->RelayPage(2)->Settings(), expected);
+    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "33");
+
+    Run(&TFormMain::N22Click);
+    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "01");
+    for (int n = 1; n <= kRelayCount; ++n) {
+        EXPECT_EQ(m_controller->RelayPage(n)->etDuration->text(), "0");
+    }
+}
+
+TEST_F(ToolTest, ClosingWhileConnectedReleasesTheModuleAndKeepsThePagesInCurrentIni) {
+    const TModuleState stored = PatternedState(10, 6);
+    StartModule(stored);
+    StartTool();
+    ConnectToModule();
+    Run(&TFormMain::tbReadAllClick);
+
+    m_main->close();
+    EXPECT_FALSE(m_controller->IsConnected());
+    const std::vector<std::string> commands = ReceivedCommands();
+    ASSERT_GE(commands.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 4, commands.end()),
+              (std::vector<std::string>{"]", "]", "]", "+rb\\r"}));
+
+    m_controller->Shutdown();
+    const TIniFile ini(SettingsFile());
+    EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "10");
+    EXPECT_EQ(ini.ReadInteger("FormRelay_2", "Z316", -1), stored.Relays[2].Zone(zeFault, 16));
+    EXPECT_EQ(ini.ReadString("FormRelay_4", "etDuration", ""),
+              std::to_string(stored.Relays[4].Duration));
+
+    // The next start shows the same pages.
+    m_controller.reset();
+    m_progress.reset();
+    m_main.reset();
+    StartTool();
+    EXPECT_EQ(PagesState(*m_controller), stored);
+}

@@ -1,0 +1,65 @@
+// The whole tool against the module emulator on a pseudo-terminal, with every dialog answered by
+// the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "AppErrorReport.h"
+#include "ModuleEmulator.h"
+#include "RelayFormsController.h"
+#include "fMain.h"
+#include "fProgress.h"
+
+class ToolTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the module; without pacing unless asked, so that the tests run fast.
+    void StartModule(TModuleState state, TModuleFaults faults = {}, bool pacing = false,
+                     int hangUpAfter = 0);
+    void StartModule() { StartModule(PowerUpState(10)); }
+    void StartTool();
+    // Runs the connect command with the dialog filled as given (or cancelled).
+    void Connect(const std::string& port, const std::string& moduleNumber, bool accept = true);
+    void ConnectToModule() { Connect(m_module->DevicePath(), std::to_string(m_objectNumber)); }
+    // Runs a main-window command the way its handler does, errors going to the error report.
+    void Run(void (TFormMain::*handler)());
+    void StopModule() { m_module->Stop(); }
+
+    // The commands the module received, in order, as the transcript escapes them.
+    std::vector<std::string> ReceivedCommands() const;
+    // The texts of the log's lines, captions and their children in order.
+    QStringList LogLines() const;
+    std::filesystem::path Dir() const { return m_dir; }
+    std::string SettingsFile() const { return (m_dir / "current.ini").string(); }
+
+    std::unique_ptr<TModuleEmulator> m_module;
+    std::unique_ptr<TFormMain> m_main;
+    std::unique_ptr<TFormProgress> m_progress;
+    std::unique_ptr<TRelayFormsController> m_controller;
+    int m_objectNumber = 10;
+    std::vector<QString> m_reportedErrors;
+    std::vector<std::vector<std::string>> m_errorWindows;
+    int m_connectDialogs = 0;
+
+  private:
+    std::filesystem::path m_dir;
+    std::string m_transcript;
+    TErrorReporter m_previousReporter;
+};
+
+// A state with every code and duration different, so that a misplaced value shows.
+TModuleState PatternedState(std::int32_t objectNumber, int seed);
+
+// The pages' values as the module would hold them, and the pages set to a module's values.
+TModuleState PagesState(const TRelayFormsController& controller);
+void SetPages(TRelayFormsController& controller, const TModuleState& state);
