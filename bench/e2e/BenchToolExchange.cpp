@@ -1,0 +1,113 @@
+// Times "read all" and "write all" through the whole tool against the emulator paced like a
+// 19200-baud line, and prints each as a ratio to the line time of the bytes exchanged.
+#include <QElapsedTimer>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "AppErrorReport.h"
+#include "Controls.h"
+#include "ModuleEmulator.h"
+#include "QtSyncDispatcher.h"
+#include "RelayFormsController.h"
+#include "fConnect.h"
+#include "fMain.h"
+#include "fProgress.h"
+
+namespace {
+
+constexpr double kBitsPerByte = 10.0;
+constexpr double kBaudRate = 19200.0;
+
+// The number of bytes a transcript line stands for, undoing its escapes.
+std::size_t UnescapedSize(const std::string& text) {
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < text.size(); ++i, ++size) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            i += text[i + 1] == 'x' ? 3 : 1;
+        }
+    }
+    return size;
+}
+
+// Bytes that crossed the line in both directions, counted from the transcript's given line on.
+std::size_t LineBytes(const std::string& transcript, std::size_t fromLine, std::size_t& lines) {
+    std::ifstream file(transcript);
+    std::string line;
+    std::size_t bytes = 0;
+    lines = 0;
+    while (std::getline(file, line)) {
+        if (lines++ >= fromLine && line.size() >= 2) {
+            bytes += UnescapedSize(line.substr(2));
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    TApplication app(argc, argv);
+    TQtSyncDispatcherScope syncDispatcher;
+    SetErrorReporter([](const QString& text) {
+        std::fprintf(stderr, "error: %s\n", text.toUtf8().constData());
+    });
+
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tarnel-bench-e2e";
+    std::filesystem::create_directories(dir);
+    const std::string transcript = (dir / "transcript.txt").string();
+
+    TEmulatorOptions options;
+    options.Pacing = true;
+    options.TranscriptFile = transcript;
+    TModuleEmulator module(options, PowerUpState(10));
+
+    TFormMain mainForm;
+    TFormProgress progress(&mainForm);
+    TRelayFormsController controller(mainForm, progress, (dir / "current.ini").string());
+    mainForm.Controller = &controller;
+    mainForm.show();
+    controller.RunConnectDialog = [&module](TFormConnect& dialog) {
+        dialog.ComPorts->setEditText(QString::fromStdString(module.DevicePath()));
+        dialog.etObjN->setText("10");
+        return true;
+    };
+    controller.RunErrorWindow = [](TFormErrors&) {};
+    controller.Connect();
+    if (!controller.IsConnected()) {
+        std::fprintf(stderr, "could not connect to the emulator\n");
+        return 1;
+    }
+
+    std::size_t lines = 0;
+    LineBytes(transcript, 0, lines);
+    struct TCommand {
+        const char* name;
+        void (TFormMain::*handler)();
+    };
+    const TCommand commands[] = {{"read all", &TFormMain::tbReadAllClick},
+                                 {"write all", &TFormMain::tbWriteAllClick}};
+    std::printf("%-10s %10s %12s %12s %8s\n", "command", "bytes", "measured ms", "line ms",
+                "ratio");
+    for (const TCommand& command : commands) {
+        const std::size_t firstLine = lines;
+        QElapsedTimer timer;
+        timer.start();
+        (mainForm.*command.handler)();
+        const double measuredMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        const std::size_t bytes = LineBytes(transcript, firstLine, lines);
+        const double lineMs = static_cast<double>(bytes) * kBitsPerByte / kBaudRate * 1000.0;
+        std::printf("%-10s %10zu %12.1f %12.1f %8.3f\n", command.name, bytes, measuredMs, lineMs,
+                    measuredMs / lineMs);
+    }
+    controller.Disconnect();
+    controller.Shutdown();
+    std::filesystem::remove_all(dir);
+    return 0;
+}
