@@ -50,7 +50,11 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowOpacity(kOpacity / 255.0);
     setFixedSize(255, 234);
-    setFont(QFont("Tahoma", 8));
+    // Where Tahoma is missing, a narrow substitute keeps the advice inside its designed box.
+    QFont font;
+    font.setFamilies({"Tahoma", "DejaVu Sans Condensed"});
+    font.setPointSize(8);
+    setFont(font);
 
     RzLabel1 = MakeLabel(QString::fromUtf8("Подключение к реле"), this, QRect(56, 8, 190, 20));
     RzLabel1->setObjectName("RzLabel1");

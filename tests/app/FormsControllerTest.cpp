@@ -1,0 +1,152 @@
+// The forms controller without a module: pages, tree, page switching, defaults and the settings
+// file kept between runs.
+#include <gtest/gtest.h>
+
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "Controls.h"
+#include "IniFile.h"
+#include "RelayFormsController.h"
+#include "fCommon.h"
+#include "fMain.h"
+#include "fProgress.h"
+#include "fRelay.h"
+
+namespace {
+
+class FormsControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tarnel-forms-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        m_controller.reset();
+        m_progress.reset();
+        m_main.reset();
+        std::filesystem::remove_all(m_dir);
+    }
+    void Start() {
+        m_main = std::make_unique<TFormMain>();
+        m_progress = std::make_unique<TFormProgress>(m_main.get());
+        m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, Settings());
+        m_main->Controller = m_controller.get();
+        m_main->show();
+    }
+    std::string Settings() const { return (m_dir / "current.ini").string(); }
+
+    std::filesystem::path m_dir;
+    std::unique_ptr<TFormMain> m_main;
+    std::unique_ptr<TFormProgress> m_progress;
+    std::unique_ptr<TRelayFormsController> m_controller;
+};
+
+}  // namespace
+
+TEST_F(FormsControllerTest, TheTreeListsTheCommonPageAndTheRelaysUnderOneGroup) {
+    Start();
+    QTreeWidget& tree = *m_main->tv1;
+    ASSERT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->text(0), QString::fromUtf8("Общие"));
+    EXPECT_EQ(StateIndexOf(tree.topLevelItem(0)), 0);
+    QTreeWidgetItem* group = tree.topLevelItem(1);
+    EXPECT_EQ(group->text(0), QString::fromUtf8("Реле"));
+    EXPECT_EQ(StateIndexOf(group), -1);
+    EXPECT_TRUE(group->isExpanded());
+    ASSERT_EQ(group->childCount(), 5);
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_EQ(group->child(n - 1)->text(0), QString::fromUtf8("Реле ") + QString::number(n));
+        EXPECT_EQ(StateIndexOf(group->child(n - 1)), n);
+    }
+    EXPECT_EQ(tree.currentItem(), nullptr);
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
+    EXPECT_TRUE(m_controller->CommonPage()->isVisible());
+}
+
+TEST_F(FormsControllerTest, PagesCarryTheirSectionNames) {
+    Start();
+    const std::vector<TformIncl*>& pages = m_controller->Pages();
+    ASSERT_EQ(pages.size(), 6u);
+    const char* names[] = {"FormCommon",  "FormRelay",   "FormRelay_1",
+                           "FormRelay_2", "FormRelay_3", "FormRelay_4"};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[i]->Name().toStdString(), names[i]);
+    }
+}
+
+TEST_F(FormsControllerTest, SelectingANodeShowsItsPageAndTheGroupNodeKeepsThePage) {
+    Start();
+    QTreeWidget& tree = *m_main->tv1;
+    tree.setCurrentItem(tree.topLevelItem(1)->child(2));
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
+    EXPECT_TRUE(m_controller->RelayPage(3)->isVisible());
+    EXPECT_FALSE(m_controller->CommonPage()->isVisible());
+
+    tree.setCurrentItem(tree.topLevelItem(1));
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
+    EXPECT_TRUE(m_controller->RelayPage(3)->isVisible());
+
+    for (int index : {-1, 6, 100}) {
+        m_controller->SelectPage(index);
+        EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
+    }
+}
+
+TEST_F(FormsControllerTest, WithoutASettingsFileThePagesShowTheirDesignValues) {
+    Start();
+    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "01");
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_EQ(m_controller->RelayPage(n)->etDuration->text(), "0");
+        EXPECT_EQ(m_controller->RelayPage(n)->Settings(), TRelaySettings{.Number = n});
+    }
+}
+
+TEST_F(FormsControllerTest, ThePagesAreSavedAtTheEndAndLoadedAtTheNextStart) {
+    Start();
+    m_controller->CommonPage()->etO->setText("7");
+    m_controller->RelayPage(4)->etDuration->setText("120");
+    m_controller->RelayPage(4)->Settings().Partition(peAlarm, 9) = rrOff;
+    m_controller->Shutdown();
+    {
+        const TIniFile ini(Settings());
+        EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "7");
+        EXPECT_EQ(ini.ReadString("FormRelay_3", "etDuration", ""), "120");
+        EXPECT_EQ(ini.ReadInteger("FormRelay_3", "P39", -1), rrOff);
+    }
+    m_controller.reset();
+    m_progress.reset();
+    m_main.reset();
+
+    Start();
+    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "7");
+    EXPECT_EQ(m_controller->RelayPage(4)->etDuration->text(), "120");
+    EXPECT_EQ(m_controller->RelayPage(4)->Settings().Partition(peAlarm, 9), rrOff);
+}
+
+TEST_F(FormsControllerTest, DisconnectWithoutAConnectionOnlySetsTheDisconnectedState) {
+    Start();
+    m_main->tbConnect->setEnabled(false);
+    m_main->mnuRead->setEnabled(true);
+    m_controller->Disconnect();
+    EXPECT_TRUE(m_main->tbConnect->isEnabled());
+    EXPECT_TRUE(m_main->mnuConnect->isEnabled());
+    EXPECT_FALSE(m_main->mnuRead->isEnabled());
+    EXPECT_FALSE(m_main->tbDisconnect->isEnabled());
+    EXPECT_FALSE(m_controller->IsConnected());
+}
+
+TEST_F(FormsControllerTest, PortsThatCannotBeListedLeaveTheToolAsItWas) {
+    Start();
+    bool dialogShown = false;
+    m_controller->ListPorts = [](std::vector<std::string>&) {
+        throw std::runtime_error("EnumPorts failed.");
+    };
+    m_controller->RunConnectDialog = [&dialogShown](TFormConnect&) { return dialogShown = true; };
+    EXPECT_THROW(m_controller->Connect(), std::runtime_error);
+    EXPECT_FALSE(dialogShown);
+    EXPECT_TRUE(m_main->tbConnect->isEnabled());
+    EXPECT_FALSE(m_controller->IsConnected());
+}

@@ -1,0 +1,31 @@
+// The splash window's fade and the about box.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "fAbout.h"
+#include "fLoad.h"
+
+TEST(SplashWindow, FadesInFromFiftyToFullOpacityAndNeverBeyond) {
+    TFormLoad splash;
+    EXPECT_EQ(splash.Opacity(), 50);
+    splash.show();
+    splash.FadeIn();
+    EXPECT_EQ(splash.Opacity(), 255);
+    splash.FadeIn();
+    EXPECT_EQ(splash.Opacity(), 255);
+    EXPECT_EQ(splash.Label1->text(), QString::fromUtf8("Программа настройки Тарнел"));
+    EXPECT_EQ(splash.windowTitle(), QString::fromUtf8("Зугрузка"));
+}
+
+TEST(AboutBox, ShowsTheMakerAndClosesWithOk) {
+    TFormAbout about;
+    EXPECT_EQ(about.windowTitle(), QString::fromUtf8("О программе"));
+    EXPECT_EQ(about.MakerLabel->text().count('\n'), 3);
+    EXPECT_TRUE(about.LinkLabel->openExternalLinks());
+    about.show();
+    about.Button1->click();
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}

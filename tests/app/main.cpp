@@ -1,0 +1,13 @@
+// Runs the program-level widget tests inside one application object, without a display.
+#include <gtest/gtest.h>
+
+#include "AppErrorReport.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    TApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
