@@ -36,7 +36,7 @@ class TFormsController : public IMainCommands {
     const std::vector<TformIncl*>& Pages() const { return m_pages; }
     TLogWriter& Log() const { return *m_log; }
     // True between the locking and the unlocking of the controls around a module exchange.
-    bool IsExchangeRunning() const { return m_exchangeDepth > 0; }
+    bool IsExchangeRunning() const override { return m_exchangeDepth > 0; }
     // The settings file that is loaded at start and written when the controller ends.
     const std::string& SettingsFile() const { return m_settingsFile; }
 

@@ -21,4 +21,6 @@ class IMainCommands {
     virtual void SaveToFile(const std::string& fileName) = 0;
     virtual void SetCurrentDefaults() = 0;
     virtual void SetAllDefaults() = 0;
+    // True while a read or write talks to the module; closing must wait for its end.
+    virtual bool IsExchangeRunning() const { return false; }
 };

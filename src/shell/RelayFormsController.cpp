@@ -241,7 +241,5 @@ void TRelayFormsController::UnlockUI() {
 }
 
 void TRelayFormsController::ExchangeEnded() {
-    if (OnExchangeEnded) {
-        OnExchangeEnded();
-    }
+    m_mainForm.ExchangeEnded();
 }

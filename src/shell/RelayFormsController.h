@@ -40,8 +40,6 @@ class TRelayFormsController : public TFormsController {
     std::function<bool(TFormConnect& dialog)> RunConnectDialog;
     std::function<void(TFormErrors& window)> RunErrorWindow;
     std::function<void(std::vector<std::string>& names)> ListPorts;
-    // Runs when the controls are unlocked after an exchange; a deferred close hooks in here.
-    std::function<void()> OnExchangeEnded;
 
   protected:
     void CreatePages(QWidget* mainForm) override;

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -457,6 +458,18 @@ void TFormMain::showEvent(QShowEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    if (Controller != nullptr && Controller->IsExchangeRunning()) {
+        m_closeDeferred = true;
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
+}
+
+void TFormMain::ExchangeEnded() {
+    if (m_closeDeferred) {
+        m_closeDeferred = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }

@@ -89,6 +89,9 @@ class TFormMain : public QMainWindow {
     void SetStatusText(int panel, const QString& text);
     void SetStatusText(int panel, const std::string& text);
     QString StatusText(int panel) const;
+    // Called by the controller when an exchange has ended; carries out a close held back meanwhile.
+    void ExchangeEnded();
+    bool IsCloseDeferred() const { return m_closeDeferred; }
 
   public slots:
     void tbConnectClick();
@@ -109,6 +112,8 @@ class TFormMain : public QMainWindow {
     void FormClose();
 
   protected:
+    // A close that arrives while an exchange runs is held back until the exchange has ended, so
+    // the connection is never released under it.
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -130,5 +135,6 @@ class TFormMain : public QMainWindow {
     QWidget* m_pagePane;
     std::array<QLabel*, 3> m_statusPanels{};
     QList<QAction*> m_menuItems;
+    bool m_closeDeferred = false;
     bool m_barsPlaced = false;
 };

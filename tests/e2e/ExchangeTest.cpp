@@ -1,5 +1,7 @@
 // Reading, writing, saving and loading the pages against the module emulator.
+#include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "Controls.h"
@@ -219,4 +221,27 @@ TEST_F(ToolTest, ClosingWhileConnectedReleasesTheModuleAndKeepsThePagesInCurrent
     m_main.reset();
     StartTool();
     EXPECT_EQ(PagesState(*m_controller), stored);
+}
+
+TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
+    StartModule();
+    StartTool();
+    ConnectToModule();
+    bool closedDuringExchange = false;
+    QTimer::singleShot(20, m_main.get(), [this, &closedDuringExchange] {
+        closedDuringExchange = m_controller->IsExchangeRunning();
+        m_main->close();
+    });
+
+    Run(&TFormMain::tbWriteAllClick);
+    ASSERT_TRUE(closedDuringExchange);
+    QApplication::processEvents();
+
+    EXPECT_FALSE(m_main->isVisible());
+    EXPECT_FALSE(m_controller->IsConnected());
+    const std::vector<std::string> commands = ReceivedCommands();
+    ASSERT_EQ(commands.size(), 1u + 1u + 5u * 107u + 4u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 4, commands.end()),
+              (std::vector<std::string>{"]", "]", "]", "+rb\\r"}));
+    EXPECT_TRUE(m_reportedErrors.empty());
 }
