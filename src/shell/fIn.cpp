@@ -259,7 +259,11 @@ std::string GetAppDir() {
 
 std::string GetSettingsDir() {
     const std::string appDir = GetAppDir();
-    if (::access(appDir.c_str(), W_OK) == 0) {
+    return SettingsDirFor(appDir, ::access(appDir.c_str(), W_OK) == 0);
+}
+
+std::string SettingsDirFor(const std::string& appDir, bool appDirWritable) {
+    if (appDirWritable) {
         return appDir;
     }
     std::filesystem::path base;
@@ -270,9 +274,8 @@ std::string GetSettingsDir() {
     } else {
         return appDir;
     }
+    const auto dir = base / kSettingsFolderName;
     std::error_code ec;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).filename();
-    const auto dir = base / (program.empty() ? std::filesystem::path("tarnel") : program);
     std::filesystem::create_directories(dir, ec);
     return dir.string() + "/";
 }

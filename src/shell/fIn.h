@@ -57,6 +57,11 @@ std::string GetAppDir();
 // Where "current.ini" lives: the program's folder when it is writable, else the user's
 // configuration folder for the program ($XDG_CONFIG_HOME or ~/.config); a trailing "/".
 std::string GetSettingsDir();
+// The choice behind GetSettingsDir, for a given program folder and whether it can be written.
+std::string SettingsDirFor(const std::string& appDir, bool appDirWritable);
+// The folder under the user's configuration folder that holds the settings of a system-wide
+// install.
+inline constexpr const char* kSettingsFolderName = "tarnel-config";
 
 // "MS Sans Serif" 8 point; where it is missing, a narrow substitute keeps captions inside the
 // pixel sizes the pages were laid out for.

@@ -10,6 +10,7 @@
 #include "IniFile.h"
 #include "RelayFormsController.h"
 #include "fCommon.h"
+#include "fIn.h"
 #include "fMain.h"
 #include "fProgress.h"
 #include "fRelay.h"
@@ -149,4 +150,27 @@ TEST_F(FormsControllerTest, PortsThatCannotBeListedLeaveTheToolAsItWas) {
     EXPECT_FALSE(dialogShown);
     EXPECT_TRUE(m_main->tbConnect->isEnabled());
     EXPECT_FALSE(m_controller->IsConnected());
+}
+
+TEST_F(FormsControllerTest, CurrentIniGoesToTheUsersConfigurationWhenTheProgramFolderIsReadOnly) {
+    const std::filesystem::path config = m_dir / "config";
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
+    const std::string chosen = SettingsDirFor("/usr/lib/tarnel/", false);
+    const std::string writable = SettingsDirFor("/usr/lib/tarnel/", true);
+    qputenv("XDG_CONFIG_HOME", previous);
+
+    EXPECT_EQ(writable, "/usr/lib/tarnel/");
+    EXPECT_EQ(chosen, (config / "tarnel-config").string() + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(config / "tarnel-config"));
+
+    // The controller keeps its pages there between runs.
+    m_main = std::make_unique<TFormMain>();
+    m_progress = std::make_unique<TFormProgress>(m_main.get());
+    m_controller =
+        std::make_unique<TRelayFormsController>(*m_main, *m_progress, chosen + "current.ini");
+    m_controller->CommonPage()->etO->setText("55");
+    m_controller->Shutdown();
+    const TIniFile ini(chosen + "current.ini");
+    EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "55");
 }
