@@ -1,0 +1,241 @@
+// The device controller over a scripted module: command order, progress, error lines, release.
+#include <gtest/gtest.h>
+
+#include "Controls.h"
+#include "DeviceController.h"
+#include "DeviceView.h"
+#include "FakeTransport.h"
+#include "RecordingLog.h"
+#include "StrLib.h"
+#include "fCommon.h"
+#include "fRelay.h"
+
+namespace {
+
+// Records what the controller asks of the windows.
+class TRecordingView : public IDeviceView {
+  public:
+    void SetProgressPosition(int position) override { Calls.push_back("position " + N(position)); }
+    void SetProgressMin(int minimum) override { Calls.push_back("min " + N(minimum)); }
+    void SetProgressMax(int maximum) override {
+        Calls.push_back("max " + N(maximum));
+        Maximum = maximum;
+    }
+    void SetProgressStep(int step) override { Calls.push_back("step " + N(step)); }
+    void StepProgressBar() override { ++Steps; }
+    void ShowProgress() override { Shown = true; }
+    void HideProgress() override { Shown = false; }
+    void SetVersionText(const std::string& version) override { Version = version; }
+    void ProcessMessages() override { ++Pumps; }
+
+    std::vector<std::string> Calls;
+    int Maximum = -1;
+    int Steps = 0;
+    int Pumps = 0;
+    bool Shown = false;
+    std::string Version = "Версия";
+
+  private:
+    static std::string N(int n) { return std::to_string(n); }
+};
+
+// A module that answers every command with its echo and "OK"; reads get the given values.
+class DeviceControllerTest : public ::testing::Test {
+  protected:
+    DeviceControllerTest()
+        : m_controller(
+              m_transport, [this](const std::string& text) { m_slow.push_back(text); }, m_log, 7,
+              m_view) {
+        m_transport.SetDefaultReply([this](const std::string& sent) -> std::optional<std::string> {
+            const std::string command = sent.substr(3, sent.size() - 4);
+            if (m_silent.find(command) != std::string::npos) {
+                return std::nullopt;
+            }
+            const auto value = m_values.find(command);
+            const std::string read = value != m_values.end() ? value->second : DefaultRead(command);
+            return sent + "\n" + (read.empty() ? "" : read + "\r\n") + "OK\r\n";
+        });
+        m_relay.SetNumber(3);
+    }
+
+    // What a module at power-up answers to a read; writes carry no value.
+    static std::string DefaultRead(const std::string& command) {
+        if (command.find('=') != std::string::npos) {
+            return "";
+        }
+        switch (command[0]) {
+            case 'T':
+                return "00 00 00 00 00";
+            case 'o':
+                return "07";
+            case 'v':
+                return "VER 08.00";
+            case 'C':
+            case 'Y':
+            case 'P':
+            case 'F':
+            case 'W':
+                return "00";
+            default:
+                return "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0";
+        }
+    }
+
+    // The commands sent, without the object prefix and the carriage return.
+    std::vector<std::string> Commands() const {
+        std::vector<std::string> commands;
+        for (const std::string& sent : m_transport.Sent()) {
+            commands.push_back(sent.rfind("*07", 0) == 0 ? sent.substr(3, sent.size() - 4) : sent);
+        }
+        return commands;
+    }
+
+    TFakeTransport m_transport;
+    TRecordingLog m_log;
+    TRecordingView m_view;
+    std::vector<std::string> m_slow;
+    std::map<std::string, std::string> m_values;
+    std::string m_silent;
+    TDeviceController m_controller;
+    TFormCommon m_common;
+    TFormRelay m_relay;
+};
+
+const char kRow[] = "0 1 2 3 4 0 1 2 3 4 0 1 2 3 4 1A";
+
+}  // namespace
+
+TEST_F(DeviceControllerTest, ReadingARelayRunsTwelveReadsAndStepsTheProgressTwelveTimes) {
+    m_values = {{"T", "01 02 FF 04 05"}, {"A2", kRow}, {"C2", "34"}, {"F2", "34"}};
+    m_controller.ReadPage(m_relay);
+
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"T", "A2", "R2", "E2", "M2", "D2", "L2", "C2",
+                                                    "Y2", "P2", "F2", "W2"}));
+    EXPECT_EQ(m_view.Calls, (std::vector<std::string>{"position 0", "min 0", "max 12", "step 1"}));
+    EXPECT_EQ(m_view.Steps, 12);
+    EXPECT_EQ(m_view.Pumps, 12);
+    EXPECT_FALSE(m_view.Shown);
+    EXPECT_EQ(m_relay.etDuration->text(), "255");
+    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 5), 4);
+    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 26);
+    // Panel link: the first digit is "No"; fire alarm: the first digit is "Yes".
+    EXPECT_EQ(m_relay.Settings().NoOf(rcPanelLink), 3);
+    EXPECT_EQ(m_relay.Settings().YesOf(rcPanelLink), 4);
+    EXPECT_EQ(m_relay.Settings().YesOf(rcFire), 3);
+    EXPECT_EQ(m_relay.Settings().NoOf(rcFire), 4);
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+}
+
+TEST_F(DeviceControllerTest, AFailedDurationReadListsTheRelayAndTheOtherReadsStillRun) {
+    m_silent = "T";
+    m_values = {{"A2", kRow}};
+    m_relay.etDuration->setText("99");
+    m_controller.ReadPage(m_relay);
+
+    EXPECT_EQ(m_controller.GetErrors(),
+              std::vector<std::string>{"Ошибка при чтении параметра \"Реле № 3 \""});
+    EXPECT_EQ(m_relay.etDuration->text(), "99");
+    EXPECT_EQ(Commands().size(), 12u);
+    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 26);
+}
+
+TEST_F(DeviceControllerTest, AFailedRowReadKeepsTheOldRow) {
+    m_silent = "R2";
+    m_relay.Settings().Zone(zeRestore, 1) = rrOff;
+    m_controller.ReadPage(m_relay);
+    EXPECT_EQ(m_relay.Settings().Zone(zeRestore, 1), rrOff);
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+}
+
+TEST_F(DeviceControllerTest, ABadNumberStopsTheReadAndHidesTheProgress) {
+    m_values = {{"A2", "0 1 ZZ"}};
+    EXPECT_THROW(m_controller.ReadPage(m_relay), EConvertError);
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"T", "A2"}));
+    EXPECT_FALSE(m_view.Shown);
+}
+
+TEST_F(DeviceControllerTest, WritingARelaySendsTheDurationThenZonesThenPartitionsThenConditions) {
+    m_relay.etDuration->setText("10");
+    m_relay.Settings().Zone(zeFault, 16) = rrOn1Hz;
+    m_relay.Settings().YesOf(rcFire) = rrOff;
+    m_relay.Settings().NoOf(rcFire) = rrOnTimed;
+    m_controller.WritePage(m_relay);
+
+    const std::vector<std::string> commands = Commands();
+    ASSERT_EQ(commands.size(), 107u);
+    EXPECT_EQ(m_view.Steps, 107);
+    EXPECT_EQ(m_view.Maximum, 107);
+    EXPECT_EQ(commands[0], "T2=0A");
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + 1, commands.begin() + 5),
+              (std::vector<std::string>{"A20=0", "R20=0", "E20=0", "A21=0"}));
+    EXPECT_EQ(commands[48], "E2F=3");
+    EXPECT_EQ(commands[49], "M20=0");
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + 97, commands.end()),
+              (std::vector<std::string>{"C20=0", "C21=0", "Y20=0", "Y21=0", "P20=0", "P21=0",
+                                        "F21=1", "F20=2", "W21=0", "W20=0"}));
+}
+
+TEST_F(DeviceControllerTest, TheCommonPageReadsAndWritesTheObjectNumber) {
+    m_values = {{"o", "1"}};
+    m_common.etO->clear();
+    m_controller.ReadPage(m_common);
+    EXPECT_EQ(m_common.etO->text(), "1");
+    EXPECT_EQ(m_view.Maximum, 1);
+    EXPECT_EQ(m_view.Steps, 1);
+
+    m_common.etO->setText("05");
+    m_controller.WritePage(m_common);
+    EXPECT_EQ(m_transport.Sent().back(), "*07o=05\r");
+    m_controller.WritePage(m_relay);
+    EXPECT_EQ(m_transport.Sent().back().substr(0, 3), "*05");
+}
+
+TEST_F(DeviceControllerTest, AnEmptyObjectNumberWritesNothingAndShowsNoProgress) {
+    m_common.etO->clear();
+    m_controller.WritePage(m_common);
+    EXPECT_TRUE(m_transport.Sent().empty());
+    EXPECT_EQ(m_view.Steps, 0);
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+}
+
+TEST_F(DeviceControllerTest, ASilentModuleFailsTheObjectNumberReadAndTheVersionCheck) {
+    m_silent = "o v";
+    m_controller.ReadPage(m_common);
+    EXPECT_EQ(m_controller.GetErrors(),
+              std::vector<std::string>{"Ошибка при чтении параметра \"№ объекта\""});
+
+    EXPECT_FALSE(m_controller.CheckVersion());
+    EXPECT_EQ(m_log.Rendered().back(), "error: Не смогли прочесть версию");
+    EXPECT_EQ(m_view.Version, "Версия");
+    m_controller.ClearErrors();
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+}
+
+TEST_F(DeviceControllerTest, TheVersionCheckWantsVer08) {
+    struct TCase {
+        const char* answer;
+        bool accepted;
+    };
+    const TCase cases[] = {
+        {"VER 08.00", true}, {"VER 08.15 beta", true}, {"VER 07.00", false}, {"ver 08.00", false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.answer);
+        m_values["v"] = c.answer;
+        m_view.Version = "Версия";
+        const std::size_t logged = m_log.Rendered().size();
+        EXPECT_EQ(m_controller.CheckVersion(), c.accepted);
+        EXPECT_EQ(m_view.Version, c.accepted ? c.answer : "Версия");
+        const std::vector<std::string> lines = m_log.Rendered();
+        const bool loggedVersion =
+            std::find(lines.begin() + static_cast<std::ptrdiff_t>(logged), lines.end(),
+                      std::string("data Прочли версию: ") + c.answer) != lines.end();
+        EXPECT_EQ(loggedVersion, c.accepted);
+    }
+}
+
+TEST_F(DeviceControllerTest, ReleaseSendsThreeBracketsSlowlyThenPlusRb) {
+    m_controller.ReleaseDevice();
+    EXPECT_EQ(m_slow, (std::vector<std::string>{"]", "]", "]"}));
+    EXPECT_EQ(m_transport.Sent(), std::vector<std::string>{"+rb\r"});
+    EXPECT_EQ(m_log.Rendered().back().rfind("message: Ответ: ", 0), 0u);
+}
