@@ -26,7 +26,7 @@ TFormCommon::TFormCommon(QWidget* parent) : TformIncl(parent, QStringLiteral("Fo
     etO = new TEdit(GroupBox3);
     etO->setObjectName(QStringLiteral("etO"));
     etO->setGeometry(230, 16, 75, 21);
-    etO->setMaxLength(2);
+    etO->SetMaxLength(2);
     etO->setText(QStringLiteral("01"));
     etO->SetHint(QStringLiteral("01"));
     etO->OnKeyPress = [this](QChar& key) { etOKeyPress(key); };

@@ -90,7 +90,7 @@ void TFormRelay::CreateControls() {
     etDuration = new TEdit(GroupBox2);
     etDuration->setObjectName(QStringLiteral("etDuration"));
     etDuration->setGeometry(120, 21, 53, 21);
-    etDuration->setMaxLength(3);
+    etDuration->SetMaxLength(3);
     etDuration->setText(QStringLiteral("0"));
     etDuration->OnKeyPress = [this](QChar& key) { etDurationKeyPress(key); };
     connect(etDuration, &QLineEdit::textChanged, this, [this] { etDurationChange(); });

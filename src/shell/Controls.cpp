@@ -1,6 +1,8 @@
 // The control kinds of the pages: hints, creation order, key filters and text access.
 #include "Controls.h"
 
+#include <QValidator>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -112,6 +114,31 @@ TControlInfo::TControlInfo() {
 }
 
 TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
+
+namespace {
+
+// Refuses edits that would make the text longer than the limit. A line edit validates typed and
+// pasted text only, never text given by setText.
+class TLengthValidator : public QValidator {
+  public:
+    TLengthValidator(int maxLength, QObject* parent) : QValidator(parent), m_maxLength(maxLength) {}
+    State validate(QString& input, int& /*pos*/) const override {
+        return input.size() <= m_maxLength ? Acceptable : Invalid;
+    }
+
+  private:
+    int m_maxLength;
+};
+
+}  // namespace
+
+void TEdit::SetMaxLength(int maxLength) {
+    m_maxLength = maxLength;
+    if (const QValidator* old = validator()) {
+        delete old;
+    }
+    setValidator(maxLength > 0 ? new TLengthValidator(maxLength, this) : nullptr);
+}
 
 void TEdit::keyPressEvent(QKeyEvent* event) {
     FilteredKeyPress(OnKeyPress, event, [this](QKeyEvent* e) { QLineEdit::keyPressEvent(e); });

@@ -38,8 +38,17 @@ class TEdit : public QLineEdit, public TControlInfo {
     explicit TEdit(QWidget* parent = nullptr);
     TKeyPressHandler OnKeyPress;
 
+    // Limits what the user types or pastes; text set by the program keeps its whole length, so a
+    // change handler sees it (a loaded "1000" clamps to "255" instead of being cut to "100").
+    // 0 means no limit.
+    void SetMaxLength(int maxLength);
+    int MaxLength() const { return m_maxLength; }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    int m_maxLength = 0;
 };
 
 // Edit with an input mask given in the notation "!9999;1;_": "9" an optional digit, "0" a

@@ -1,5 +1,6 @@
 #include "FormsController.h"
 
+#include <QGridLayout>
 #include <QTreeWidget>
 
 #include "IniFile.h"
@@ -38,9 +39,18 @@ void TFormsController::AddPage(TformIncl* page) {
     m_pages.push_back(page);
 }
 
+// The pages share one cell of a margin-free layout, so the shown page follows every change of the
+// pane's size (window resized, splitter dragged or collapsed); hidden pages take no room.
 void TFormsController::PlacePage(TformIncl& page) {
+    auto* layout = qobject_cast<QGridLayout*>(m_container->layout());
+    if (layout == nullptr) {
+        layout = new QGridLayout(m_container);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
     page.setParent(m_container);
     page.setGeometry(m_container->contentsRect());
+    layout->addWidget(&page, 0, 0);
 }
 
 void TFormsController::PlacePages() {

@@ -107,7 +107,7 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     etObjN = new TEdit(this);
     etObjN->setObjectName("etObjN");
     etObjN->setGeometry(96, 80, 57, 21);
-    etObjN->setMaxLength(2);
+    etObjN->SetMaxLength(2);
     etObjN->setText("10");
     etObjN->OnKeyPress = [](QChar& key) { TInputController::FilterDigitKey(key); };
 

@@ -2,6 +2,7 @@
 // file kept between runs.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -173,4 +174,28 @@ TEST_F(FormsControllerTest, CurrentIniGoesToTheUsersConfigurationWhenTheProgramF
     m_controller->Shutdown();
     const TIniFile ini(chosen + "current.ini");
     EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "55");
+}
+
+TEST_F(FormsControllerTest, TheShownPageFollowsThePaneWhenTheWindowOrTheSplitterChanges) {
+    Start();
+    m_controller->SelectPage(2);
+    QApplication::processEvents();
+    QWidget& pane = *m_main->PagePane();
+    EXPECT_EQ(m_controller->CurrentPage()->size(), pane.contentsRect().size());
+
+    m_main->resize(1200, 1000);
+    QApplication::processEvents();
+    EXPECT_EQ(m_controller->CurrentPage()->size(), pane.contentsRect().size());
+
+    m_main->resize(700, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(m_controller->CurrentPage()->size(), pane.contentsRect().size());
+}
+
+TEST_F(FormsControllerTest, LoadedTextIsNotCutByTheTypingLimitSoTheDurationClamps) {
+    std::ofstream(Settings(), std::ios::binary)
+        << "[FormCommon]\r\netO=123\r\n[FormRelay]\r\netDuration=1000\r\n";
+    Start();
+    EXPECT_EQ(m_controller->RelayPage(1)->etDuration->text(), "255");
+    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "123");
 }
