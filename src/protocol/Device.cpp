@@ -88,7 +88,14 @@ bool TDevice::QueryInt(const std::string& command, std::int32_t& value, bool hex
     if (!Query(command, text)) {
         return false;
     }
-    return TryStrToInt(hexadecimal ? "$" + text : text, value);
+    if (hexadecimal) {
+        return TryStrToInt("$" + text, value);
+    }
+    // A decimal answer must not slip through as hexadecimal by way of a "$" of its own.
+    if (text.find('$') != std::string::npos) {
+        return false;
+    }
+    return TryStrToInt(text, value);
 }
 
 bool TDevice::QueryRetry(const std::string& command, std::string& value, int timeoutMs,

@@ -9,9 +9,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -316,6 +318,8 @@ class TPosixSerialOs : public ISerialOs {
         const bool output = flags & (purgeTxAbort | purgeTxClear);
         if (!input && !output)
             return true;
+        if (input)
+            ForgetReportedInput(handle, std::numeric_limits<std::uint32_t>::max());
         return ::tcflush(handle, input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH)) == 0;
     }
 
@@ -466,8 +470,18 @@ class TPosixSerialOs : public ISerialOs {
         return (fd.revents & POLLIN) != 0;
     }
 
+    // Bytes taken from the queue no longer count as reported, so bytes that arrive after them
+    // raise a new arrival event even when the queue ends up shorter than it was.
+    void ForgetReportedInput(TOsHandle handle, std::uint32_t count) {
+        std::lock_guard lock(m_mutex);
+        if (THandleState* stored = Find(handle))
+            stored->ReportedQueue -= std::min(stored->ReportedQueue, count);
+    }
+
     long ReadFile(TOsHandle handle, void* buffer, std::uint32_t count) override {
         const ssize_t n = ::read(handle, buffer, count);
+        if (n > 0)
+            ForgetReportedInput(handle, static_cast<std::uint32_t>(n));
         if (n >= 0)
             return static_cast<long>(n);
         return (errno == EAGAIN || errno == EINTR) ? 0 : -1;

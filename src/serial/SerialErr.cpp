@@ -16,6 +16,8 @@ void RaiseOSDeviceError(const std::string& msg, int code) {
     throw EDeviceError(FormatOSDeviceError(msg, osError, TrimOSErrorText(text ? text : "")), code);
 }
 
+// The number is an errno value and the text strerror's, so the message calls it an OS error where
+// the desktop original said "Win32 error"; the rest of the form is kept.
 std::string FormatOSDeviceError(const std::string& msg, int osError, const std::string& osText) {
     return msg + " (OS error " + std::to_string(osError) + ": " + osText + ")";
 }

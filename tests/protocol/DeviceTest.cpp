@@ -92,9 +92,11 @@ TEST_F(DeviceTest, QueryIntReadsDecimalOrHexadecimal) {
         bool Expected;
         std::int32_t Value;
     } cases[] = {
-        {"> 12 OK", false, true, 12}, {"> 12 OK", true, true, 18},    {"> 1G OK", false, false, -7},
-        {"> 1G OK", true, false, -7}, {"> ff OK", true, true, 255},   {"> OK", false, false, -7},
-        {"> -3 OK", false, true, -3}, {"> 1 2 OK", false, false, -7},
+        {"> 12 OK", false, true, 12},   {"> 12 OK", true, true, 18},
+        {"> 1G OK", false, false, -7},  {"> 1G OK", true, false, -7},
+        {"> ff OK", true, true, 255},   {"> OK", false, false, -7},
+        {"> -3 OK", false, true, -3},   {"> 1 2 OK", false, false, -7},
+        {"> $0C OK", false, false, -7}, {"> $0C OK", true, false, -7},
     };
     for (const auto& c : cases) {
         comm.On("*05o\r", c.Answer);

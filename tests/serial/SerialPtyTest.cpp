@@ -163,6 +163,34 @@ TEST_F(PtyTest, ReceivedBytesAreReportedByTheEventThread) {
     EXPECT_GE(charEvents, 1);
 }
 
+TEST_F(PtyTest, BytesThatArriveAfterAReadAreReportedAgain) {
+    comm.SetSynchronize(false);
+    std::atomic<int> dataEvents{0};
+    std::atomic<std::uint32_t> lastCount{0};
+    comm.OnData = [&](TCustomComm*, std::uint32_t count) {
+        lastCount = count;
+        ++dataEvents;
+    };
+    comm.Open();
+    auto waitForEvents = [&](int atLeast) {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (dataEvents < atLeast && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(1ms);
+        }
+        return dataEvents >= atLeast;
+    };
+    pty.Write("12345678");
+    ASSERT_TRUE(waitForEvents(1));
+    std::this_thread::sleep_for(30ms);
+    char buffer[16] = {};
+    EXPECT_EQ(comm.ReadData(buffer, 8, 500), 8u);
+    const int before = dataEvents;
+    // Fewer bytes than were reported before: still a new arrival.
+    pty.Write("ab");
+    EXPECT_TRUE(waitForEvents(before + 1));
+    EXPECT_EQ(lastCount, 2u);
+}
+
 TEST_F(PtyTest, VanishedFarEndRaisesOrTimesOutAndNeverSpins) {
     comm.SetSynchronize(false);
     comm.Open();
