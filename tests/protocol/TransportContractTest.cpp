@@ -87,11 +87,20 @@ TEST_F(FakeTransportTest, TextAfterTheTerminatorStaysPendingUntilTheNextSend) {
     EXPECT_EQ(comm.Pending(), "");
 }
 
-TEST_F(FakeTransportTest, ReceiveAnyStopsAtTheFirstStringOfTheList) {
-    comm.On("cmd", "xx ERR yy OK");
+TEST_F(FakeTransportTest, ReceiveAnyTakesTheWholeBurstBeforeItLooks) {
+    comm.OnBursts("cmd", {{"xx ERR yy", 0}, {" OK", 50}});
     comm.Send("cmd");
     EXPECT_TRUE(comm.ReceiveAny(answer, {"OK", "err"}));
-    EXPECT_EQ(answer, "xx ERR");
+    EXPECT_EQ(answer, "xx ERR yy");
+}
+
+TEST_F(FakeTransportTest, AnAnswerStillOnTheWayArrivesAfterTheNextSend) {
+    comm.OnBursts("slow", {{"OK", 400}});
+    comm.Send("slow");
+    EXPECT_FALSE(comm.WaitFor("OK"));
+    comm.OnSilence("next");
+    comm.Send("next");
+    EXPECT_TRUE(comm.WaitFor("OK"));
 }
 
 TEST_F(FakeTransportTest, ScriptsRunInOrderAndTheLastOneRepeats) {
