@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 
+#include "ExpectedRelayKeys.h"
 #include "IniFile.h"
 #include "PageTestSupport.h"
 #include "RelaySettingsIni.h"
@@ -71,18 +72,7 @@ TEST_F(PagePersistenceTest, SectionsAndKeysOfTheSixPages) {
     const TIniFile ini(path);
     EXPECT_EQ(ini.ReadSection("FormCommon"), std::vector<std::string>{"etO"});
     EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "01");
-    std::vector<std::string> keys{"etDuration"};
-    for (int e = 1; e <= 3; ++e) {
-        for (const char* table : {"P", "Z"}) {
-            for (int n = 1; n <= 16; ++n) {
-                keys.push_back(table + std::to_string(e) + std::to_string(n));
-            }
-        }
-    }
-    for (int c = 1; c <= 5; ++c) {
-        keys.push_back("Yes" + std::to_string(c));
-        keys.push_back("No" + std::to_string(c));
-    }
+    const std::vector<std::string> keys = ExpectedRelayKeys();
     ASSERT_EQ(keys.size(), 107u);
     const char* sections[] = {"FormRelay", "FormRelay_1", "FormRelay_2", "FormRelay_3",
                               "FormRelay_4"};

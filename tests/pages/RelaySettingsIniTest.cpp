@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ExpectedRelayKeys.h"
 #include "IniFile.h"
 #include "RelaySettingsIni.h"
 
@@ -32,22 +33,6 @@ class RelaySettingsIniTest : public ::testing::Test {
     fs::path m_dir;
     std::string m_path;
 };
-
-std::vector<std::string> ExpectedKeys() {
-    std::vector<std::string> keys{"etDuration"};
-    for (int e = 1; e <= 3; ++e) {
-        for (const char* table : {"P", "Z"}) {
-            for (int n = 1; n <= 16; ++n) {
-                keys.push_back(table + std::to_string(e) + std::to_string(n));
-            }
-        }
-    }
-    for (int c = 1; c <= 5; ++c) {
-        keys.push_back("Yes" + std::to_string(c));
-        keys.push_back("No" + std::to_string(c));
-    }
-    return keys;
-}
 
 TRelaySettings Sample(int number) {
     TRelaySettings s;
@@ -78,7 +63,7 @@ TEST_F(RelaySettingsIniTest, WritesThe107KeysInOrderIntoEachRelaysSection) {
         SaveRelaySettings(ini, Sample(relay));
     }
     const TIniFile saved(m_path);
-    const auto expected = ExpectedKeys();
+    const auto expected = ExpectedRelayKeys();
     ASSERT_EQ(expected.size(), 107u);
     for (int relay = 1; relay <= 5; ++relay) {
         EXPECT_EQ(saved.ReadSection(RelaySectionName(relay)), expected) << "relay " << relay;
