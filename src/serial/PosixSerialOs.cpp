@@ -316,11 +316,18 @@ class TPosixSerialOs : public ISerialOs {
     bool PurgeComm(TOsHandle handle, std::uint32_t flags) override {
         const bool input = flags & (purgeRxAbort | purgeRxClear);
         const bool output = flags & (purgeTxAbort | purgeTxClear);
-        if (!input && !output)
-            return true;
         if (input)
             ForgetReportedInput(handle, std::numeric_limits<std::uint32_t>::max());
-        return ::tcflush(handle, input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH)) == 0;
+        // Callers purge between quick single-byte writes and expect a completed write to be on
+        // its way. Linux would still drop it while it waits in a pseudo-terminal's buffers for
+        // the other side to read, so output is flushed only when the transmit queue holds bytes.
+        bool flushOutput = output;
+        if (int unsent = 0; output && ::ioctl(handle, TIOCOUTQ, &unsent) == 0)
+            flushOutput = unsent > 0;
+        if (!input && !flushOutput)
+            return true;
+        return ::tcflush(handle,
+                         input && flushOutput ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH)) == 0;
     }
 
     bool ClearCommError(TOsHandle handle, std::uint32_t& errors, TQueueCounts& counts) override {

@@ -71,6 +71,20 @@ TEST_F(PtyTest, PurgeInDropsWhatWasReceived) {
     EXPECT_EQ(comm.QueueCount(0), 0u);
 }
 
+TEST_F(PtyTest, PurgeOutKeepsWhatAWriteHasAlreadySent) {
+    ASSERT_TRUE(comm.Open());
+    // More than the far end's line discipline takes at once, so part of it still waits in the
+    // pseudo-terminal's buffers when the purge comes.
+    std::string sent(8000, ' ');
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>('a' + i % 26);
+    ASSERT_TRUE(comm.SendString(sent));
+    std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(comm.PurgeOut());
+    EXPECT_TRUE(comm.PurgeIn());
+    EXPECT_EQ(pty.ReadQuiet(), sent);
+}
+
 TEST_F(PtyTest, LineSettingsThatAPseudoTerminalKeepsAreReadBack) {
     comm.SetBaudRate(br19200);
     comm.SetFlowControl(fcRtsCts);
