@@ -28,6 +28,15 @@ class WorkerTest : public ::testing::Test {
         });
     }
 
+    // The far end's bytes have reached the worker's input queue; a fixed pause could be too
+    // short on a busy machine.
+    void WaitUntilQueued(std::uint32_t count) {
+        const auto deadline = Clock::now() + 5s;
+        while (worker.GetPort().QueueCount(0) < count && Clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_EQ(worker.GetPort().QueueCount(0), count);
+    }
+
     TPtyPair pty;
     TComPortWorker worker{true};
 };
@@ -78,7 +87,7 @@ TEST_F(WorkerTest, LowerCaseAnswerSatisfiesTheTerminator) {
 
 TEST_F(WorkerTest, CharactersAfterTheTerminatorStayForTheNextSendToPurge) {
     pty.Write("AB OK\r\nXYZ");
-    std::this_thread::sleep_for(30ms);
+    WaitUntilQueued(10);
     std::string answer;
     EXPECT_TRUE(worker.Receive(answer, "OK"));
     EXPECT_EQ(answer, "AB OK");
@@ -93,7 +102,7 @@ TEST_F(WorkerTest, CharactersAfterTheTerminatorStayForTheNextSendToPurge) {
 
 TEST_F(WorkerTest, SendDropsStaleInput) {
     pty.Write("stale OK");
-    std::this_thread::sleep_for(30ms);
+    WaitUntilQueued(8);
     std::thread peer = AnswerAfterCommand("fresh OK");
     EXPECT_TRUE(worker.Send("*07v\r"));
     std::string answer;
@@ -139,7 +148,7 @@ TEST_F(WorkerTest, ReceiveAnyStopsAtAnyListedString) {
 
 TEST_F(WorkerTest, SendSlowWritesExactlyTheText) {
     pty.Write("junk");
-    std::this_thread::sleep_for(30ms);
+    WaitUntilQueued(4);
     worker.SendSlow("]");
     EXPECT_EQ(pty.ReadQuiet(), "]");
     EXPECT_EQ(worker.GetPort().QueueCount(0), 0u);
