@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <random>
+#include <stdexcept>
 
 namespace {
 
@@ -180,6 +180,49 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// The last line of the file may have had no line end; the one it gets must not change how it
+// reads. A line that already ends in a bare carriage return keeps it only before "\r\n".
+void EndLine(TLine& line, const std::string& lineEnd) {
+    if (line.LineEnd.empty()) {
+        line.LineEnd = line.Text.ends_with('\r') ? std::string("\r\n") : lineEnd;
+    }
+}
+
+std::string Quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
+
+bool HasBlankEdge(const std::string& name) {
+    return IsBlank(name.front()) || IsBlank(name.back());
+}
+
+// A section name is read back from between "[" and the first "]", trimmed.
+void CheckSectionName(const std::string& section) {
+    if (section.empty() || HasBlankEdge(section) ||
+        section.find_first_of("\r\n[]") != std::string::npos) {
+        throw std::invalid_argument("Invalid section name " + Quoted(section));
+    }
+}
+
+// A key name is read back from before the first "=", trimmed, on a line that is neither a
+// comment nor a section header.
+void CheckKeyName(const std::string& section, const std::string& key) {
+    if (key.empty() || HasBlankEdge(key) || key.front() == ';' ||
+        key.find_first_of("\r\n=[]") != std::string::npos) {
+        throw std::invalid_argument("Invalid key name " + Quoted(key) + " in section " +
+                                    Quoted(section));
+    }
+}
+
+bool SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    TFileHandle handle(fd);
+    return ::fsync(handle.Get()) == 0;
+}
+
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -317,6 +360,10 @@ void TIniFile::TImpl::Save() const {
     }
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
+    // The rename would replace a file the user may not write, as long as the folder is writable.
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        throw EIniFileError(failure);
+    }
 
     const std::string folder = FolderOf(target);
     std::random_device random;
@@ -339,13 +386,17 @@ void TIniFile::TImpl::Save() const {
         // Best effort: keeps a user's file owned by the user when root saves it.
         [[maybe_unused]] const int owned = ::fchown(temp.Get(), old.st_uid, old.st_gid);
     }
-    // No fsync: a page save writes its keys one by one, hundreds in a row, and the rename alone
-    // already keeps the previous file whole when the program dies during a save.
+    // The data reach the disk before the rename makes them the file, so that a power cut leaves
+    // either the old file or the new one, never an empty one.
     ok = ok && WriteAll(temp.Get(), Serialize());
+    ok = ok && ::fsync(temp.Get()) == 0;
     ok = temp.Close() && ok;
     ok = ok && std::rename(tempName.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(tempName.c_str());
+        throw EIniFileError(failure);
+    }
+    if (!SyncFolder(folder)) {
         throw EIniFileError(failure);
     }
 }
@@ -409,6 +460,8 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
+    CheckSectionName(section);
+    CheckKeyName(section, key);
     auto& lines = m_impl->Lines;
     const std::string text = OneLine(value);
     const std::string lineEnd = m_impl->LineEnd();
@@ -419,8 +472,6 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
         line.Parse();
         return line;
     };
-    // A failed save puts the image back as it was, so that it keeps matching the file.
-    std::function<void()> undo;
     if (const auto index = m_impl->FindKey(section, key)) {
         // The key's spelling and the blanks around "=" stay; only the value is replaced.
         auto& line = lines[*index];
@@ -428,10 +479,6 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
         while (start < line.Text.size() && IsBlank(line.Text[start])) {
             ++start;
         }
-        if (std::string_view(line.Text).substr(start) == text) {
-            return;
-        }
-        undo = [&line, old = line.Text] { line.Text = old; };
         line.Text = line.Text.substr(0, start) + text;
     } else if (const auto header = m_impl->FindSection(section)) {
         // A new key goes after the section's last key, so that comments and blank lines that
@@ -442,40 +489,17 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                 at = i + 1;
             }
         }
-        const std::string oldLineEnd = lines[at - 1].LineEnd;
-        if (oldLineEnd.empty()) {
-            lines[at - 1].LineEnd = lineEnd;
-        }
+        EndLine(lines[at - 1], lineEnd);
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), makeLine(key + "=" + text));
-        undo = [&lines, at, oldLineEnd] {
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
-            lines[at - 1].LineEnd = oldLineEnd;
-        };
     } else {
-        const std::size_t oldSize = lines.size();
-        const std::string oldLineEnd = lines.empty() ? std::string() : lines.back().LineEnd;
         if (!lines.empty()) {
-            if (lines.back().LineEnd.empty()) {
-                lines.back().LineEnd = lineEnd;
-            }
+            EndLine(lines.back(), lineEnd);
             if (!Trim(lines.back().Text).empty()) {
                 lines.push_back(makeLine(""));
             }
         }
         lines.push_back(makeLine("[" + section + "]"));
         lines.push_back(makeLine(key + "=" + text));
-        undo = [&lines, oldSize, oldLineEnd] {
-            lines.resize(oldSize);
-            if (!lines.empty()) {
-                lines.back().LineEnd = oldLineEnd;
-            }
-        };
-    }
-    try {
-        m_impl->Save();
-    } catch (...) {
-        undo();
-        throw;
     }
 }
 
@@ -485,4 +509,15 @@ void TIniFile::WriteInteger(const std::string& section, const std::string& key, 
 
 void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
     WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniFile::Clear() {
+    m_impl->Lines.clear();
+    m_impl->HasBom = false;
+    // What could not be read is given up on purpose here, so it no longer guards the file.
+    m_impl->Readable = true;
+}
+
+void TIniFile::UpdateFile() {
+    m_impl->Save();
 }

@@ -8,16 +8,17 @@
 
 // A settings file that could not be written; the message is "Unable to write to <file name>".
 class EIniFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
-// The file is read once when the object is made and kept in memory byte for byte; every write
-// changes that image and saves the whole file at once through a temporary file and a rename, so a
-// failed save leaves the previous file whole. Section and key names match without regard to the
-// letter case of ASCII letters; the first match wins.
+// The file is read once when the object is made and kept in memory byte for byte. Writes change
+// that image only; UpdateFile commits all of them at once through a temporary file, fsync and a
+// rename, so that one save operation is all or nothing and a failed save leaves the previous file
+// whole. Section and key names match without regard to the letter case of ASCII letters; the
+// first match wins.
 class TIniFile {
-public:
+  public:
     explicit TIniFile(std::string fileName);
     ~TIniFile();
     TIniFile(const TIniFile&) = delete;
@@ -40,12 +41,23 @@ public:
     std::vector<std::string> ReadSection(const std::string& section) const;
 
     // Updates an existing key in place, appends a new key to its section and a new section to the
-    // end of the file, and saves. Throws EIniFileError when the file cannot be written.
+    // end of the image; line breaks in the value become blanks. A section or key name that would
+    // not read back as itself throws std::invalid_argument naming it, and changes nothing.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
-private:
+    // Drops the whole image, so that the next UpdateFile replaces the file with only what is
+    // written after this.
+    void Clear();
+
+    // Writes the image to the file: to a temporary file in the same folder, fsync, rename over
+    // the file, fsync of the folder. Throws EIniFileError ("Unable to write to <file name>") when
+    // any step fails, when the existing file could not be read whole, or when the user may not
+    // write it; the previous file then stays as it was, and the image keeps the writes.
+    void UpdateFile();
+
+  private:
     struct TImpl;
     std::unique_ptr<TImpl> m_impl;
 };

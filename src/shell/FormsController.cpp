@@ -115,6 +115,7 @@ void TFormsController::SaveToFile(const std::string& fileName) {
     for (TformIncl* page : m_pages) {
         page->SaveToIni(ini);
     }
+    ini.UpdateFile();
 }
 
 void TFormsController::SetCurrentDefaults() {

@@ -110,6 +110,7 @@ void TRelayFormsController::LoadConnectSettings(TFormConnect& dialog) {
 void TRelayFormsController::SaveConnectSettings(TFormConnect& dialog) {
     TIniFile ini(SettingsFile());
     dialog.SaveToIni(ini);
+    ini.UpdateFile();
 }
 
 bool TRelayFormsController::DoConnect() {

@@ -55,6 +55,7 @@ TEST_F(ConnectDialogTest, PortsAreSortedAsTextAndTheChosenIndexIsStored) {
     {
         TIniFile ini(FileName());
         dialog.SaveToIni(ini);
+        ini.UpdateFile();
     }
     const TIniFile ini(FileName());
     EXPECT_EQ(ini.ReadString("FormConnect", "ComPorts", ""), "2");

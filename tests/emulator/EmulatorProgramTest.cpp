@@ -123,6 +123,7 @@ TEST_F(EmulatorProgramTest, ServesUntilInputClosesThenSavesItsMemory) {
         TIniFile state(PathOf("state.ini"));
         state.WriteString("FormCommon", "etO", "05");
         state.WriteString("FormRelay_3", "Yes2", "3");
+        state.UpdateFile();
     }
     TEmulatorProcess program({"--no-pacing", "--state", PathOf("state.ini"), "--save",
                               PathOf("saved.ini"), "--link", PathOf("link")});
@@ -151,6 +152,7 @@ TEST_F(EmulatorProgramTest, ObjectOptionWinsOverTheStateFile) {
     {
         TIniFile state(PathOf("state.ini"));
         state.WriteString("FormCommon", "etO", "05");
+        state.UpdateFile();
     }
     TEmulatorProcess program({"--no-pacing", "--object", "42", "--state", PathOf("state.ini")});
     TToolEnd tool(program.FirstLine());

@@ -77,6 +77,7 @@ TEST_F(ModuleStateFileTest, LoadsAFileThatTheToolWrote) {
         ini.WriteString("FormCommon", "etO", "07");
         for (const TRelaySettings& relay : written.Relays)
             SaveRelaySettings(ini, relay);
+        ini.UpdateFile();
     }
     written.ObjectNumber = 7;
     TModuleState loaded = PowerUpState(10);
@@ -90,6 +91,7 @@ TEST_F(ModuleStateFileTest, ObjectNumberThatIsNoNumberKeepsTheCurrentOne) {
         {
             TIniFile ini(m_file);
             ini.WriteString("FormCommon", "etO", text);
+            ini.UpdateFile();
         }
         TModuleState state = PowerUpState(10);
         LoadModuleState(m_file, state);
@@ -101,6 +103,7 @@ TEST_F(ModuleStateFileTest, MissingKeysKeepTheirValues) {
     {
         TIniFile ini(m_file);
         ini.WriteString("FormRelay_2", "Z25", "4");
+        ini.UpdateFile();
     }
     TModuleState state = PowerUpState(10);
     state.Relays[0].Duration = 9;

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "IniFile.h"
+#include "Unprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -173,9 +174,11 @@ TEST_F(IniFileTest, MissingFileReadsEmptyAndIsCreatedWithWindowsLineEnds) {
     EXPECT_EQ(ini.ReadString("FormCommon", "etO", "d"), "d");
     EXPECT_FALSE(fs::exists(path));
     ini.WriteString("FormCommon", "etO", "01");
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path), "[FormCommon]\r\netO=01\r\n");
     ini.WriteInteger("FormRelay", "P11", 4);
     ini.WriteBool("FormRelay", "Flag", true);
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path), "[FormCommon]\r\netO=01\r\n\r\n[FormRelay]\r\nP11=4\r\nFlag=1\r\n");
     EXPECT_EQ(TIniFile(path).ReadInteger("formrelay", "p11", 0), 4);
 }
@@ -200,6 +203,7 @@ TEST_F(IniFileTest, UpdatesAWindowsFileKeepingEverythingElse) {
     ini.WriteString("FormCommon", "NewKey", "x");
     ini.WriteInteger("formrelay", "P11", 3);
     ini.WriteString("FormConnect", "etObjN", "10");
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path),
               "; \xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE8\r\n"
               "[FORMCOMMON]\r\n"
@@ -224,6 +228,7 @@ TEST_F(IniFileTest, NewLinesFollowTheFilesOwnLineEnds) {
     ini.WriteString("S", "c", "3");
     ini.WriteString("T", "d", "4");
     ini.WriteString("U", "e", "5");
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path), "[S]\na=1\nc=3\n[T]\nb=2\nd=4\n\n[U]\ne=5\n");
 }
 
@@ -231,6 +236,7 @@ TEST_F(IniFileTest, NewKeyOfAnEmptySectionFollowsItsHeader) {
     const auto path = Make("[S]\r\n; note\r\n[T]\r\n");
     TIniFile ini(path);
     ini.WriteString("S", "k", "v");
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path), "[S]\r\nk=v\r\n; note\r\n[T]\r\n");
 }
 
@@ -238,6 +244,7 @@ TEST_F(IniFileTest, KeepsTheByteOrderMark) {
     const auto path = Make("\xEF\xBB\xBF[S]\r\nk=1\r\n");
     TIniFile ini(path);
     ini.WriteString("s", "K", "2");
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path), "\xEF\xBB\xBF[S]\r\nk=2\r\n");
 }
 
@@ -249,6 +256,7 @@ TEST_F(IniFileTest, SavingTheSameValuesTwiceGivesTheSameBytes) {
         for (int n = 1; n <= 16; ++n) {
             ini.WriteInteger("FormRelay", "Z1" + std::to_string(n), n % 5);
         }
+        ini.UpdateFile();
     };
     saveAll();
     const auto first = Contents(path);
@@ -260,6 +268,7 @@ TEST_F(IniFileTest, AValueStaysOnOneLine) {
     const auto path = Make("[S]\nk=1\n");
     TIniFile ini(path);
     ini.WriteString("S", "k", "a\r\n[Evil]\nx=1");
+    ini.UpdateFile();
     EXPECT_EQ(Contents(path), "[S]\nk=a  [Evil] x=1\n");
     EXPECT_FALSE(TIniFile(path).SectionExists("Evil"));
 }
@@ -267,7 +276,9 @@ TEST_F(IniFileTest, AValueStaysOnOneLine) {
 TEST_F(IniFileTest, KeepsTheFileMode) {
     const auto path = Make("[S]\nk=1\n");
     ::chmod(path.c_str(), 0640);
-    TIniFile(path).WriteString("S", "k", "2");
+    TIniFile ini(path);
+    ini.WriteString("S", "k", "2");
+    ini.UpdateFile();
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -286,6 +297,7 @@ TEST_F(IniFileTest, BinaryContentNeverCrashesAndSurvivesAWrite) {
     EXPECT_EQ(ini.ReadString("nothing", "k", "d"), "d");
     (void)ini.ReadSection("S");
     ini.WriteString("Tarnel", "k", "v");
+    ini.UpdateFile();
     const auto after = Contents(path);
     ASSERT_GE(after.size(), junk.size());
     EXPECT_EQ(after.substr(0, junk.size() + 1), junk + "\n");
@@ -302,6 +314,7 @@ TEST_F(IniFileTest, HugeFileWithLongLinesIsReadAndKept) {
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("Big", "k3", "").size(), 2047u);
     ini.WriteString("S", "k", "2");
+    ini.UpdateFile();
     content.replace(content.size() - 3, 1, "2");
     EXPECT_EQ(Contents(path), content);
 }
@@ -311,7 +324,8 @@ TEST_F(IniFileTest, FileTooLargeToReadIsNeverOverwritten) {
     fs::resize_file(path, 65ull * 1024 * 1024);
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("S", "k", "d"), "d");
-    EXPECT_THROW(ini.WriteString("S", "k", "2"), EIniFileError);
+    ini.WriteString("S", "k", "2");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileError);
     EXPECT_EQ(fs::file_size(path), 65ull * 1024 * 1024);
 }
 
@@ -340,6 +354,7 @@ TEST_F(IniFileTest, FailedSaveInAFolderThatDoesNotExist) {
     TIniFile ini(path);
     try {
         ini.WriteString("S", "k", "v");
+        ini.UpdateFile();
         FAIL() << "the write succeeded";
     } catch (const EIniFileError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
@@ -351,7 +366,8 @@ TEST_F(IniFileTest, FailedSaveWhenTheNameIsAFolder) {
     const auto path = PathOf("folder.ini");
     fs::create_directory(path);
     TIniFile ini(path);
-    EXPECT_THROW(ini.WriteString("S", "k", "v"), EIniFileError);
+    ini.WriteString("S", "k", "v");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileError);
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"folder.ini"});
 }
@@ -359,10 +375,12 @@ TEST_F(IniFileTest, FailedSaveWhenTheNameIsAFolder) {
 TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileWhole) {
     const auto path = Make(kWindowsFile);
     TIniFile ini(path);
+    ini.WriteString("FormCommon", "etO", "99");
+    ini.WriteString("FormRelay", "P11", "1");
     {
         const TFileSizeLimit limit(16);
         try {
-            ini.WriteString("FormCommon", "etO", "99");
+            ini.UpdateFile();
             FAIL() << "the write succeeded";
         } catch (const EIniFileError& e) {
             EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
@@ -370,21 +388,172 @@ TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileWhole) {
     }
     EXPECT_EQ(Contents(path), kWindowsFile);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"s.ini"});
-    // The object still holds what the file holds, so the next save loses nothing either.
-    EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "07");
-    ini.WriteString("FormRelay", "P11", "1");
-    EXPECT_EQ(TIniFile(path).ReadString("FormCommon", "etO", ""), "07");
+    // The object keeps the writes, so a second try saves all of them.
+    ini.UpdateFile();
+    const TIniFile saved(path);
+    EXPECT_EQ(saved.ReadString("FormCommon", "etO", ""), "99");
+    EXPECT_EQ(saved.ReadString("FormRelay", "P11", ""), "1");
+}
+
+// A save of many keys reaches the file once, as a whole: until the commit the file is as it was,
+// so a failure part-way can never leave a mix of old and new values.
+TEST_F(IniFileTest, WritesReachTheFileOnlyWhenCommitted) {
+    const auto path = Make(kWindowsFile);
+    TIniFile ini(path);
+    for (int n = 1; n <= 16; ++n) {
+        ini.WriteInteger("FormRelay", "Z1" + std::to_string(n), n % 5);
+    }
+    ini.WriteString("FormCommon", "etO", "42");
+    EXPECT_EQ(Contents(path), kWindowsFile);
+    EXPECT_EQ(ini.ReadString("FormCommon", "etO", ""), "42");
+    ini.UpdateFile();
+    const TIniFile saved(path);
+    EXPECT_EQ(saved.ReadString("FormCommon", "etO", ""), "42");
+    EXPECT_EQ(saved.ReadInteger("FormRelay", "Z116", -1), 1);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"s.ini"});
+}
+
+TEST_F(IniFileTest, ClearReplacesTheWholeFile) {
+    const auto path = Make(std::string("\xEF\xBB\xBFnot\0an ini\r\n[Other]\r\nk=1\r\n", 27));
+    TIniFile ini(path);
+    ini.Clear();
+    EXPECT_FALSE(ini.SectionExists("Other"));
+    ini.WriteString("FormCommon", "etO", "01");
+    ini.UpdateFile();
+    EXPECT_EQ(Contents(path), "[FormCommon]\r\netO=01\r\n");
+}
+
+struct TNameCase {
+    const char* Name;
+    const char* Section;
+    const char* Key;
+};
+
+// Each of these would be read back as another key or section, or never found again.
+const TNameCase kRefusedNames[] = {
+    {"an equals sign in a key", "S", "a=b"},
+    {"a line feed in a key", "S", "a\nb"},
+    {"a carriage return in a key", "S", "a\rb"},
+    {"an opening bracket in a key", "S", "[T]"},
+    {"a closing bracket in a key", "S", "a]"},
+    {"a key that begins like a comment", "S", ";k"},
+    {"a key with a leading blank", "S", " k"},
+    {"a key with a trailing tab", "S", "k\t"},
+    {"an empty key", "S", ""},
+    {"a line feed in a section", "S\n[T]", "k"},
+    {"a closing bracket in a section", "S]x", "k"},
+    {"an opening bracket in a section", "[S", "k"},
+    {"a section with a leading blank", " S", "k"},
+    {"a section with a trailing blank", "S ", "k"},
+    {"an empty section", "", "k"},
+};
+
+TEST_F(IniFileTest, RefusesNamesThatCannotBeReadBack) {
+    const std::string content = "[S]\r\nk=1\r\n";
+    const auto path = Make(content);
+    for (const auto& c : kRefusedNames) {
+        SCOPED_TRACE(c.Name);
+        TIniFile ini(path);
+        try {
+            ini.WriteString(c.Section, c.Key, "v");
+            ADD_FAILURE() << "the name was taken";
+        } catch (const std::invalid_argument& e) {
+            const std::string message = e.what();
+            const std::string named = std::string(c.Section) == "S" ? c.Key : c.Section;
+            EXPECT_NE(message.find("\"" + named + "\""), std::string::npos) << message;
+        }
+        ini.UpdateFile();
+        EXPECT_EQ(Contents(path), content);
+    }
+}
+
+TEST_F(IniFileTest, OddButHarmlessNamesRoundTrip) {
+    const std::pair<std::string, std::string> names[] = {
+        {"S", "a;b"}, {"S", "two words"}, {"S", "\xCA\xEB\xFE\xF7"},
+        {";S", "k"},  {"S=T", "k"},       {"\xD0\xE5\xEB\xE5 1", "etDuration"},
+    };
+    const auto path = PathOf("odd.ini");
+    {
+        TIniFile ini(path);
+        for (const auto& [section, key] : names) {
+            ini.WriteString(section, key, section + "/" + key);
+        }
+        ini.UpdateFile();
+    }
+    const TIniFile saved(path);
+    for (const auto& [section, key] : names) {
+        EXPECT_EQ(saved.ReadString(section, key, "missing"), section + "/" + key);
+        EXPECT_EQ(saved.ReadSection(section).size(), section == "S" ? 3u : 1u);
+    }
+}
+
+// The last line of a file may end in a bare carriage return; a key appended after it must not
+// turn that into a line end and change the line's value.
+TEST_F(IniFileTest, ALineThatIsNotWrittenKeepsItsBytesWhateverItsLineEnd) {
+    struct TCase {
+        const char* Name;
+        const char* Content;
+        const char* Section;
+        const char* Expected;
+    };
+    const TCase cases[] = {
+        {"a key after a bare carriage return", "[S]\nx=0\na=1\r", "S", "[S]\nx=0\na=1\r\r\nk=v\n"},
+        {"a section after a bare carriage return", "[S]\nx=0\na=1\r", "T",
+         "[S]\nx=0\na=1\r\r\n\n[T]\nk=v\n"},
+        {"a key after a line without an end", "[S]\r\na=1", "S", "[S]\r\na=1\r\nk=v\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto path = Make(c.Content);
+        const std::string before = TIniFile(path).ReadString("S", "a", "missing");
+        TIniFile ini(path);
+        ini.WriteString(c.Section, "k", "v");
+        ini.UpdateFile();
+        EXPECT_EQ(Contents(path), c.Expected);
+        EXPECT_EQ(TIniFile(path).ReadString("S", "a", "missing"), before);
+    }
+}
+
+TEST_F(IniFileTest, AFileTheUserMayNotWriteIsNeverReplaced) {
+    const std::string failure = AsUnprivilegedUser(m_dir, [this]() -> std::string {
+        const auto path = Make(kWindowsFile);
+        ::chmod(path.c_str(), 0444);
+        TIniFile ini(path);
+        ini.WriteString("FormCommon", "etO", "99");
+        try {
+            ini.UpdateFile();
+            return "the save succeeded";
+        } catch (const EIniFileError& e) {
+            if (std::string(e.what()) != "Unable to write to " + path) {
+                return std::string("wrong message: ") + e.what();
+            }
+        }
+        if (Contents(path) != kWindowsFile) {
+            return "the file was changed";
+        }
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return (info.st_mode & 07777) == 0444 ? "" : "the file's mode was changed";
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"s.ini"});
 }
 
 TEST_F(IniFileTest, FailedSaveInAReadOnlyFolder) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into read-only folders";
-    }
-    const auto path = Make(kWindowsFile);
-    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-    TIniFile ini(path);
-    EXPECT_THROW(ini.WriteString("FormCommon", "etO", "99"), EIniFileError);
-    EXPECT_EQ(Contents(path), kWindowsFile);
+    const std::string failure = AsUnprivilegedUser(m_dir, [this]() -> std::string {
+        const auto path = Make(kWindowsFile);
+        ::chmod(m_dir.c_str(), 0555);
+        TIniFile ini(path);
+        ini.WriteString("FormCommon", "etO", "99");
+        try {
+            ini.UpdateFile();
+            return "the save succeeded";
+        } catch (const EIniFileError&) {
+        }
+        return Contents(path) == kWindowsFile ? "" : "the file was changed";
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"s.ini"});
 }
 
 }  // namespace

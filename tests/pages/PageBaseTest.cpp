@@ -161,6 +161,7 @@ TEST_F(PageBaseFileTest, SavesEveryKindInWalkOrderAndLoadsItBack) {
     {
         TIniFile ini(path);
         m_form.SaveToIni(ini);
+        ini.UpdateFile();
     }
     EXPECT_EQ(FileContents(path),
               "[FormSample]\r\nedit=typed\r\nspin=7\r\ncheck=1\r\nradio=0\r\notherRadio=1\r\n"
@@ -178,7 +179,8 @@ TEST_F(PageBaseFileTest, SavesEveryKindInWalkOrderAndLoadsItBack) {
 
 TEST_F(PageBaseFileTest, AFailedSaveReachesTheCaller) {
     TIniFile ini(m_folder.Path("no-folder/f.ini"));
-    EXPECT_THROW(m_form.SaveToIni(ini), EIniFileError);
+    m_form.SaveToIni(ini);
+    EXPECT_THROW(ini.UpdateFile(), EIniFileError);
 }
 
 TEST(PageBaseDefaults, EachControlTakesItsHintAndABadHintSpoilsOnlyItsControl) {

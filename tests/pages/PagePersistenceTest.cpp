@@ -29,6 +29,7 @@ struct TPageSet {
         for (auto& relay : Relays) {
             relay->SaveToIni(ini);
         }
+        ini.UpdateFile();
     }
     void Load(const std::string& path) {
         const TIniFile ini(path);
@@ -253,9 +254,11 @@ TEST_F(PagePersistenceTest, CommonPageSavesOneKey) {
     const auto path = m_folder.Path("common.ini");
     TIniFile ini(path);
     page.SaveToIni(ini);
+    ini.UpdateFile();
     EXPECT_EQ(FileContents(path), "[FormCommon]\r\netO=01\r\n");
     page.etO->setText(QStringLiteral("7"));
     page.SaveToIni(ini);
+    ini.UpdateFile();
     EXPECT_EQ(FileContents(path), "[FormCommon]\r\netO=7\r\n");
 }
 

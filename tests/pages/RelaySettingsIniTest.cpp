@@ -62,6 +62,7 @@ TEST_F(RelaySettingsIniTest, WritesThe107KeysInOrderIntoEachRelaysSection) {
     for (int relay = 1; relay <= 5; ++relay) {
         SaveRelaySettings(ini, Sample(relay));
     }
+    ini.UpdateFile();
     const TIniFile saved(m_path);
     const auto expected = ExpectedRelayKeys();
     ASSERT_EQ(expected.size(), 107u);
@@ -78,6 +79,7 @@ TEST_F(RelaySettingsIniTest, LoadGivesBackWhatWasSavedAndASecondSaveTheSameBytes
         for (int relay = 1; relay <= 5; ++relay) {
             SaveRelaySettings(ini, Sample(relay));
         }
+        ini.UpdateFile();
     }
     const auto first = Contents();
     for (int relay = 1; relay <= 5; ++relay) {
@@ -87,6 +89,7 @@ TEST_F(RelaySettingsIniTest, LoadGivesBackWhatWasSavedAndASecondSaveTheSameBytes
         EXPECT_EQ(loaded, Sample(relay)) << "relay " << relay;
         TIniFile again(m_path);
         SaveRelaySettings(again, loaded);
+        again.UpdateFile();
     }
     EXPECT_EQ(Contents(), first);
 }

@@ -30,4 +30,5 @@ void SaveModuleState(const std::string& fileName, const TModuleState& state) {
     ini.WriteString(kCommonSection, kObjectNumberKey, std::to_string(state.ObjectNumber));
     for (const TRelaySettings& relay : state.Relays)
         SaveRelaySettings(ini, relay);
+    ini.UpdateFile();
 }
