@@ -412,6 +412,10 @@ const std::string& TIniFile::FileName() const {
     return m_impl->FileName;
 }
 
+void TIniFile::SetFileName(std::string fileName) {
+    m_impl->FileName = std::move(fileName);
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
     const auto index = m_impl->FindKey(section, key);

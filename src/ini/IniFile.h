@@ -25,6 +25,9 @@ class TIniFile {
     TIniFile& operator=(const TIniFile&) = delete;
 
     const std::string& FileName() const;
+    // Later commits go to another file, starting from this image: how a settings file is made
+    // from another one.
+    void SetFileName(std::string fileName);
 
     // The value with blanks around it and one pair of enclosing quotes removed, at most 2047
     // characters; the default when the file, the section or the key is missing.

@@ -1,6 +1,8 @@
 #include "FormsController.h"
 
 #include <QGridLayout>
+#include <algorithm>
+#include <filesystem>
 #include <QTreeWidget>
 
 #include "IniFile.h"
@@ -8,8 +10,11 @@
 #include "fIn.h"
 #include "fMain.h"
 
-TFormsController::TFormsController(QWidget* container, std::string settingsFile)
-    : m_container(container), m_settingsFile(std::move(settingsFile)) {}
+TFormsController::TFormsController(QWidget* container, std::string settingsFile,
+                                   std::string startFile)
+    : m_container(container),
+      m_settingsFile(std::move(settingsFile)),
+      m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)) {}
 
 TFormsController::~TFormsController() = default;
 
@@ -19,7 +24,62 @@ void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
     PlacePages();
     BuildTree(*tree);
     tree->expandAll();
-    LoadFromFile(m_settingsFile);
+    LoadStartFile();
+}
+
+void TFormsController::LoadStartFile() {
+    const TIniFile ini(m_startFile);
+    for (TformIncl* page : m_pages) {
+        page->LoadFromIni(ini);
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(m_startFile, ec) && !HoldsSettings(ini)) {
+        m_replaceSettingsFile = true;
+        m_log->WriteInfo("Файл " + m_startFile +
+                         " не содержит настроек программы: настройки по умолчанию");
+    }
+}
+
+bool TFormsController::HoldsSettings(const TIniFile& ini) const {
+    return std::any_of(m_pages.begin(), m_pages.end(), [&ini](const TformIncl* page) {
+        return ini.SectionExists(page->Name().toStdString());
+    });
+}
+
+std::unique_ptr<TIniFile> TFormsController::OpenSettingsForUpdate() {
+    std::error_code ec;
+    if (m_startFile != m_settingsFile && !m_replaceSettingsFile &&
+        !std::filesystem::exists(m_settingsFile, ec)) {
+        // The install's file is the base of the user's own, so that what only it holds stays.
+        auto ini = std::make_unique<TIniFile>(m_startFile);
+        ini->SetFileName(m_settingsFile);
+        return ini;
+    }
+    auto ini = std::make_unique<TIniFile>(m_settingsFile);
+    if (m_replaceSettingsFile) {
+        ini->Clear();
+    }
+    return ini;
+}
+
+void TFormsController::CommitSettings(TIniFile& ini) {
+    ini.UpdateFile();
+    m_replaceSettingsFile = false;
+}
+
+void TFormsController::SaveSettings() {
+    if (!m_settingsReadOnly) {
+        const auto ini = OpenSettingsForUpdate();
+        for (TformIncl* page : m_pages) {
+            page->SaveToIni(*ini);
+        }
+        CommitSettings(*ini);
+    }
+    m_settingsSettled = true;
+}
+
+void TFormsController::DiscardSettings() {
+    m_settingsSettled = true;
 }
 
 void TFormsController::Destruct() {
@@ -32,7 +92,9 @@ void TFormsController::Destruct() {
         TFormsController& owner;
         ~TFreeAtEnd() { owner.FreePages(); }
     } freeAtEnd{*this};
-    SaveToFile(m_settingsFile);
+    if (!m_settingsSettled) {
+        SaveSettings();
+    }
 }
 
 void TFormsController::AddPage(TformIncl* page) {

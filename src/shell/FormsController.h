@@ -11,6 +11,7 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+class TIniFile;
 class TformIncl;
 class TLogWriter;
 
@@ -29,6 +30,13 @@ class TFormsController : public IMainCommands {
     void SaveToFile(const std::string& fileName) override;
     void SetCurrentDefaults() override;
     void SetAllDefaults() override;
+    // Writes nothing when the settings are read-only.
+    void SaveSettings() override;
+    void DiscardSettings() override;
+
+    // Another copy of the tool owns the settings: they are read, and never written.
+    void SetSettingsReadOnly(bool readOnly) { m_settingsReadOnly = readOnly; }
+    bool AreSettingsReadOnly() const { return m_settingsReadOnly; }
 
     QWidget* Container() const { return m_container; }
     TformIncl* CurrentPage() const { return m_currentPage; }
@@ -37,11 +45,15 @@ class TFormsController : public IMainCommands {
     TLogWriter& Log() const { return *m_log; }
     // True between the locking and the unlocking of the controls around a module exchange.
     bool IsExchangeRunning() const override { return m_exchangeDepth > 0; }
-    // The settings file that is loaded at start and written when the controller ends.
+    // The settings file that is written when the tool closes.
     const std::string& SettingsFile() const { return m_settingsFile; }
+    // The file the settings were loaded from at start: the settings file, or the one of a
+    // read-only install while the user has none of their own yet.
+    const std::string& StartFile() const { return m_startFile; }
 
   protected:
-    TFormsController(QWidget* container, std::string settingsFile);
+    // An empty startFile means the settings file.
+    TFormsController(QWidget* container, std::string settingsFile, std::string startFile = {});
 
     // Runs the construction steps; the most derived constructor calls it, because they call the
     // overrides of this class's operations.
@@ -49,6 +61,14 @@ class TFormsController : public IMainCommands {
     // Ends the controller: saves the pages to the settings file and destroys them. The most
     // derived destructor calls it while its own parts still exist.
     void Destruct();
+
+    // The settings file as the next save of it starts: the start file's content while the
+    // settings file does not exist, nothing at all when the loaded file held no settings.
+    std::unique_ptr<TIniFile> OpenSettingsForUpdate();
+    // Commits the file that OpenSettingsForUpdate gave.
+    void CommitSettings(TIniFile& ini);
+    // The settings file holds settings of this tool, not only foreign or broken content.
+    virtual bool HoldsSettings(const TIniFile& ini) const;
 
     void AddPage(TformIncl* page);
     void SetCurrentPage(TformIncl* page) { m_currentPage = page; }
@@ -78,8 +98,16 @@ class TFormsController : public IMainCommands {
     template <typename TBody>
     void RunExchange(TBody body);
 
+    void LoadStartFile();
+
     QWidget* m_container;
     std::string m_settingsFile;
+    std::string m_startFile;
+    // The start file held no settings: the next save replaces it whole instead of adding to it.
+    bool m_replaceSettingsFile = false;
+    // Saved or discarded at close: the end of the controller writes nothing more.
+    bool m_settingsSettled = false;
+    bool m_settingsReadOnly = false;
     TformIncl* m_currentPage = nullptr;
     std::vector<TformIncl*> m_pages;
     std::unique_ptr<TLogWriter> m_log;

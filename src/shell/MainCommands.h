@@ -23,4 +23,9 @@ class IMainCommands {
     virtual void SetAllDefaults() = 0;
     // True while a read or write talks to the module; closing must wait for its end.
     virtual bool IsExchangeRunning() const { return false; }
+    // Saves the pages to the settings file kept between runs; the main window calls it when it is
+    // asked to close, and throws on when the file cannot be written.
+    virtual void SaveSettings() {}
+    // The user chose to close without saving: nothing is written at the end.
+    virtual void DiscardSettings() {}
 };

@@ -1,6 +1,7 @@
 #include "RelayFormsController.h"
 
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "AppErrorReport.h"
 #include "ComPortWorker.h"
@@ -20,12 +21,14 @@ namespace {
 
 const char kConnectError[] = "Ошибка подключения: ";
 const char kBadObjectNumber[] = "некорректный номер объекта.";
+// The connect dialog's section in the settings file.
+const char kConnectSection[] = "FormConnect";
 
 }  // namespace
 
 TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress& progress,
-                                             std::string settingsFile)
-    : TFormsController(mainForm.PagePane(), std::move(settingsFile)),
+                                             std::string settingsFile, std::string startFile)
+    : TFormsController(mainForm.PagePane(), std::move(settingsFile), std::move(startFile)),
       m_mainForm(mainForm),
       m_deviceView(std::make_unique<TMainDeviceView>(mainForm, progress)) {
     RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
@@ -103,14 +106,22 @@ void TRelayFormsController::SetConnected(bool connected) {
 }
 
 void TRelayFormsController::LoadConnectSettings(TFormConnect& dialog) {
-    const TIniFile ini(SettingsFile());
+    std::error_code ec;
+    const TIniFile ini(std::filesystem::exists(SettingsFile(), ec) ? SettingsFile() : StartFile());
     dialog.LoadFromIni(ini);
 }
 
 void TRelayFormsController::SaveConnectSettings(TFormConnect& dialog) {
-    TIniFile ini(SettingsFile());
-    dialog.SaveToIni(ini);
-    ini.UpdateFile();
+    if (AreSettingsReadOnly()) {
+        return;
+    }
+    const auto ini = OpenSettingsForUpdate();
+    dialog.SaveToIni(*ini);
+    CommitSettings(*ini);
+}
+
+bool TRelayFormsController::HoldsSettings(const TIniFile& ini) const {
+    return TFormsController::HoldsSettings(ini) || ini.SectionExists(kConnectSection);
 }
 
 bool TRelayFormsController::DoConnect() {

@@ -24,7 +24,9 @@ class TRelayFormsController : public TFormsController {
     static constexpr int kBaudRate = 19200;
     static constexpr int kAnswerTimeoutMs = 300;
 
-    TRelayFormsController(TFormMain& mainForm, TFormProgress& progress, std::string settingsFile);
+    // The pages are loaded from startFile, or from settingsFile when it is empty.
+    TRelayFormsController(TFormMain& mainForm, TFormProgress& progress, std::string settingsFile,
+                          std::string startFile = {});
     ~TRelayFormsController() override;
 
     // Saves the pages to the settings file and frees them; an error of the save reaches the
@@ -55,6 +57,7 @@ class TRelayFormsController : public TFormsController {
     void LockUI() override;
     void UnlockUI() override;
     void ExchangeEnded() override;
+    bool HoldsSettings(const TIniFile& ini) const override;
 
   private:
     bool OpenPort(const std::string& portName);

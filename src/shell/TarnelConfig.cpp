@@ -1,19 +1,54 @@
-// The program: splash, windows, forms controller, message loop, and the settings saved at exit.
+// The program: splash, windows, forms controller, message loop, and the settings saved when the
+// main window closes.
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSessionManager>
+#include <cstdio>
 #include <memory>
 
 #include "AppErrorReport.h"
+#include "LogWriter.h"
 #include "QtSyncDispatcher.h"
 #include "RelayFormsController.h"
+#include "SettingsLock.h"
+#include "TerminationSignals.h"
 #include "fAbout.h"
 #include "fIn.h"
 #include "fLoad.h"
 #include "fMain.h"
 #include "fProgress.h"
 
+namespace {
+
+// Another copy of the tool works on the same settings: this one may only read them.
+bool AskStartReadOnly(const std::string& settingsDir) {
+    QMessageBox box(QMessageBox::Question, QString(),
+                    QString::fromUtf8("Настройки в папке %1 уже используются другой копией "
+                                      "программы.\n\nЗапустить эту копию только для чтения? "
+                                      "Она не будет сохранять current.ini.")
+                        .arg(QString::fromStdString(settingsDir)));
+    QPushButton* readOnly =
+        box.addButton(QString::fromUtf8("Только для чтения"), QMessageBox::AcceptRole);
+    QPushButton* quit = box.addButton(QString::fromUtf8("Выход"), QMessageBox::RejectRole);
+    box.setDefaultButton(quit);
+    box.setEscapeButton(quit);
+    box.exec();
+    return box.clickedButton() == readOnly;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TQtSyncDispatcherScope syncDispatcher;
+
+    const std::string appDir = GetAppDir();
+    const std::string settingsDir = GetSettingsDir();
+    const TSettingsLock settingsLock(settingsDir + kSettingsFileName + ".lock");
+    const bool readOnly = settingsLock.IsHeldElsewhere();
+    if (readOnly && !AskStartReadOnly(settingsDir)) {
+        return 0;
+    }
 
     auto splash = std::make_unique<TFormLoad>();
     splash->show();
@@ -23,30 +58,48 @@ int main(int argc, char** argv) {
     std::unique_ptr<TFormProgress> progress;
     std::unique_ptr<TFormAbout> about;
     std::unique_ptr<TRelayFormsController> controller;
+    std::unique_ptr<TTerminationSignals> terminationSignals;
     try {
         mainForm = std::make_unique<TFormMain>();
+        // A signal from here on closes the window the orderly way, with the module released and
+        // the settings saved.
+        terminationSignals = std::make_unique<TTerminationSignals>();
+        QObject::connect(terminationSignals.get(), &TTerminationSignals::Received, mainForm.get(),
+                         &TFormMain::CloseUnattended);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, mainForm.get(),
+                         [form = mainForm.get()](QSessionManager&) { form->CloseUnattended(); });
         progress = std::make_unique<TFormProgress>(mainForm.get());
         about = std::make_unique<TFormAbout>(mainForm.get());
-        controller = std::make_unique<TRelayFormsController>(*mainForm, *progress,
-                                                             GetSettingsDir() + "current.ini");
+        controller = std::make_unique<TRelayFormsController>(
+            *mainForm, *progress, settingsDir + kSettingsFileName,
+            SettingsStartFile(appDir, settingsDir));
     } catch (const std::exception& error) {
         splash.reset();
         QMessageBox::critical(nullptr, QString(), QString::fromUtf8(error.what()));
         return 1;
+    }
+    controller->SetSettingsReadOnly(readOnly);
+    if (readOnly) {
+        controller->Log().WriteInfo("Настройки используются другой копией программы: эта копия "
+                                    "не сохраняет current.ini");
     }
     mainForm->Controller = controller.get();
     mainForm->AboutBox = about.get();
     splash.reset();
 
     mainForm->show();
-    const int result = app.exec();
+    int status = app.exec();
 
     mainForm->Controller = nullptr;
     try {
         controller->Shutdown();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString(), QString::fromUtf8(error.what()));
+        std::fprintf(stderr, "tarnel-config: %s\n", error.what());
+        status = 1;
     }
     controller.reset();
-    return result;
+    if (mainForm->SettingsLost()) {
+        status = 1;
+    }
+    return status;
 }

@@ -5,7 +5,8 @@ add_library(tarnel_app STATIC
     fConnect.h fConnect.cpp
     fLoad.h fLoad.cpp
     fAbout.h fAbout.cpp
-    QtSyncDispatcher.h QtSyncDispatcher.cpp)
+    QtSyncDispatcher.h QtSyncDispatcher.cpp
+    TerminationSignals.h TerminationSignals.cpp)
 tarnel_warnings(tarnel_app)
 target_include_directories(tarnel_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tarnel_app PUBLIC tarnel_control tarnel_pages tarnel_pagebase tarnel_windows

@@ -280,6 +280,17 @@ std::string SettingsDirFor(const std::string& appDir, bool appDirWritable) {
     return dir.string() + "/";
 }
 
+std::string SettingsStartFile(const std::string& appDir, const std::string& settingsDir) {
+    const std::string own = settingsDir + kSettingsFileName;
+    const std::string installed = appDir + kSettingsFileName;
+    std::error_code ec;
+    if (settingsDir != appDir && !std::filesystem::exists(own, ec) &&
+        std::filesystem::exists(installed, ec)) {
+        return installed;
+    }
+    return own;
+}
+
 QFont PageFont() {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed")});

@@ -59,9 +59,14 @@ std::string GetAppDir();
 std::string GetSettingsDir();
 // The choice behind GetSettingsDir, for a given program folder and whether it can be written.
 std::string SettingsDirFor(const std::string& appDir, bool appDirWritable);
+// The file the settings are loaded from at start: "current.ini" in the settings folder, or the
+// one beside the program of a read-only install while the user has none of their own yet.
+std::string SettingsStartFile(const std::string& appDir, const std::string& settingsDir);
 // The folder under the user's configuration folder that holds the settings of a system-wide
 // install.
 inline constexpr const char* kSettingsFolderName = "tarnel-config";
+// The settings file kept between runs.
+inline constexpr const char* kSettingsFileName = "current.ini";
 
 // "MS Sans Serif" 8 point; where it is missing, a narrow substitute keeps captions inside the
 // pixel sizes the pages were laid out for.

@@ -7,12 +7,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "AppErrorReport.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -25,8 +28,25 @@ constexpr int kLogSplitterBar = 620;
 constexpr int kPageSplitterBar = 165;
 constexpr int kLogPanelWidth = 95;
 constexpr int kTreeIndent = 19;
+constexpr int kUnattendedRetryMs = 50;
 
 const QString kTextFilesFilter = "Text Files (*.txt)";
+
+bool AskCloseWithoutSavingBox(QWidget* parent, const QString& error) {
+    QMessageBox box(QMessageBox::Warning, QString(),
+                    error + QString::fromUtf8(
+                                "\n\nНастройки не сохранены в current.ini. Закрыть программу без "
+                                "сохранения? Чтобы не потерять изменения, выберите «Не закрывать» "
+                                "и сохраните настройки в другой файл командой «Сохранить»."),
+                    QMessageBox::NoButton, parent);
+    QPushButton* close =
+        box.addButton(QString::fromUtf8("Закрыть без сохранения"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QString::fromUtf8("Не закрывать"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    return box.clickedButton() == close;
+}
 
 std::optional<QString> ExecFileDialog(QFileDialog* dialog) {
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
@@ -50,7 +70,11 @@ void SetStateIndex(QTreeWidgetItem* node, int index) {
     node->setData(0, StateIndexRole, index);
 }
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), RunFileDialog(ExecFileDialog) {
+TFormMain::TFormMain(QWidget* parent)
+    : QMainWindow(parent),
+      RunFileDialog(ExecFileDialog),
+      AskCloseWithoutSaving(
+          [this](const QString& error) { return AskCloseWithoutSavingBox(this, error); }) {
     setObjectName("FormMain");
     setWindowTitle("Программа настройки Тарнел v 1.005");
     setFont(QFont("Tahoma", 8));
@@ -457,14 +481,51 @@ void TFormMain::showEvent(QShowEvent* event) {
     }
 }
 
+// The settings are saved while the window still exists, so that a failed save can keep it open
+// and the user can still save the pages elsewhere.
 void TFormMain::closeEvent(QCloseEvent* event) {
     if (Controller != nullptr && Controller->IsExchangeRunning()) {
         m_closeDeferred = true;
         event->ignore();
         return;
     }
+    if (!SaveSettingsForClose()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
+}
+
+bool TFormMain::SaveSettingsForClose() {
+    if (Controller == nullptr) {
+        return true;
+    }
+    try {
+        Controller->SaveSettings();
+        return true;
+    } catch (const std::exception& error) {
+        if (m_closingUnattended) {
+            std::fprintf(stderr, "tarnel-config: %s\n", error.what());
+            m_settingsLost = true;
+        } else if (!AskCloseWithoutSaving(QString::fromUtf8(error.what()))) {
+            return false;
+        }
+        Controller->DiscardSettings();
+        return true;
+    }
+}
+
+void TFormMain::CloseUnattended() {
+    m_closingUnattended = true;
+    // A modal dialog runs an event loop of its own; it is cancelled first, and the close comes
+    // back once the command that opened it has returned.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        QTimer::singleShot(kUnattendedRetryMs, this, &TFormMain::CloseUnattended);
+        return;
+    }
+    close();
 }
 
 void TFormMain::ExchangeEnded() {

@@ -39,6 +39,9 @@ class TFormMain : public QMainWindow {
     QDialog* AboutBox = nullptr;
     // Runs a file dialog and gives the chosen file, or nothing when the user cancelled.
     std::function<std::optional<QString>(QFileDialog* dialog)> RunFileDialog;
+    // Shows why the settings could not be saved at close and asks whether to close anyway;
+    // true closes without saving.
+    std::function<bool(const QString& error)> AskCloseWithoutSaving;
 
     QMenu* mnuFile;
     QMenu* mnuConnection;
@@ -92,6 +95,9 @@ class TFormMain : public QMainWindow {
     // Called by the controller when an exchange has ended; carries out a close held back meanwhile.
     void ExchangeEnded();
     bool IsCloseDeferred() const { return m_closeDeferred; }
+    // The settings could not be saved when the window closed and nobody could be asked; the
+    // program then ends with a failure status.
+    bool SettingsLost() const { return m_settingsLost; }
 
   public slots:
     void tbConnectClick();
@@ -110,6 +116,10 @@ class TFormMain : public QMainWindow {
     void tv1Change(QTreeWidgetItem* node);
     void tvLogAddition(const QModelIndex& node);
     void FormClose();
+    // Closes the window where nobody may be there to answer (a termination signal, the end of
+    // the desktop session): open dialogs are cancelled, and a failed save goes to standard error
+    // instead of a question.
+    void CloseUnattended();
 
   protected:
     // A close that arrives while an exchange runs is held back until the exchange has ended, so
@@ -131,10 +141,14 @@ class TFormMain : public QMainWindow {
     bool IsItemLive(const QAction* item) const;
     const QAction* LiveItemFor(const QKeySequence& keys) const;
     void RunController(const std::function<void(IMainCommands&)>& command);
+    // False when the window must stay open because the settings could not be saved.
+    bool SaveSettingsForClose();
 
     QWidget* m_pagePane;
     std::array<QLabel*, 3> m_statusPanels{};
     QList<QAction*> m_menuItems;
     bool m_closeDeferred = false;
+    bool m_closingUnattended = false;
+    bool m_settingsLost = false;
     bool m_barsPlaced = false;
 };
