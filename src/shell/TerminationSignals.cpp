@@ -2,6 +2,7 @@
 #include "TerminationSignals.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,9 +40,15 @@ TTerminationSignals::TTerminationSignals(QObject* parent) : QObject(parent) {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    sigset_t handled;
+    sigemptyset(&handled);
     for (std::size_t i = 0; i < std::size(kSignals); ++i) {
         ::sigaction(kSignals[i], &action, &m_previous[i]);
+        sigaddset(&handled, kSignals[i]);
     }
+    // A program started with these signals blocked (as some launchers do) must still hear them;
+    // one that arrived meanwhile is handled now.
+    ::pthread_sigmask(SIG_UNBLOCK, &handled, nullptr);
 }
 
 TTerminationSignals::~TTerminationSignals() {

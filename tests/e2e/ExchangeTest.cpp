@@ -1,12 +1,15 @@
 // Reading, writing, saving and loading the pages against the module emulator.
 #include <QApplication>
 #include <QFile>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <csignal>
 
 #include "Controls.h"
 #include "IniFile.h"
 #include "RelayFormsController.h"
+#include "TerminationSignals.h"
 #include "ToolFixture.h"
 #include "fCommon.h"
 #include "fMain.h"
@@ -244,4 +247,35 @@ TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
     EXPECT_EQ(std::vector<std::string>(commands.end() - 4, commands.end()),
               (std::vector<std::string>{"]", "]", "]", "+rb\\r"}));
     EXPECT_TRUE(m_reportedErrors.empty());
+}
+
+// SIGTERM takes the path of "Выход": the running exchange ends, the module is released and the
+// pages are in current.ini, where a plain kill would have left the module held and lost them.
+TEST_F(ToolTest, ATerminationSignalDuringWriteAllEndsTheExchangeReleasesAndSaves) {
+    const TModuleState pages = PatternedState(10, 3);
+    StartModule();
+    StartTool();
+    SetPages(*m_controller, pages);
+    ConnectToModule();
+    TTerminationSignals termination;
+    QObject::connect(&termination, &TTerminationSignals::Received, m_main.get(),
+                     &TFormMain::CloseUnattended);
+    bool signalledDuringExchange = false;
+    QTimer::singleShot(20, m_main.get(), [this, &signalledDuringExchange] {
+        signalledDuringExchange = m_controller->IsExchangeRunning();
+        ::raise(SIGTERM);
+    });
+
+    Run(&TFormMain::tbWriteAllClick);
+    ASSERT_TRUE(signalledDuringExchange);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_main->isVisible(); }, 5000));
+
+    EXPECT_FALSE(m_controller->IsConnected());
+    const std::vector<std::string> commands = ReceivedCommands();
+    ASSERT_EQ(commands.size(), 1u + 1u + 5u * 107u + 4u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 4, commands.end()),
+              (std::vector<std::string>{"]", "]", "]", "+rb\\r"}));
+    EXPECT_EQ(TIniFile(SettingsFile()).ReadInteger("FormRelay_2", "Z316", -1),
+              pages.Relays[2].Zone(zeFault, 16));
+    EXPECT_FALSE(m_main->SettingsLost());
 }
