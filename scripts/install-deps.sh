@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+          clang libclang-rt-14-dev)
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(xvfb xauth imagemagick)
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every target and runs every test twice: a plain build in
-# build/ and an AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/.
+# build/ and an AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/; then fuzzes
+# the protocol and the emulator for a few minutes in build-fuzz/ (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +23,4 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_pass build-asan -DCMAKE_BUILD_TYPE=Debug -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_BENCH=OFF
 echo "=== all tests passed in the plain and the sanitizer build"
+scripts/fuzz.sh

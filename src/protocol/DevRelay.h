@@ -20,7 +20,8 @@ class TDevRelay : public TDevice {
 
     std::int32_t GetObjectNumber() const { return ObjectNumber; }
 
-    // Reads write their out values only when they return true. A value that is not a number
+    // Numeric reads write their out values only when they return true; the version read clears
+    // its text first and, when it fails, leaves what arrived. A value that is not a number
     // raises EConvertError.
     bool ReadObjectNumber(std::int32_t& number);
     bool ReadVersion(std::string& text);

@@ -34,7 +34,8 @@ std::string Trim(const std::string& text);
 std::string CopyTrim(const std::string& text, int index, int count);
 
 // Every separator (and the end of the text) ends a piece, so adjacent separators give an empty
-// piece. An empty text leaves parts as they were.
+// piece. NUL separates too, whether or not the set holds it. An empty text leaves parts as they
+// were.
 void SplitBySet(const std::string& text, const TCharSet& separators, TArrayOfString& parts);
 
 // An optional sign, then decimal digits or "$" and hexadecimal digits in either case. A
