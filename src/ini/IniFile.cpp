@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -445,6 +446,18 @@ bool TIniFile::SectionExists(const std::string& section) const {
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
     return m_impl->FindKey(section, key).has_value();
+}
+
+std::vector<std::string> TIniFile::ReadSections() const {
+    std::vector<std::string> sections;
+    for (const auto& line : m_impl->Lines) {
+        if (line.Kind == TLineKind::Section &&
+            std::none_of(sections.begin(), sections.end(),
+                         [&line](const std::string& name) { return SameName(name, line.Name); })) {
+            sections.push_back(line.Name);
+        }
+    }
+    return sections;
 }
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {

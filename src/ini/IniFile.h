@@ -40,6 +40,8 @@ class TIniFile {
 
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;
+    // The section names, in file order, each once (the first spelling).
+    std::vector<std::string> ReadSections() const;
     // The key names of a section, in file order.
     std::vector<std::string> ReadSection(const std::string& section) const;
 

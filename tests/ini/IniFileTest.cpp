@@ -158,7 +158,8 @@ TEST_F(IniFileTest, ReadsBooleansThroughIntegers) {
 }
 
 TEST_F(IniFileTest, ListsSectionsAndKeys) {
-    const TIniFile ini(Make("[A]\nx=1\n;c=2\nnoequals\nY = 2\n[b]\nz=3\n"));
+    const TIniFile ini(Make("[A]\nx=1\n;c=2\nnoequals\nY = 2\n[b]\nz=3\n[ a ]\nw=4\n"));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"A", "b"}));
     EXPECT_EQ(ini.ReadSection("a"), (std::vector<std::string>{"x", "Y"}));
     EXPECT_TRUE(ini.SectionExists("B"));
     EXPECT_FALSE(ini.SectionExists("C"));
