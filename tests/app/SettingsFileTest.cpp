@@ -32,6 +32,12 @@ std::string Contents(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A literal with the NUL bytes inside it, without the one at its end.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
+
 void Write(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
@@ -178,9 +184,8 @@ TEST_F(SettingsFileTest, AFileWithoutSettingsIsReplacedWhole) {
         std::string Content;
     };
     const TCase cases[] = {
-        {"binary bytes", std::string("\x7f"
-                                     "ELF\x02\x01\x01\0\0\0[x\x01\n\xff\xfe=\x80",
-                                     20)},
+        {"binary bytes", Bytes("\x7f"
+                               "ELF\x02\x01\x01\0\0\0[x\x01\n\xff\xfe=\x80")},
         {"an empty file", ""},
         {"another program's file", "[General]\nGeometry=@ByteArray(1)\n[Recent]\nfile0=/tmp/a\n"},
     };

@@ -415,7 +415,8 @@ TEST_F(IniFileTest, WritesReachTheFileOnlyWhenCommitted) {
 }
 
 TEST_F(IniFileTest, ClearReplacesTheWholeFile) {
-    const auto path = Make(std::string("\xEF\xBB\xBFnot\0an ini\r\n[Other]\r\nk=1\r\n", 27));
+    const char content[] = "\xEF\xBB\xBFnot\0an ini\r\n[Other]\r\nk=1\r\n";
+    const auto path = Make(std::string(content, sizeof content - 1));
     TIniFile ini(path);
     ini.Clear();
     EXPECT_FALSE(ini.SectionExists("Other"));
