@@ -1,5 +1,4 @@
-// Fuzzes the module emulator's engine: arbitrary received bytes in, silence or well-formed answers
-// out.
+// Fuzzes the emulator's engine: arbitrary received bytes in, silence or well-formed answers out.
 //
 // Input: a byte of fault switches (bit 0 lower case, 1 trailing text, 2 wrong version, 3 noise,
 // 4 silent, 5 bad value, 6 ignored letters), a byte naming the letter for bad value or ignored
