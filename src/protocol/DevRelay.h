@@ -21,8 +21,8 @@ class TDevRelay : public TDevice {
     std::int32_t GetObjectNumber() const { return ObjectNumber; }
 
     // Numeric reads write their out values only when they return true; the version read clears
-    // its text first and, when it fails, leaves what arrived. A value that is not a number
-    // raises EConvertError.
+    // its text first and, when it fails, leaves what arrived. A list or pair value that is not
+    // a number raises EConvertError; an object number that is not one makes the read false.
     bool ReadObjectNumber(std::int32_t& number);
     bool ReadVersion(std::string& text);
     bool ReadPulseDurations(TPulseDurations& durations);
