@@ -2,6 +2,7 @@
 #include "AppErrorReport.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <exception>
 #include <utility>
@@ -33,6 +34,17 @@ TErrorReporter SetErrorReporter(TErrorReporter reporter) {
 
 void ReportError(const QString& text) {
     CurrentReporter()(text);
+}
+
+bool AskGoOrStay(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& go,
+                 const QString& stay) {
+    QMessageBox box(icon, QString(), text, QMessageBox::NoButton, parent);
+    QPushButton* goButton = box.addButton(go, QMessageBox::AcceptRole);
+    QPushButton* stayButton = box.addButton(stay, QMessageBox::RejectRole);
+    box.setDefaultButton(stayButton);
+    box.setEscapeButton(stayButton);
+    box.exec();
+    return box.clickedButton() == goButton;
 }
 
 void RunCommand(const std::function<void()>& command) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QString>
 
 #include <functional>
@@ -12,6 +13,11 @@ using TErrorReporter = std::function<void(const QString& text)>;
 // Installs `reporter` and returns the one it replaces; an empty reporter restores the message box.
 TErrorReporter SetErrorReporter(TErrorReporter reporter);
 void ReportError(const QString& text);
+
+// Asks a question whose safe answer is `stay`, the default of Enter and Escape; true when the user
+// chose `go`.
+bool AskGoOrStay(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& go,
+                 const QString& stay);
 
 // Runs one command of the user interface; an exception it raises is reported and the program
 // goes on, so that no exception leaves a slot.

@@ -1,7 +1,6 @@
 // The program: splash, windows, forms controller, message loop, and the settings saved when the
 // main window closes.
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSessionManager>
 #include <cstdio>
 #include <memory>
@@ -22,18 +21,12 @@ namespace {
 
 // Another copy of the tool works on the same settings: this one may only read them.
 bool AskStartReadOnly(const std::string& settingsDir) {
-    QMessageBox box(QMessageBox::Question, QString(),
-                    QString::fromUtf8("Настройки в папке %1 уже используются другой копией "
-                                      "программы.\n\nЗапустить эту копию только для чтения? "
-                                      "Она не будет сохранять current.ini.")
-                        .arg(QString::fromStdString(settingsDir)));
-    QPushButton* readOnly =
-        box.addButton(QString::fromUtf8("Только для чтения"), QMessageBox::AcceptRole);
-    QPushButton* quit = box.addButton(QString::fromUtf8("Выход"), QMessageBox::RejectRole);
-    box.setDefaultButton(quit);
-    box.setEscapeButton(quit);
-    box.exec();
-    return box.clickedButton() == readOnly;
+    return AskGoOrStay(nullptr, QMessageBox::Question,
+                       QString::fromUtf8("Настройки в папке %1 уже используются другой копией "
+                                         "программы.\n\nЗапустить эту копию только для чтения? "
+                                         "Она не будет сохранять current.ini.")
+                           .arg(QString::fromStdString(settingsDir)),
+                       QString::fromUtf8("Только для чтения"), QString::fromUtf8("Выход"));
 }
 
 }  // namespace
@@ -80,8 +73,9 @@ int main(int argc, char** argv) {
     }
     controller->SetSettingsReadOnly(readOnly);
     if (readOnly) {
-        controller->Log().WriteInfo("Настройки используются другой копией программы: эта копия "
-                                    "не сохраняет current.ini");
+        controller->Log().WriteInfo(
+            "Настройки используются другой копией программы: эта копия "
+            "не сохраняет current.ini");
     }
     mainForm->Controller = controller.get();
     mainForm->AboutBox = about.get();

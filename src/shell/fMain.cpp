@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -33,19 +32,13 @@ constexpr int kUnattendedRetryMs = 50;
 const QString kTextFilesFilter = "Text Files (*.txt)";
 
 bool AskCloseWithoutSavingBox(QWidget* parent, const QString& error) {
-    QMessageBox box(QMessageBox::Warning, QString(),
-                    error + QString::fromUtf8(
-                                "\n\nНастройки не сохранены в current.ini. Закрыть программу без "
-                                "сохранения? Чтобы не потерять изменения, выберите «Не закрывать» "
-                                "и сохраните настройки в другой файл командой «Сохранить»."),
-                    QMessageBox::NoButton, parent);
-    QPushButton* close =
-        box.addButton(QString::fromUtf8("Закрыть без сохранения"), QMessageBox::DestructiveRole);
-    QPushButton* stay = box.addButton(QString::fromUtf8("Не закрывать"), QMessageBox::RejectRole);
-    box.setDefaultButton(stay);
-    box.setEscapeButton(stay);
-    box.exec();
-    return box.clickedButton() == close;
+    return AskGoOrStay(
+        parent, QMessageBox::Warning,
+        error + QString::fromUtf8("\n\nНастройки не сохранены в current.ini. Закрыть программу "
+                                  "без сохранения? Чтобы не потерять изменения, выберите «Не "
+                                  "закрывать» и сохраните настройки в другой файл командой "
+                                  "«Сохранить»."),
+        QString::fromUtf8("Закрыть без сохранения"), QString::fromUtf8("Не закрывать"));
 }
 
 std::optional<QString> ExecFileDialog(QFileDialog* dialog) {
