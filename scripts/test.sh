@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every target and runs every test twice: a plain build in
 # build/ and an AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/; then fuzzes
-# the protocol and the emulator for a few minutes in build-fuzz/ (scripts/fuzz.sh).
+# the module's answers, the emulator, the string helpers and the settings files for a few minutes
+# in build-fuzz/ (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
