@@ -28,8 +28,10 @@ TCommEventThread::~TCommEventThread() {
     std::this_thread::yield();
     std::unique_lock lock(m_mutex);
     while (!m_finished) {
+        ISyncDispatcher* waitingIn = m_waitingIn;
         lock.unlock();
-        CurrentSyncDispatcher().ProcessPending();
+        if (waitingIn)
+            waitingIn->ProcessPending();
         lock.lock();
         m_finishedChanged.wait_for(lock, kJoinPollPeriod, [this] { return m_finished; });
     }
@@ -44,7 +46,7 @@ void TCommEventThread::Execute() {
             break;
         try {
             if (Comm->Synchronize()) {
-                CurrentSyncDispatcher().RunOnMainThread([this] { DoEvent(); });
+                Deliver(CurrentSyncDispatcher());
             } else {
                 DoEvent();
             }
@@ -59,6 +61,22 @@ void TCommEventThread::Execute() {
         m_finished = true;
     }
     m_finishedChanged.notify_all();
+}
+
+void TCommEventThread::Deliver(ISyncDispatcher& dispatcher) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_waitingIn = &dispatcher;
+    }
+    try {
+        dispatcher.RunOnMainThread([this] { DoEvent(); });
+    } catch (...) {
+        std::lock_guard lock(m_mutex);
+        m_waitingIn = nullptr;
+        throw;
+    }
+    std::lock_guard lock(m_mutex);
+    m_waitingIn = nullptr;
 }
 
 void TCommEventThread::DoEvent() {

@@ -10,6 +10,7 @@
 #include "SerialOs.h"
 
 class TCustomComm;
+class ISyncDispatcher;
 
 class TCommEventThread {
   public:
@@ -23,6 +24,7 @@ class TCommEventThread {
 
   private:
     void Execute();
+    void Deliver(ISyncDispatcher& dispatcher);
     void DoEvent();
 
     TCustomComm* Comm;
@@ -33,5 +35,8 @@ class TCommEventThread {
     std::mutex m_mutex;
     std::condition_variable m_finishedChanged;
     bool m_finished = false;
+    // The dispatcher a delivery waits in right now; the join serves this one, which need not be
+    // the one installed by the time the port closes.
+    ISyncDispatcher* m_waitingIn = nullptr;
     std::thread m_thread;
 };

@@ -2,8 +2,9 @@
 // delivering while the main thread joins the event thread.
 //
 // The event thread hands each delivery to the installed dispatcher's RunOnMainThread and blocks
-// until it has run. Whoever joins an event thread (Close, destruction) calls ProcessPending while
-// it waits, so a delivery that waits for the main thread cannot deadlock the join.
+// until it has run. Whoever joins an event thread (Close, destruction) calls ProcessPending of the
+// dispatcher that delivery waits in, even when another one has been installed since, so a delivery
+// that waits for the main thread cannot deadlock the join.
 //
 // Installing: the dispatcher is process-wide. By default it is a TMainThreadDispatcher with no
 // wake hook: deliveries run only when the main thread calls ProcessPending. A Qt program calls,

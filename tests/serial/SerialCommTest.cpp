@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <future>
 #include <memory>
 #include <thread>
 
@@ -495,39 +494,70 @@ class CommSynchronizeTest : public ::testing::Test {
     void SetUp() override { InstallSyncDispatcher(&m_queue); }
     void TearDown() override { InstallSyncDispatcher(nullptr); }
 
-    // Runs `action` on its own thread and reports whether it ended within a few seconds.
-    static bool EndsInTime(std::function<void()> action) {
-        auto done = std::make_shared<std::promise<void>>();
-        auto ended = done->get_future();
-        std::thread([action, done] {
+    // Runs `action` on its own thread and reports whether it ended within a few seconds. One
+    // that did not is freed by serving `rescue` until it ends, so that no thread outlives the
+    // test and what it refers to.
+    static bool EndsInTime(std::function<void()> action, ISyncDispatcher& rescue) {
+        std::atomic<bool> ended{false};
+        std::thread runner([&] {
             action();
-            done->set_value();
-        }).detach();
-        return ended.wait_for(5s) == std::future_status::ready;
+            ended = true;
+        });
+        const bool inTime = WaitUntil([&] { return ended.load(); }, 5000ms);
+        while (!ended) {
+            rescue.ProcessPending();
+            std::this_thread::sleep_for(1ms);
+        }
+        runner.join();
+        return inTime;
     }
 
     TMainThreadDispatcher m_queue;
 };
 
 TEST_F(CommSynchronizeTest, CloseAndDestructionWhileADeliveryWaitsDoNotDeadlock) {
-    for (bool destroy : {false, true}) {
+    const struct {
+        const char* Name;
+        bool Destroy;
+        bool InstallAnotherDispatcher;
+    } cases[] = {
+        {"close", false, false},
+        {"destruction", true, false},
+        {"close after another dispatcher was installed", false, true},
+        {"destruction after another dispatcher was installed", true, true},
+    };
+    for (const auto& c : cases) {
+        InstallSyncDispatcher(&m_queue);
+        std::atomic<int> wakes{0};
+        m_queue.SetWakeHook([&] { ++wakes; });
         auto os = std::make_unique<TFakeSerialOs>();
         TFakeSerialOs* probe = os.get();
-        auto port = std::make_shared<TSerialComm>(std::move(os));
+        auto port = std::make_unique<TSerialComm>(std::move(os));
         std::atomic<int> deliveries{0};
         port->OnCommEvent = [&](TCustomComm*, const TDeviceEvents&) { ++deliveries; };
         port->Open();
         probe->RaiseEvent(0x0001);
-        std::this_thread::sleep_for(20ms);
-        EXPECT_TRUE(EndsInTime([port, destroy]() mutable {
-            if (destroy) {
-                port.reset();
-            } else {
-                port->Close();
-            }
-        })) << (destroy ? "destruction" : "close");
+        ASSERT_TRUE(WaitUntil([&] { return wakes > 0; })) << c.Name;
+        TMainThreadDispatcher another;
+        if (c.InstallAnotherDispatcher)
+            InstallSyncDispatcher(&another);
+        // The action resets the port's only owner, so destruction really destroys it.
+        EXPECT_TRUE(EndsInTime(
+            [&port, destroy = c.Destroy] {
+                if (destroy) {
+                    port.reset();
+                } else {
+                    port->Close();
+                }
+            },
+            m_queue))
+            << c.Name;
+        EXPECT_EQ(port == nullptr, c.Destroy) << c.Name;
         // Events that arrive while the port goes away are dropped.
-        EXPECT_EQ(deliveries, 0);
+        EXPECT_EQ(deliveries, 0) << c.Name;
+        port.reset();
+        InstallSyncDispatcher(&m_queue);
+        m_queue.SetWakeHook(nullptr);
     }
 }
 
