@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -20,8 +21,8 @@ std::int64_t ElapsedMs(Clock::time_point start) {
 
 }  // namespace
 
-TComPortWorker::TComPortWorker(bool OwnsPort)
-    : Port(std::make_unique<TSerialComm>()), OwnsPort(OwnsPort) {}
+TComPortWorker::TComPortWorker(bool OwnsPort, std::unique_ptr<ISerialOs> os)
+    : Port(std::make_unique<TSerialComm>(std::move(os))), OwnsPort(OwnsPort) {}
 
 TComPortWorker::~TComPortWorker() = default;
 

@@ -12,8 +12,9 @@
 
 class TComPortWorker : public TCommunication {
   public:
-    // The worker always frees the port it creates; OwnsPort is kept as the caller gave it.
-    explicit TComPortWorker(bool OwnsPort);
+    // The worker always frees the port it creates; OwnsPort is kept as the caller gave it. The
+    // port talks to `os`, or to this machine's serial devices without one.
+    explicit TComPortWorker(bool OwnsPort, std::unique_ptr<ISerialOs> os = nullptr);
     ~TComPortWorker() override;
 
     int GetTimeout() override;

@@ -1,11 +1,12 @@
-// The COM-port transport on a pseudo-terminal: filtering, terminators, purges, timeouts and the
-// open and close rules.
+// The COM-port transport: its open sequence on the recording OS fake; filtering, terminators,
+// purges, timeouts and the open and close rules on a pseudo-terminal.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "ComPortWorker.h"
+#include "FakeSerialOs.h"
 #include "PtyPair.h"
 #include "SerialErr.h"
 
@@ -15,6 +16,87 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kAnswerTimeoutMs = 300;
+
+// A pseudo-terminal forces 8 data bits and no parity and has no modem lines, so the line the
+// worker asks for is checked on the fake, call by call.
+TEST(WorkerOpenTest, OpenAsksTheOsForTheModuleLineExactly) {
+    const struct {
+        const char* Name;
+        const char* Port;
+        TBaudRate Rate;
+        std::uint32_t BitsPerSecond;
+        int Timeout;
+    } cases[] = {
+        {"the module's line", "ttyUSB0", br19200, 19200, 300},
+        {"another rate and port", "/dev/ttyS3", br9600, 9600, 150},
+    };
+    for (const auto& c : cases) {
+        auto os = std::make_unique<TFakeSerialOs>();
+        TFakeSerialOs* fake = os.get();
+        TComPortWorker worker(true, std::move(os));
+        worker.Open(c.Port, c.Rate, c.Timeout);
+        EXPECT_EQ(worker.GetTimeout(), c.Timeout) << c.Name;
+        worker.Close();
+
+        auto lock = fake->Lock();
+        const std::vector<std::string> expected = {std::string("OpenDevice ") + c.Port,
+                                                   "SetCommMask 8187",
+                                                   "SetCommState",
+                                                   "PurgeComm 15",
+                                                   "SetupComm 2048 2048",
+                                                   "SetCommTimeouts",
+                                                   "SetCommMask 0",
+                                                   "CloseDevice"};
+        EXPECT_EQ(fake->Calls, expected) << c.Name;
+        ASSERT_EQ(fake->SetStates.size(), 1u) << c.Name;
+        TLineState line;
+        line.BaudRate = c.BitsPerSecond;
+        // Binary only: no parity check, no handshake, DTR and RTS held off.
+        line.Flags = lfBinary;
+        line.XonLim = 512;
+        line.XoffLim = 512;
+        line.ByteSize = 8;
+        line.Parity = 0;
+        line.StopBits = 0;
+        line.XonChar = 17;
+        line.XoffChar = 19;
+        line.ErrorChar = 0;
+        line.EofChar = 0;
+        line.EvtChar = 10;
+        EXPECT_EQ(fake->SetStates.front(), line) << c.Name;
+        EXPECT_EQ(fake->Timeouts, (TCommTimeouts{1, 30, 1, 30, 1})) << c.Name;
+        EXPECT_EQ(fake->OpenHandles, 0) << c.Name;
+    }
+}
+
+TEST(WorkerOpenTest, SecondOpenClosesFirstAndAFailedOneKeepsTheTimeout) {
+    auto os = std::make_unique<TFakeSerialOs>();
+    TFakeSerialOs* fake = os.get();
+    TComPortWorker worker(true, std::move(os));
+    worker.Open("ttyUSB0", br19200, 300);
+    worker.Open("ttyUSB1", br19200, 200);
+    {
+        auto lock = fake->Lock();
+        ASSERT_GE(fake->Calls.size(), 9u);
+        const std::vector<std::string> closeThenOpen(fake->Calls.begin() + 6,
+                                                     fake->Calls.begin() + 9);
+        EXPECT_EQ(closeThenOpen,
+                  (std::vector<std::string>{"SetCommMask 0", "CloseDevice", "OpenDevice ttyUSB1"}));
+        EXPECT_EQ(fake->OpenHandles, 1);
+        fake->Failing.insert("OpenDevice");
+    }
+    try {
+        worker.Open("ttyUSB2", br19200, 500);
+        ADD_FAILURE() << "the open succeeded";
+    } catch (const EDeviceError& e) {
+        EXPECT_STREQ(e.what(), "Cannot open device ttyUSB2");
+        EXPECT_EQ(e.ErrorCode(), errCannotOpenDevice);
+    }
+    EXPECT_FALSE(worker.GetPort().IsOpen());
+    EXPECT_EQ(worker.GetTimeout(), 200);
+    auto lock = fake->Lock();
+    EXPECT_EQ(fake->OpenHandles, 0);
+}
 
 class WorkerTest : public ::testing::Test {
   protected:
