@@ -42,6 +42,12 @@ void TComPortWorker::WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs) {
     Port->WaitForInput(static_cast<std::uint32_t>(waitMs));
 }
 
+bool TComPortWorker::ReadWaitingChar(char& c) {
+    // The character was counted in the queue, so it needs no wait; a line that hangs up after the
+    // count would otherwise hold the receive for the port's whole read timeout.
+    return Port->ReadData(&c, 1, 0) == 1;
+}
+
 bool TComPortWorker::Receive(std::string& answer, const std::string& terminator, int timeoutMs) {
     answer.clear();
     const Clock::time_point start = Clock::now();
@@ -49,7 +55,7 @@ bool TComPortWorker::Receive(std::string& answer, const std::string& terminator,
         while (Port->QueueCount(0) > 0) {
             char c = 0;
             // A queue that reports bytes but yields none (a hung-up line) ends this poll.
-            if (!Port->ReadChar(c))
+            if (!ReadWaitingChar(c))
                 break;
             if (!IsAcceptedChar(c))
                 continue;
@@ -130,7 +136,7 @@ void TComPortWorker::Purge() {
 void TComPortWorker::ReadWaiting(std::string& answer) {
     while (Port->QueueCount(0) > 0) {
         char c = 0;
-        if (!Port->ReadChar(c))
+        if (!ReadWaitingChar(c))
             break;
         if (IsAcceptedChar(c))
             answer += c;

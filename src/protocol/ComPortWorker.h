@@ -45,6 +45,8 @@ class TComPortWorker : public TCommunication {
   private:
     // Waits for input until the next poll is due, at most one poll period.
     void WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs);
+    // Reads one character that the queue has reported; false when none came.
+    bool ReadWaitingChar(char& c);
 
     std::unique_ptr<TSerialComm> Port;
     bool OwnsPort;

@@ -19,7 +19,7 @@ constexpr int kAnswerTimeoutMs = 300;
 
 // A pseudo-terminal forces 8 data bits and no parity and has no modem lines, so the line the
 // worker asks for is checked on the fake, call by call.
-TEST(WorkerOpenTest, OpenAsksTheOsForTheModuleLineExactly) {
+TEST(WorkerOnFakeTest, OpenAsksTheOsForTheModuleLineExactly) {
     const struct {
         const char* Name;
         const char* Port;
@@ -69,7 +69,7 @@ TEST(WorkerOpenTest, OpenAsksTheOsForTheModuleLineExactly) {
     }
 }
 
-TEST(WorkerOpenTest, SecondOpenClosesFirstAndAFailedOneKeepsTheTimeout) {
+TEST(WorkerOnFakeTest, SecondOpenClosesFirstAndAFailedOneKeepsTheTimeout) {
     auto os = std::make_unique<TFakeSerialOs>();
     TFakeSerialOs* fake = os.get();
     TComPortWorker worker(true, std::move(os));
@@ -96,6 +96,26 @@ TEST(WorkerOpenTest, SecondOpenClosesFirstAndAFailedOneKeepsTheTimeout) {
     EXPECT_EQ(worker.GetTimeout(), 200);
     auto lock = fake->Lock();
     EXPECT_EQ(fake->OpenHandles, 0);
+}
+
+// The line dies between the look at the queue and the read of the character it reported; the
+// read must not wait out the port's own read timeout.
+TEST(WorkerOnFakeTest, CablePulledBetweenCountAndReadEndsReceiveOnTime) {
+    auto os = std::make_unique<TFakeSerialOs>();
+    TFakeSerialOs* fake = os.get();
+    TComPortWorker worker(true, std::move(os));
+    worker.Open("ttyUSB0", br19200, 300);
+    worker.GetPort().Buffers().SetInputTimeout(5000);
+    fake->Receive("VER 08 O");
+    fake->PullCableAfterCounts(1);
+    std::string answer;
+    const auto start = Clock::now();
+    EXPECT_FALSE(worker.Receive(answer, "OK"));
+    const auto elapsed = Clock::now() - start;
+    EXPECT_GE(elapsed, 300ms);
+    EXPECT_LT(elapsed, 2s);
+    EXPECT_THROW(worker.Send("*07v\r"), EDeviceError);
+    EXPECT_NO_THROW(worker.Close());
 }
 
 class WorkerTest : public ::testing::Test {
@@ -260,6 +280,33 @@ TEST_F(WorkerTest, SecondOpenReopensWithTheNewSettings) {
     EXPECT_THROW(worker.Open("/dev/tarnel-no-such-port", br19200, 500), EDeviceError);
     EXPECT_FALSE(worker.GetPort().IsOpen());
     EXPECT_EQ(worker.GetTimeout(), 150);
+}
+
+TEST_F(WorkerTest, CablePulledWhileReceiveWaitsIsATimeoutThenAWriteError) {
+    const std::string partial = "*07v\r\nVER 0";
+    std::thread peer([this, partial] {
+        pty.Write(partial);
+        std::this_thread::sleep_for(50ms);
+        pty.CloseMaster();
+    });
+    std::string answer;
+    const auto start = Clock::now();
+    EXPECT_FALSE(worker.Receive(answer, "OK"));
+    const auto elapsed = Clock::now() - start;
+    peer.join();
+    EXPECT_GE(elapsed, 300ms);
+    EXPECT_LT(elapsed, 2s);
+    EXPECT_EQ(answer, partial.substr(0, answer.size()));
+
+    try {
+        worker.Send("*07v\r");
+        ADD_FAILURE() << "the send succeeded";
+    } catch (const EDeviceError& e) {
+        EXPECT_EQ(e.ErrorCode(), errWritePort);
+        EXPECT_STREQ(e.what(), "Unable to write to port. (OS error 5: Input/output error)");
+    }
+    EXPECT_NO_THROW(worker.Close());
+    EXPECT_FALSE(worker.GetPort().IsOpen());
 }
 
 TEST_F(WorkerTest, VanishedModuleIsAnErrorOrATimeout) {

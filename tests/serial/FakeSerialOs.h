@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SerialOs.h"
@@ -50,6 +51,13 @@ class TFakeSerialOs : public ISerialOs {
             Input += bytes;
         }
         m_changed.notify_all();
+    }
+
+    // The cable is pulled after `counts` more queue counts: from then on counts fail, reads yield
+    // nothing, writes fail and waits for input last their whole time, as on a hung-up line.
+    void PullCableAfterCounts(int counts) {
+        std::lock_guard lock(m_mutex);
+        m_countsBeforePull = counts;
     }
 
     bool WasCalled(const std::string& call) {
@@ -106,8 +114,10 @@ class TFakeSerialOs : public ISerialOs {
     bool ClearCommError(TOsHandle, std::uint32_t& errors, TQueueCounts& counts) override {
         std::lock_guard lock(m_mutex);
         errors = 0;
-        if (Fails("ClearCommError"))
+        if (Fails("ClearCommError") || CablePulled())
             return false;
+        if (m_countsBeforePull > 0)
+            --m_countsBeforePull;
         counts.InQue = InQueue ? InQueue : static_cast<std::uint32_t>(Input.size());
         counts.OutQue = OutQueue;
         return true;
@@ -155,6 +165,11 @@ class TFakeSerialOs : public ISerialOs {
     }
     bool WaitForInput(TOsHandle, std::uint32_t timeoutMs) override {
         std::unique_lock lock(m_mutex);
+        if (CablePulled()) {
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+            return false;
+        }
         return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                   [&] { return !Input.empty(); });
     }
@@ -162,6 +177,8 @@ class TFakeSerialOs : public ISerialOs {
         std::lock_guard lock(m_mutex);
         if (Fails("ReadFile"))
             return -1;
+        if (CablePulled())
+            return 0;
         const std::size_t n = std::min<std::size_t>(count, Input.size());
         Input.copy(static_cast<char*>(buffer), n);
         Input.erase(0, n);
@@ -169,7 +186,7 @@ class TFakeSerialOs : public ISerialOs {
     }
     long WriteFile(TOsHandle, const void* buffer, std::uint32_t count) override {
         std::lock_guard lock(m_mutex);
-        if (Fails("WriteFile"))
+        if (Fails("WriteFile") || CablePulled())
             return -1;
         Written.append(static_cast<const char*>(buffer), count);
         return static_cast<long>(count);
@@ -192,6 +209,13 @@ class TFakeSerialOs : public ISerialOs {
         TFakeSerialOs& m_os;
     };
 
+    bool CablePulled() {
+        if (m_countsBeforePull != 0)
+            return false;
+        errno = EIO;
+        return true;
+    }
+
     bool Fails(const std::string& call) {
         if (Failing.count(call) == 0)
             return false;
@@ -202,4 +226,6 @@ class TFakeSerialOs : public ISerialOs {
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::uint32_t> m_events;
+    // Negative while the cable stays in.
+    int m_countsBeforePull = -1;
 };
