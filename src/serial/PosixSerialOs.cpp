@@ -165,6 +165,11 @@ std::uint32_t QueuedInput(int fd) {
 
 class TPosixSerialOs : public ISerialOs {
   public:
+    explicit TPosixSerialOs(TPosixSerialOptions options) : m_options(std::move(options)) {
+        if (!m_options.CountQueuedInput)
+            m_options.CountQueuedInput = QueuedInput;
+    }
+
     TOsHandle OpenDevice(const std::string& deviceName) override {
         if (deviceName.empty()) {
             errno = ENOENT;
@@ -401,36 +406,28 @@ class TPosixSerialOs : public ISerialOs {
         }
         for (;;) {
             std::uint32_t mask = 0;
-            std::uint32_t reported = 0;
+            std::uint32_t queued = 0;
+            std::uint32_t found = 0;
             bool countersWork = false;
-            serial_icounter_struct before{};
             {
                 std::lock_guard lock(m_mutex);
-                const THandleState* stored = Find(handle);
+                THandleState* stored = Find(handle);
                 if (!stored || stored->EventMask == 0) {
                     errno = EINVAL;
                     return TWaitResult::Failed;
                 }
                 mask = stored->EventMask;
-                reported = stored->ReportedQueue;
+                // Counted under the lock that a read takes to forget what it took: a read between
+                // the count and the store would leave a stale count that hides the next arrival.
+                queued = m_options.CountQueuedInput(handle);
+                if ((mask & evRxChar) && queued > stored->ReportedQueue)
+                    found |= evRxChar;
+                stored->ReportedQueue = queued;
                 countersWork = stored->CountersWork && (mask & evLineEvents);
-                before = stored->Counters;
-            }
-
-            const std::uint32_t queued = QueuedInput(handle);
-            std::uint32_t found = 0;
-            if ((mask & evRxChar) && queued > reported)
-                found |= evRxChar;
-            serial_icounter_struct now{};
-            if (countersWork && ::ioctl(handle, TIOCGICOUNT, &now) == 0) {
-                found |= CounterEvents(before, now) & mask;
-            }
-            {
-                std::lock_guard lock(m_mutex);
-                if (THandleState* stored = Find(handle)) {
-                    stored->ReportedQueue = queued;
-                    if (countersWork)
-                        stored->Counters = now;
+                serial_icounter_struct now{};
+                if (countersWork && ::ioctl(handle, TIOCGICOUNT, &now) == 0) {
+                    found |= CounterEvents(stored->Counters, now) & mask;
+                    stored->Counters = now;
                 }
             }
             if (found) {
@@ -481,14 +478,26 @@ class TPosixSerialOs : public ISerialOs {
     // raise a new arrival event even when the queue ends up shorter than it was.
     void ForgetReportedInput(TOsHandle handle, std::uint32_t count) {
         std::lock_guard lock(m_mutex);
+        ForgetReportedInputLocked(handle, count);
+    }
+
+    void ForgetReportedInputLocked(TOsHandle handle, std::uint32_t count) {
         if (THandleState* stored = Find(handle))
             stored->ReportedQueue -= std::min(stored->ReportedQueue, count);
     }
 
     long ReadFile(TOsHandle handle, void* buffer, std::uint32_t count) override {
-        const ssize_t n = ::read(handle, buffer, count);
-        if (n > 0)
-            ForgetReportedInput(handle, static_cast<std::uint32_t>(n));
+        ssize_t n = 0;
+        {
+            // The read and the forgetting are one step for the event wait's count; the descriptor
+            // does not block, so the lock is held only for the copy.
+            std::lock_guard lock(m_mutex);
+            n = ::read(handle, buffer, count);
+            const int readError = errno;
+            if (n > 0)
+                ForgetReportedInputLocked(handle, static_cast<std::uint32_t>(n));
+            errno = readError;
+        }
         if (n >= 0)
             return static_cast<long>(n);
         return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
@@ -538,12 +547,13 @@ class TPosixSerialOs : public ISerialOs {
         return it == m_handles.end() ? nullptr : &it->second;
     }
 
+    TPosixSerialOptions m_options;
     std::mutex m_mutex;
     std::map<TOsHandle, THandleState> m_handles;
 };
 
 }  // namespace
 
-std::unique_ptr<ISerialOs> MakePosixSerialOs() {
-    return std::make_unique<TPosixSerialOs>();
+std::unique_ptr<ISerialOs> MakePosixSerialOs(TPosixSerialOptions options) {
+    return std::make_unique<TPosixSerialOs>(std::move(options));
 }

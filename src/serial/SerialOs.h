@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -114,6 +115,13 @@ class ISerialOs {
     virtual long WriteFile(TOsHandle handle, const void* buffer, std::uint32_t count) = 0;
 };
 
+// What the termios implementation is set up with.
+struct TPosixSerialOptions {
+    // Counts the received bytes waiting on a descriptor; empty means FIONREAD. Tests put a count
+    // here that lets a read happen in the middle of it.
+    std::function<std::uint32_t(int fd)> CountQueuedInput;
+};
+
 // The termios implementation. Device names: a bare name means /dev/ plus that name, an absolute
 // path is used as it stands.
-std::unique_ptr<ISerialOs> MakePosixSerialOs();
+std::unique_ptr<ISerialOs> MakePosixSerialOs(TPosixSerialOptions options = {});

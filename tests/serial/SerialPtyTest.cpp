@@ -1,6 +1,7 @@
 // The serial port component on pseudo-terminals: data path, exclusive open, failed opens that
 // leak nothing, and a far end that goes away.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -210,6 +211,60 @@ TEST_F(PtyTest, BytesThatArriveAfterAReadAreReportedAgain) {
     pty.Write("ab");
     EXPECT_TRUE(waitForEvents(before + 1));
     EXPECT_EQ(lastCount, 2u);
+}
+
+// A read that lands between the event wait's count of the queue and the wait's note of that count
+// must not hide the bytes that arrive after it. The count below opens that gap on purpose: it
+// lets the read happen, the far end send two more bytes, and only then hands over its number.
+TEST(PtyEventCountTest, ReadDuringTheEventWaitsCountDoesNotHideTheNextArrival) {
+    TPtyPair pty;
+    std::atomic<bool> armed{false};
+    std::atomic<bool> countReached{false};
+    std::atomic<bool> readDone{false};
+    TPosixSerialOptions options;
+    options.CountQueuedInput = [&](int fd) -> std::uint32_t {
+        auto fionread = [fd] {
+            int count = 0;
+            ::ioctl(fd, FIONREAD, &count);
+            return static_cast<std::uint32_t>(count);
+        };
+        const std::uint32_t counted = fionread();
+        if (!armed.exchange(false))
+            return counted;
+        countReached = true;
+        // A read that waits for this count to end cannot be waited for; the bound lets it go on.
+        const auto readDeadline = std::chrono::steady_clock::now() + 300ms;
+        while (!readDone && std::chrono::steady_clock::now() < readDeadline)
+            std::this_thread::sleep_for(1ms);
+        pty.Write("ab");
+        const std::uint32_t expected = readDone ? 2 : counted + 2;
+        const auto queuedDeadline = std::chrono::steady_clock::now() + 2s;
+        while (fionread() < expected && std::chrono::steady_clock::now() < queuedDeadline)
+            std::this_thread::sleep_for(1ms);
+        return counted;
+    };
+    TSerialComm comm(MakePosixSerialOs(options));
+    comm.SetDeviceName(pty.SlavePath());
+    comm.SetSynchronize(false);
+    std::atomic<std::uint32_t> lastCount{0};
+    comm.OnData = [&](TCustomComm*, std::uint32_t count) { lastCount = count; };
+    ASSERT_TRUE(comm.Open());
+
+    auto waitFor = [](const auto& done) {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        return done();
+    };
+    pty.Write("12345678");
+    ASSERT_TRUE(waitFor([&] { return lastCount == 8u; }));
+    armed = true;
+    ASSERT_TRUE(waitFor([&] { return countReached.load(); }));
+    char buffer[8] = {};
+    EXPECT_EQ(comm.ReadData(buffer, 8, 500), 8u);
+    readDone = true;
+    EXPECT_TRUE(waitFor([&] { return lastCount == 2u; })) << "last reported count " << lastCount;
+    comm.Close();
 }
 
 TEST_F(PtyTest, VanishedFarEndRaisesOrTimesOutAndNeverSpins) {
