@@ -19,6 +19,7 @@
 #include <thread>
 #include <utility>
 
+#include "SerialLock.h"
 #include "SerialOs.h"
 
 // glibc's termios has no arbitrary rates; the kernel's termios2 has, through these ioctls.
@@ -108,6 +109,7 @@ struct THandleState {
     std::uint32_t ReportedQueue = 0;
     bool CountersWork = false;
     serial_icounter_struct Counters{};
+    TUucpLock UucpLock;
 };
 
 tcflag_t ByteSizeFlag(std::uint8_t byteSize) {
@@ -176,6 +178,13 @@ class TPosixSerialOs : public ISerialOs {
             return InvalidOsHandle;
         }
         const std::string path = deviceName[0] == '/' ? deviceName : "/dev/" + deviceName;
+        // Taken before the device is opened, whose opening may already move its modem lines; it
+        // is removed again unless the whole open succeeds.
+        TUucpLock uucpLock;
+        if (!m_options.LockDir.empty() &&
+            uucpLock.Take(m_options.LockDir, path) == TUucpLock::TResult::Busy) {
+            return InvalidOsHandle;
+        }
         TUniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         if (!fd)
             return InvalidOsHandle;
@@ -190,16 +199,24 @@ class TPosixSerialOs : public ISerialOs {
         ::ioctl(fd.Get(), TIOCEXCL);
         {
             std::lock_guard lock(m_mutex);
-            m_handles[fd.Get()] = THandleState{};
+            THandleState state;
+            state.UucpLock = std::move(uucpLock);
+            m_handles[fd.Get()] = std::move(state);
         }
         return fd.Release();
     }
 
     void CloseDevice(TOsHandle handle) override {
+        // The lock file goes only after the device is closed, so no other program finds the
+        // device free while we still hold it.
+        TUucpLock uucpLock;
         {
             std::lock_guard lock(m_mutex);
-            if (m_handles.erase(handle) == 0)
+            const auto it = m_handles.find(handle);
+            if (it == m_handles.end())
                 return;
+            uucpLock = std::move(it->second.UucpLock);
+            m_handles.erase(it);
         }
         ::ioctl(handle, TIOCNXCL);
         ::close(handle);

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "SerialLock.h"
+
 using TOsHandle = int;
 constexpr TOsHandle InvalidOsHandle = -1;
 
@@ -117,6 +119,9 @@ class ISerialOs {
 
 // What the termios implementation is set up with.
 struct TPosixSerialOptions {
+    // Folder of the UUCP lock files that other serial programs honour; empty means none. Where it
+    // is missing or cannot be written, devices are opened without a lock file.
+    std::string LockDir = kUucpLockDir;
     // Counts the received bytes waiting on a descriptor; empty means FIONREAD. Tests put a count
     // here that lets a read happen in the middle of it.
     std::function<std::uint32_t(int fd)> CountQueuedInput;

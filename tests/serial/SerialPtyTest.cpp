@@ -1,19 +1,25 @@
 // The serial port component on pseudo-terminals: data path, exclusive open, failed opens that
 // leak nothing, and a far end that goes away.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "PtyPair.h"
 #include "SerialDrv.h"
 #include "SerialErr.h"
+#include "SerialLock.h"
 #include "SerialSync.h"
 #include "Unprivileged.h"
 
@@ -21,7 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::size_t EntriesIn(const char* folder) {
+std::size_t EntriesIn(const std::string& folder) {
     std::size_t count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
         ++count;
@@ -44,6 +50,61 @@ EDeviceError CatchDeviceError(F action) {
     }
     ADD_FAILURE() << "no EDeviceError raised";
     return EDeviceError("", 0);
+}
+
+// A folder of the test's own, removed with everything in it.
+class TTempFolder {
+  public:
+    TTempFolder() {
+        char pattern[] = "/tmp/tarnel-serial-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+    ~TTempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+  private:
+    std::filesystem::path m_path;
+};
+
+std::string FileText(const std::string& path) {
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+// The traditional content of a UUCP lock file.
+std::string PidLine(pid_t pid) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%10d\n", static_cast<int>(pid));
+    return line;
+}
+
+// The id of a process that has ended and been reaped.
+pid_t DeadPid() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+std::unique_ptr<ISerialOs> OsWithLocksIn(const std::string& lockDir) {
+    TPosixSerialOptions options;
+    options.LockDir = lockDir;
+    return MakePosixSerialOs(options);
 }
 
 class PtyTest : public ::testing::Test {
@@ -265,6 +326,105 @@ TEST(PtyEventCountTest, ReadDuringTheEventWaitsCountDoesNotHideTheNextArrival) {
     readDone = true;
     EXPECT_TRUE(waitFor([&] { return lastCount == 2u; })) << "last reported count " << lastCount;
     comm.Close();
+}
+
+TEST(PtyUucpLockTest, LockFileNamesFollowTheDevicePath) {
+    TTempFolder folder;
+    TPtyPair pty;
+    const std::string link = folder / "tarnel-tty";
+    ASSERT_EQ(::symlink(pty.SlavePath().c_str(), link.c_str()), 0);
+    const struct {
+        std::string Path;
+        std::string Expected;
+    } cases[] = {
+        {"/dev/ttyUSB0", "LCK..ttyUSB0"},
+        {"/dev/ttyS0", "LCK..ttyS0"},
+        {pty.SlavePath(), "LCK..pts_" + pty.SlavePath().substr(9)},
+        {link, "LCK..pts_" + pty.SlavePath().substr(9)},
+        {"/tmp/tarnel-no-such-port", "LCK..tarnel-no-such-port"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UucpLockName(c.Path), c.Expected) << c.Path;
+}
+
+TEST(PtyUucpLockTest, OtherProgramsLocksAreHonouredAndOursLastWhileOpen) {
+    const struct {
+        const char* Name;
+        std::string Existing;
+        bool Opens;
+    } cases[] = {
+        {"no lock file: ours is written and removed on close", "", true},
+        {"a running process's lock makes the device busy", PidLine(1), false},
+        {"our own process's lock (another port of ours) makes it busy", PidLine(::getpid()), false},
+        {"a lock left by a process that ended is replaced", PidLine(DeadPid()), true},
+        {"a lock that names no process is replaced", "garbage\n", true},
+    };
+    for (const auto& c : cases) {
+        TTempFolder locks;
+        TPtyPair pty;
+        const std::string lockFile = locks / UucpLockName(pty.SlavePath());
+        if (!c.Existing.empty())
+            WriteFile(lockFile, c.Existing);
+        TSerialComm comm(OsWithLocksIn(locks.Path()));
+        comm.SetDeviceName(pty.SlavePath());
+        if (c.Opens) {
+            ASSERT_TRUE(comm.Open()) << c.Name;
+            EXPECT_EQ(FileText(lockFile), PidLine(::getpid())) << c.Name;
+            comm.Close();
+            EXPECT_FALSE(std::filesystem::exists(lockFile)) << c.Name;
+        } else {
+            const EDeviceError e = CatchDeviceError([&] { comm.Open(); });
+            EXPECT_EQ(e.ErrorCode(), errCannotOpenDevice) << c.Name;
+            EXPECT_EQ(std::string(e.what()), "Cannot open device " + pty.SlavePath()) << c.Name;
+            EXPECT_FALSE(comm.IsOpen()) << c.Name;
+            EXPECT_EQ(FileText(lockFile), c.Existing) << c.Name;
+        }
+        EXPECT_EQ(EntriesIn(locks.Path()), c.Opens ? 0u : 1u) << c.Name;
+    }
+}
+
+TEST(PtyUucpLockTest, FailedOpensRemoveTheirLockFile) {
+    TTempFolder locks;
+    TPtyPair pty;
+    // Another program that uses flock only holds the device.
+    const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    for (const std::string& name :
+         {pty.SlavePath(), std::string("/dev/null"), std::string("/dev/tarnel-no-such-port")}) {
+        TSerialComm comm(OsWithLocksIn(locks.Path()));
+        comm.SetDeviceName(name);
+        EXPECT_EQ(CatchDeviceError([&] { comm.Open(); }).ErrorCode(), errCannotOpenDevice) << name;
+        EXPECT_EQ(EntriesIn(locks.Path()), 0u) << name;
+    }
+    ::close(other);
+}
+
+TEST(PtyUucpLockTest, WithoutAUsableLockFolderPortsOpenAsBefore) {
+    TTempFolder folder;
+    TPtyPair pty;
+    TSerialComm missing(OsWithLocksIn(folder / "no-such-folder"));
+    missing.SetDeviceName(pty.SlavePath());
+    EXPECT_TRUE(missing.Open());
+    missing.Close();
+
+    // A folder that this user may not write; the check runs as an unprivileged user, for whom
+    // the device itself is opened up.
+    const std::string locks = folder / "locks";
+    ASSERT_EQ(::mkdir(locks.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0666), 0);
+    const std::string failure = AsUnprivilegedUser({}, [&]() -> std::string {
+        TSerialComm comm(OsWithLocksIn(locks));
+        comm.SetDeviceName(pty.SlavePath());
+        try {
+            comm.Open();
+        } catch (const EDeviceError& e) {
+            return e.what();
+        }
+        return EntriesIn(locks) == 0 ? "" : "a lock file appeared";
+    });
+    EXPECT_EQ(failure, "");
 }
 
 TEST_F(PtyTest, VanishedFarEndRaisesOrTimesOutAndNeverSpins) {
