@@ -3,6 +3,7 @@
 #include "SerialDrv.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 #include <utility>
@@ -77,7 +78,9 @@ bool TCustomComm::Open() {
     m_locks = TCommLocks{};
     const TOsHandle handle = m_os->OpenDevice(m_deviceName);
     if (handle == InvalidOsHandle) {
-        RaiseDeviceError(CannotOpenDeviceMessage(m_deviceName), errCannotOpenDevice);
+        // The message stays the catalogue's; the OS error travels beside it for the advice.
+        const int osError = errno;
+        RaiseDeviceError(CannotOpenDeviceMessage(m_deviceName), errCannotOpenDevice, osError);
     }
     m_handle = TDeviceHandle(*m_os, handle);
     // A port that cannot take its settings is closed again, so a failed open leaks nothing.

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-void RaiseDeviceError(const std::string& msg, int code) {
-    throw EDeviceError(msg, code);
+void RaiseDeviceError(const std::string& msg, int code, int osError) {
+    throw EDeviceError(msg, code, osError);
 }
 
 void RaiseOSDeviceError(const std::string& msg, int code) {
@@ -13,7 +13,8 @@ void RaiseOSDeviceError(const std::string& msg, int code) {
     char buffer[256] = {};
     // The GNU strerror_r may return a static string instead of filling the buffer.
     const char* text = strerror_r(osError, buffer, sizeof buffer);
-    throw EDeviceError(FormatOSDeviceError(msg, osError, TrimOSErrorText(text ? text : "")), code);
+    throw EDeviceError(FormatOSDeviceError(msg, osError, TrimOSErrorText(text ? text : "")), code,
+                       osError);
 }
 
 // The number is an errno value and the text strerror's, so the message calls it an OS error where

@@ -6,12 +6,17 @@
 
 class EDeviceError : public std::runtime_error {
   public:
-    EDeviceError(const std::string& msg, int code) : std::runtime_error(msg), m_errorCode(code) {}
+    // osError is the errno of the OS call that failed, kept beside the catalogue's message so
+    // that a caller can explain the failure; 0 when there was none.
+    EDeviceError(const std::string& msg, int code, int osError = 0)
+        : std::runtime_error(msg), m_errorCode(code), m_osError(osError) {}
 
     int ErrorCode() const { return m_errorCode; }
+    int OsError() const { return m_osError; }
 
   private:
     int m_errorCode;
+    int m_osError;
 };
 
 // The catalogue: every failure of the serial driver carries one of these codes and messages.
@@ -39,7 +44,7 @@ inline constexpr const char* msgWritePort = "Unable to write to port.";
 inline constexpr const char* msgEnumPorts = "EnumPorts failed.";
 inline constexpr const char* msgCannotOpenDevice = "Cannot open device %s";
 
-[[noreturn]] void RaiseDeviceError(const std::string& msg, int code);
+[[noreturn]] void RaiseDeviceError(const std::string& msg, int code, int osError = 0);
 
 // Appends the current errno, read before anything else can change it, and its text.
 [[noreturn]] void RaiseOSDeviceError(const std::string& msg, int code);

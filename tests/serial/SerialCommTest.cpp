@@ -367,6 +367,8 @@ TEST_F(CommTest, MissingDeviceIsNamedInTheMessage) {
     } catch (const EDeviceError& e) {
         EXPECT_STREQ(e.what(), "Cannot open device ttyUSB9");
         EXPECT_EQ(e.ErrorCode(), 65535);
+        // The fake fails with EIO; the OS error travels beside the message.
+        EXPECT_EQ(e.OsError(), EIO);
     }
 }
 

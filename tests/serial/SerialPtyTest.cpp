@@ -1,5 +1,6 @@
 // The serial port component on pseudo-terminals: data path, exclusive open, failed opens that
 // leak nothing, and a far end that goes away.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -17,6 +18,7 @@
 #include <thread>
 
 #include "PtyPair.h"
+#include "SerialAdvice.h"
 #include "SerialDrv.h"
 #include "SerialErr.h"
 #include "SerialLock.h"
@@ -172,30 +174,55 @@ TEST_F(PtyTest, SecondOpenOfTheSameDeviceIsRefused) {
     const EDeviceError e = CatchDeviceError([&] { second.Open(); });
     EXPECT_EQ(e.ErrorCode(), 65535);
     EXPECT_EQ(std::string(e.what()), "Cannot open device " + pty.SlavePath());
+    // EBUSY from our lock file, or EAGAIN from flock where no lock folder can be written.
+    EXPECT_TRUE(e.OsError() == EBUSY || e.OsError() == EAGAIN) << e.OsError();
     EXPECT_FALSE(second.IsOpen());
     comm.Close();
     EXPECT_TRUE(second.Open());
 }
 
 TEST_F(PtyTest, MissingOrUnsuitableDevicesCannotBeOpened) {
-    for (const char* name : {"/dev/tarnel-no-such-port", "tarnel-no-such-port", "/dev/null"}) {
+    const struct {
+        const char* Name;
+        int OsError;
+    } cases[] = {
+        {"/dev/tarnel-no-such-port", ENOENT},
+        {"tarnel-no-such-port", ENOENT},
+        {"/dev/null", ENOTTY},
+    };
+    for (const auto& c : cases) {
         TSerialComm port;
-        port.SetDeviceName(name);
+        port.SetDeviceName(c.Name);
         const EDeviceError e = CatchDeviceError([&] { port.Open(); });
-        EXPECT_EQ(e.ErrorCode(), 65535) << name;
-        EXPECT_EQ(std::string(e.what()), std::string("Cannot open device ") + name);
-        EXPECT_FALSE(port.IsOpen()) << name;
+        EXPECT_EQ(e.ErrorCode(), 65535) << c.Name;
+        EXPECT_EQ(std::string(e.what()), std::string("Cannot open device ") + c.Name);
+        EXPECT_EQ(e.OsError(), c.OsError) << c.Name;
+        EXPECT_FALSE(port.IsOpen()) << c.Name;
     }
 }
 
 TEST_F(PtyTest, DeviceWithoutPermissionCannotBeOpened) {
     ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    // A serial adapter's group, as the system gives it; a pseudo-terminal may belong to root's.
+    if (const group* dialout = ::getgrnam("dialout")) {
+        ASSERT_EQ(::chown(pty.SlavePath().c_str(), 0, dialout->gr_gid), 0);
+    }
+    struct stat device {};
+    ASSERT_EQ(::stat(pty.SlavePath().c_str(), &device), 0);
+    const group* owner = ::getgrgid(device.st_gid);
+    ASSERT_NE(owner, nullptr);
+    const std::string fix = "sudo usermod -aG " + std::string(owner->gr_name) + " $USER";
     const std::string failure = AsUnprivilegedUser({}, [&]() -> std::string {
         try {
             comm.Open();
             return "the port opened";
         } catch (const EDeviceError& e) {
-            return e.ErrorCode() == 65535 ? "" : "error code " + std::to_string(e.ErrorCode());
+            if (e.ErrorCode() != 65535)
+                return "error code " + std::to_string(e.ErrorCode());
+            if (e.OsError() != EACCES)
+                return "OS error " + std::to_string(e.OsError());
+            const std::string advice = OpenFailureAdvice(pty.SlavePath(), e);
+            return advice.find(fix) != std::string::npos ? "" : "advice: " + advice;
         }
     });
     EXPECT_EQ(failure, "");
