@@ -1,6 +1,8 @@
+// The command sequences of the pages, and what went wrong in them, in the words of the pages.
 #include "DeviceController.h"
 
 #include <QString>
+#include <algorithm>
 
 #include "ComPortWorker.h"
 #include "DeviceView.h"
@@ -12,13 +14,61 @@
 namespace {
 
 const char kReadErrorLine[] = "Ошибка при чтении параметра ";
+const char kWriteErrorLine[] = "Ошибка при записи параметра ";
 const char kObjectNumberName[] = "№ объекта";
 const char kVersionNotRead[] = "Не смогли прочесть версию";
 const char kVersionRead[] = "Прочли версию";
 const char kReleaseBracket[] = "]";
+const char kModuleSilent[] = "Модуль не отвечает";
+const char kCancelled[] = "Операция отменена";
+const char kRenumberSkipped[] = "Номер объекта не записан: изменение отменено";
+
+// Marks a slot that the module's answer did not fill; no valid value is negative.
+constexpr std::int32_t kNotRead = -1;
+
+// Leaves an operation for the stop; caught where the operation started.
+struct TOperationStopped {};
 
 std::string TextOf(const QString& text) {
     return text.toStdString();
+}
+
+bool IsReaction(TRelayReaction code) {
+    return code >= rrOn && code <= rrNone;
+}
+
+bool IsDuration(std::int32_t duration) {
+    return duration >= 0 && duration <= kMaxDuration;
+}
+
+// One to three decimal digits and nothing else: what the page's edits hold when they are sound.
+bool PlainNumber(const std::string& text, std::int32_t& value) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    value = std::stoi(text);
+    return true;
+}
+
+std::string RelayName(int relay) {
+    return "Реле " + std::to_string(relay);
+}
+
+std::string ZoneRowName(int relay, TZoneEvent e) {
+    return RelayName(relay) + ": Зоны, " + ZoneRowCaption(e);
+}
+
+std::string PartitionRowName(int relay, TPartitionEvent e) {
+    return RelayName(relay) + ": Разделы, " + PartitionRowCaption(e);
+}
+
+std::string ConditionName(int relay, TRelayCondition c) {
+    return RelayName(relay) + ": " + ConditionCaption(c);
+}
+
+std::string DurationName(int relay) {
+    return RelayName(relay) + ": Длительность";
 }
 
 }  // namespace
@@ -38,6 +88,13 @@ TDeviceController::TDeviceController(TCommunication& comm, TSlowSend slowSend, T
 
 TDeviceController::~TDeviceController() = default;
 
+void TDeviceController::ClearErrors() {
+    m_errors.clear();
+    m_stopped = false;
+    m_silentInRow = 0;
+    m_view.ResetCancel();
+}
+
 void TDeviceController::StartProgress(int maximum) {
     m_view.SetProgressPosition(0);
     m_view.SetProgressMin(0);
@@ -49,15 +106,38 @@ void TDeviceController::StepProgress() {
     m_view.ProcessMessages();
     m_view.ShowProgress();
     m_view.StepProgressBar();
+    CheckForStop();
+}
+
+void TDeviceController::CheckForStop() {
+    if (m_view.CancelRequested()) {
+        m_errors.push_back(kCancelled);
+        throw TOperationStopped{};
+    }
+    if (m_silentInRow >= kSilentCommandsToStop) {
+        m_errors.push_back(kModuleSilent);
+        throw TOperationStopped{};
+    }
+}
+
+bool TDeviceController::Answered(bool answered) {
+    m_silentInRow = answered ? 0 : m_silentInRow + 1;
+    return answered;
 }
 
 void TDeviceController::AddReadError(const std::string& parameterName) {
     m_errors.push_back(kReadErrorLine + ("\"" + parameterName + "\""));
 }
 
+void TDeviceController::AddWriteError(const std::string& parameterName) {
+    m_errors.push_back(kWriteErrorLine + ("\"" + parameterName + "\""));
+}
+
 bool TDeviceController::CheckVersion() {
     std::string version;
-    if (!m_device->ReadVersion(version)) {
+    m_versionAnswered = m_device->ReadVersion(version);
+    m_versionAnswer = version;
+    if (!m_versionAnswered) {
         m_log.WriteError(kVersionNotRead);
         return false;
     }
@@ -70,11 +150,21 @@ bool TDeviceController::CheckVersion() {
 }
 
 // A page operation that ends with an error (a bad answer, a failing port) hides the progress
-// window too, so it does not stay over the main window.
+// window too, so it does not stay over the main window. After a stop, the error window lists
+// the page it stopped in and every page of the command that was not touched.
 template <typename TOperation>
-void TDeviceController::RunPageOperation(TOperation operation) {
+void TDeviceController::RunPageOperation(TformIncl& page, bool reading, TOperation operation) {
+    const std::string name = "Страница \"" + TextOf(page.Caption()) + "\" ";
+    if (m_stopped) {
+        m_errors.push_back(name + (reading ? "не прочитана" : "не записана"));
+        return;
+    }
     try {
         operation();
+    } catch (const TOperationStopped&) {
+        m_stopped = true;
+        m_view.HideProgress();
+        m_errors.push_back(name + (reading ? "прочитана не полностью" : "записана не полностью"));
     } catch (...) {
         m_view.HideProgress();
         throw;
@@ -82,7 +172,7 @@ void TDeviceController::RunPageOperation(TOperation operation) {
 }
 
 void TDeviceController::ReadPage(TformIncl& page) {
-    RunPageOperation([&] {
+    RunPageOperation(page, true, [&] {
         if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
             ReadCommon(*common);
         } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
@@ -92,7 +182,7 @@ void TDeviceController::ReadPage(TformIncl& page) {
 }
 
 void TDeviceController::WritePage(TformIncl& page) {
-    RunPageOperation([&] {
+    RunPageOperation(page, false, [&] {
         if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
             WriteCommon(*common);
         } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
@@ -103,8 +193,8 @@ void TDeviceController::WritePage(TformIncl& page) {
 
 void TDeviceController::ReadCommon(TFormCommon& page) {
     StartProgress(1);
-    std::int32_t number = 0;
-    if (m_device->ReadObjectNumber(number)) {
+    std::int32_t number = kNotRead;
+    if (Answered(m_device->ReadObjectNumber(number)) && number >= 0 && number <= kMaxObjectNumber) {
         page.etO->setText(QString::number(number));
     } else {
         AddReadError(kObjectNumberName);
@@ -113,13 +203,19 @@ void TDeviceController::ReadCommon(TFormCommon& page) {
     m_view.HideProgress();
 }
 
+// The object number goes out only as the plain decimal number the edit shows; anything else in
+// the edit is an error of the write, never a silent skip.
 void TDeviceController::WriteCommon(TFormCommon& page) {
     StartProgress(1);
     std::int32_t number = 0;
-    if (!TryStrToInt(TextOf(page.etO->text()), number)) {
-        return;
+    if (!PlainNumber(TextOf(page.etO->text()), number) || number > kMaxObjectNumber) {
+        AddWriteError(kObjectNumberName);
+    } else if (number != m_device->GetObjectNumber() &&
+               !m_view.ConfirmRenumber(m_device->GetObjectNumber(), number)) {
+        m_log.WriteInfo(kRenumberSkipped);
+    } else if (!Answered(m_device->WriteObjectNumber(number))) {
+        AddWriteError(kObjectNumberName);
     }
-    m_device->WriteObjectNumber(number);
     StepProgress();
     m_view.HideProgress();
 }
@@ -127,37 +223,57 @@ void TDeviceController::WriteCommon(TFormCommon& page) {
 void TDeviceController::ReadRelay(TFormRelay& page) {
     TRelaySettings& settings = page.Settings();
     const int relay = settings.Number;
+    // The grids show what the model holds on every way out, a stop or a bad answer included.
+    struct TRepaintAtEnd {
+        TFormRelay& page;
+        ~TRepaintAtEnd() { page.RepaintGrids(); }
+    } repaintAtEnd{page};
     StartProgress(kRelayReadCommands);
 
-    TPulseDurations durations{};
-    if (m_device->ReadPulseDurations(durations) && relay >= 1 && relay <= kRelayCount) {
+    // A relay beyond the module's list, or a value out of range, is a failed read of the value.
+    TPulseDurations durations;
+    durations.fill(kNotRead);
+    const bool durationsAnswered = Answered(m_device->ReadPulseDurations(durations));
+    if (durationsAnswered && relay >= 1 && relay <= kRelayCount &&
+        IsDuration(durations.at(relay - 1))) {
         page.etDuration->setText(QString::number(durations.at(relay - 1)));
     } else {
         AddReadError("Реле № " + std::to_string(relay) + " ");
     }
     StepProgress();
 
-    // Each row goes through a copy so that only a read that succeeded replaces the page's row.
-    auto readRow = [&](auto read, TReactionRow& row) {
-        TReactionRow codes = row;
-        if ((m_device.get()->*read)(relay, codes)) {
+    // Each row goes through a copy so that only a whole, valid row replaces the page's row.
+    auto readRow = [&](auto read, TReactionRow& row, const std::string& name) {
+        TReactionRow codes;
+        codes.fill(kNotRead);
+        if (Answered((m_device.get()->*read)(relay, codes)) &&
+            std::all_of(codes.begin(), codes.end(), IsReaction)) {
             row = codes;
+        } else {
+            AddReadError(name);
         }
         StepProgress();
     };
-    readRow(&TDevRelay::ReadZoneAlarms, settings.ZoneRow(zeAlarm));
-    readRow(&TDevRelay::ReadZoneRestores, settings.ZoneRow(zeRestore));
-    readRow(&TDevRelay::ReadZoneFaults, settings.ZoneRow(zeFault));
-    readRow(&TDevRelay::ReadPartitionArmings, settings.PartitionRow(peArm));
-    readRow(&TDevRelay::ReadPartitionDisarmings, settings.PartitionRow(peDisarm));
-    readRow(&TDevRelay::ReadPartitionAlarms, settings.PartitionRow(peAlarm));
+    readRow(&TDevRelay::ReadZoneAlarms, settings.ZoneRow(zeAlarm), ZoneRowName(relay, zeAlarm));
+    readRow(&TDevRelay::ReadZoneRestores, settings.ZoneRow(zeRestore),
+            ZoneRowName(relay, zeRestore));
+    readRow(&TDevRelay::ReadZoneFaults, settings.ZoneRow(zeFault), ZoneRowName(relay, zeFault));
+    readRow(&TDevRelay::ReadPartitionArmings, settings.PartitionRow(peArm),
+            PartitionRowName(relay, peArm));
+    readRow(&TDevRelay::ReadPartitionDisarmings, settings.PartitionRow(peDisarm),
+            PartitionRowName(relay, peDisarm));
+    readRow(&TDevRelay::ReadPartitionAlarms, settings.PartitionRow(peAlarm),
+            PartitionRowName(relay, peAlarm));
 
     auto readCondition = [&](auto read, TRelayCondition condition) {
-        TRelayReaction no = settings.NoOf(condition);
-        TRelayReaction yes = settings.YesOf(condition);
-        if ((m_device.get()->*read)(relay, no, yes)) {
+        TRelayReaction no = kNotRead;
+        TRelayReaction yes = kNotRead;
+        if (Answered((m_device.get()->*read)(relay, no, yes)) && IsReaction(no) &&
+            IsReaction(yes)) {
             settings.NoOf(condition) = no;
             settings.YesOf(condition) = yes;
+        } else {
+            AddReadError(ConditionName(relay, condition));
         }
         StepProgress();
     };
@@ -167,7 +283,6 @@ void TDeviceController::ReadRelay(TFormRelay& page) {
     readCondition(&TDevRelay::ReadFire, rcFire);
     readCondition(&TDevRelay::ReadDelay, rcDelay);
 
-    page.RepaintGrids();
     m_view.HideProgress();
 }
 
@@ -176,32 +291,46 @@ void TDeviceController::WriteRelay(TFormRelay& page) {
     const int relay = settings.Number;
     StartProgress(kRelayWriteCommands);
 
-    m_device->WritePulseDuration(relay, StrToInt(TextOf(page.etDuration->text())));
+    std::int32_t duration = 0;
+    if (!PlainNumber(TextOf(page.etDuration->text()), duration) || !IsDuration(duration) ||
+        !Answered(m_device->WritePulseDuration(relay, duration))) {
+        AddWriteError(DurationName(relay));
+    }
     StepProgress();
 
+    // A code the page cannot show never goes out; it is an error of that one write.
+    auto writeItem = [&](auto write, int index, TRelayReaction code, const std::string& name) {
+        if (!IsReaction(code) || !Answered((m_device.get()->*write)(relay, index, code))) {
+            AddWriteError(name);
+        }
+        StepProgress();
+    };
     for (int zone = 1; zone <= kTableWidth; ++zone) {
-        m_device->WriteZoneAlarm(relay, zone, settings.Zone(zeAlarm, zone));
-        StepProgress();
-        m_device->WriteZoneRestore(relay, zone, settings.Zone(zeRestore, zone));
-        StepProgress();
-        m_device->WriteZoneFault(relay, zone, settings.Zone(zeFault, zone));
-        StepProgress();
+        const std::string item = ", зона " + std::to_string(zone);
+        writeItem(&TDevRelay::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
+                  ZoneRowName(relay, zeAlarm) + item);
+        writeItem(&TDevRelay::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
+                  ZoneRowName(relay, zeRestore) + item);
+        writeItem(&TDevRelay::WriteZoneFault, zone, settings.Zone(zeFault, zone),
+                  ZoneRowName(relay, zeFault) + item);
     }
     for (int partition = 1; partition <= kTableWidth; ++partition) {
-        m_device->WritePartitionArming(relay, partition, settings.Partition(peArm, partition));
-        StepProgress();
-        m_device->WritePartitionDisarming(relay, partition,
-                                          settings.Partition(peDisarm, partition));
-        StepProgress();
-        m_device->WritePartitionAlarm(relay, partition, settings.Partition(peAlarm, partition));
-        StepProgress();
+        const std::string item = ", раздел " + std::to_string(partition);
+        writeItem(&TDevRelay::WritePartitionArming, partition, settings.Partition(peArm, partition),
+                  PartitionRowName(relay, peArm) + item);
+        writeItem(&TDevRelay::WritePartitionDisarming, partition,
+                  settings.Partition(peDisarm, partition),
+                  PartitionRowName(relay, peDisarm) + item);
+        writeItem(&TDevRelay::WritePartitionAlarm, partition,
+                  settings.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item);
     }
 
     auto writeCondition = [&](auto write, TRelayCondition condition) {
-        (m_device.get()->*write)(relay, 0, settings.NoOf(condition));
-        StepProgress();
-        (m_device.get()->*write)(relay, 1, settings.YesOf(condition));
-        StepProgress();
+        const std::string name = ConditionName(relay, condition) + ", ";
+        writeItem(write, 0, settings.NoOf(condition),
+                  name + ConditionStateCaption(condition, false));
+        writeItem(write, 1, settings.YesOf(condition),
+                  name + ConditionStateCaption(condition, true));
     };
     writeCondition(&TDevRelay::WritePanelLink, rcPanelLink);
     writeCondition(&TDevRelay::WriteJournal, rcJournal);

@@ -1,5 +1,5 @@
 // The read and write sequences of one page over an open connection, with progress and the list of
-// failed reads.
+// failed reads and writes; an operation stops on the user's cancel or when the module falls silent.
 #pragma once
 
 #include <functional>
@@ -25,6 +25,9 @@ class TDeviceController {
     static constexpr int kRelayReadCommands = 12;
     static constexpr int kRelayWriteCommands = 107;
     static constexpr int kReleaseBrackets = 3;
+    // This many commands in a row without an answer stop the operation.
+    static constexpr int kSilentCommandsToStop = 5;
+    static constexpr int kMaxObjectNumber = 99;
 
     TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber, IDeviceView& view);
     TDeviceController(TCommunication& comm, TSlowSend slowSend, TLogWriter& log, int moduleNumber,
@@ -34,10 +37,14 @@ class TDeviceController {
     TDeviceController& operator=(const TDeviceController&) = delete;
 
     bool CheckVersion();
+    // What the last version check got: whether the module answered, and the text it sent.
+    bool VersionAnswered() const { return m_versionAnswered; }
+    const std::string& VersionAnswer() const { return m_versionAnswer; }
     // A common page or a relay page; any other page is left alone.
     void ReadPage(TformIncl& page);
     void WritePage(TformIncl& page);
-    void ClearErrors() { m_errors.clear(); }
+    // Starts a new command of the user: no errors, no stop.
+    void ClearErrors();
     const std::vector<std::string>& GetErrors() const { return m_errors; }
     void ReleaseDevice();
 
@@ -45,7 +52,7 @@ class TDeviceController {
 
   private:
     template <typename TOperation>
-    void RunPageOperation(TOperation operation);
+    void RunPageOperation(TformIncl& page, bool reading, TOperation operation);
     void ReadCommon(TFormCommon& page);
     void WriteCommon(TFormCommon& page);
     void ReadRelay(TFormRelay& page);
@@ -53,10 +60,20 @@ class TDeviceController {
     void StartProgress(int maximum);
     void StepProgress();
     void AddReadError(const std::string& parameterName);
+    void AddWriteError(const std::string& parameterName);
+    // Counts a command that got no answer, and gives back whether it was answered.
+    bool Answered(bool answered);
+    // Stops the operation (throws) after the user's cancel or a run of silent commands.
+    void CheckForStop();
 
     std::unique_ptr<TDevRelay> m_device;
     TSlowSend m_slowSend;
     TLogWriter& m_log;
     IDeviceView& m_view;
     std::vector<std::string> m_errors;
+    int m_silentInRow = 0;
+    bool m_versionAnswered = false;
+    std::string m_versionAnswer;
+    // Set when an operation stopped; the rest of the command's pages are then left alone.
+    bool m_stopped = false;
 };

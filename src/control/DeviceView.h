@@ -21,4 +21,10 @@ class IDeviceView {
     virtual void SetVersionText(const std::string& version) = 0;
     // Lets the windows repaint and take input between two module commands.
     virtual void ProcessMessages() = 0;
+    // The user asked to stop the running operation (the progress window's "Отмена").
+    virtual bool CancelRequested() { return false; }
+    // Forgets a stop asked for during an earlier operation.
+    virtual void ResetCancel() {}
+    // Asks before a write gives the module another object number; false skips that write.
+    virtual bool ConfirmRenumber(int /*from*/, int /*to*/) { return true; }
 };

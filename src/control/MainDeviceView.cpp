@@ -1,6 +1,7 @@
 #include "MainDeviceView.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "fMain.h"
 #include "fProgress.h"
@@ -31,4 +32,20 @@ void TMainDeviceView::SetVersionText(const std::string& version) {
 }
 void TMainDeviceView::ProcessMessages() {
     QApplication::processEvents();
+}
+bool TMainDeviceView::CancelRequested() {
+    return m_progress.CancelRequested();
+}
+void TMainDeviceView::ResetCancel() {
+    m_progress.ResetCancel();
+}
+bool TMainDeviceView::ConfirmRenumber(int from, int to) {
+    return AskRenumber ? AskRenumber(from, to) : ConfirmRenumberBox(from, to);
+}
+bool TMainDeviceView::ConfirmRenumberBox(int from, int to) {
+    return QMessageBox::question(&m_main, QString(),
+                                 QString::fromUtf8("Номер объекта модуля будет изменён с %1 на %2. "
+                                                   "Продолжить?")
+                                     .arg(from)
+                                     .arg(to)) == QMessageBox::Yes;
 }

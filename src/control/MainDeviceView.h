@@ -1,6 +1,8 @@
 // The device controller's view onto the real windows: the progress window and the status bar.
 #pragma once
 
+#include <functional>
+
 #include "DeviceView.h"
 
 class TFormMain;
@@ -20,6 +22,13 @@ class TMainDeviceView : public IDeviceView {
     void HideProgress() override;
     void SetVersionText(const std::string& version) override;
     void ProcessMessages() override;
+    bool CancelRequested() override;
+    void ResetCancel() override;
+    bool ConfirmRenumber(int from, int to) override;
+
+    // Asks the user whether the module may be renumbered; the message box unless set.
+    std::function<bool(int from, int to)> AskRenumber;
+    bool ConfirmRenumberBox(int from, int to);
 
   private:
     TFormMain& m_main;

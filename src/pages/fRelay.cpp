@@ -36,6 +36,26 @@ const std::array<TConditionText, kConditionCount> kConditionTexts{{
     {"Задержка", "Есть", "Нет"},
 }};
 
+}  // namespace
+
+const char* ZoneRowCaption(TZoneEvent e) {
+    return kZoneCaptions.at(e - 1);
+}
+
+const char* PartitionRowCaption(TPartitionEvent e) {
+    return kPartitionCaptions.at(e - 1);
+}
+
+const char* ConditionCaption(TRelayCondition c) {
+    return kConditionTexts.at(c - 1).Group;
+}
+
+const char* ConditionStateCaption(TRelayCondition c, bool yes) {
+    return yes ? kConditionTexts.at(c - 1).Yes : kConditionTexts.at(c - 1).No;
+}
+
+namespace {
+
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }

@@ -10,6 +10,12 @@
 #include "RelaySettings.h"
 #include "fIn.h"
 
+// The page's own words for its rows and conditions, as the grids show them.
+const char* ZoneRowCaption(TZoneEvent e);
+const char* PartitionRowCaption(TPartitionEvent e);
+const char* ConditionCaption(TRelayCondition c);
+const char* ConditionStateCaption(TRelayCondition c, bool yes);
+
 class TFormRelay : public TformIncl {
     Q_OBJECT
   public:

@@ -226,8 +226,10 @@ void TFormsController::RunExchange(TBody body) {
     ExchangeEnded();
 }
 
+// Before a read only the marks go: a value whose read fails keeps what the page showed, so that
+// a failed read never turns into zeros that a later save or write would pass on.
 void TFormsController::ReadCurrent() {
-    m_currentPage->Clear();
+    m_currentPage->ClearMarks();
     RunExchange([this] { ReadPageFromDevice(); });
 }
 
@@ -240,7 +242,7 @@ void TFormsController::ReadAll() {
     RunExchange([this] {
         for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
             SelectPage(i);
-            m_currentPage->Clear();
+            m_currentPage->ClearMarks();
             ReadPageFromDevice();
         }
     });

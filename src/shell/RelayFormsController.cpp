@@ -8,7 +8,9 @@
 #include "DeviceController.h"
 #include "IniFile.h"
 #include "MainDeviceView.h"
+#include "SerialAdvice.h"
 #include "SerialEnum.h"
+#include "SerialErr.h"
 #include "StrLib.h"
 #include "TVLog.h"
 #include "fCommon.h"
@@ -31,6 +33,10 @@ TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress&
     : TFormsController(mainForm.PagePane(), std::move(settingsFile), std::move(startFile)),
       m_mainForm(mainForm),
       m_deviceView(std::make_unique<TMainDeviceView>(mainForm, progress)) {
+    m_deviceView->AskRenumber = [this](int from, int to) {
+        return ConfirmRenumber ? ConfirmRenumber(from, to)
+                               : m_deviceView->ConfirmRenumberBox(from, to);
+    };
     RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
     RunErrorWindow = [](TFormErrors& window) { window.exec(); };
     ListPorts = [](std::vector<std::string>& names) { EnumComPorts(names); };
@@ -146,27 +152,62 @@ bool TRelayFormsController::DoConnect() {
     }
     DeviceController =
         std::make_unique<TDeviceController>(*Worker, Log(), moduleNumber, *m_deviceView);
+    // Whatever happens below, a connection that did not pass the version check is closed: a port
+    // failing under the check, or under the release after it, leaves nothing open or locked.
     bool versionOk = false;
-    try {
-        versionOk = DeviceController->CheckVersion();
-    } catch (...) {
-        // A port that fails under the version check leaves no half-open connection behind.
-        DeviceController.reset();
-        ClosePort();
-        throw;
-    }
+    struct TCloseUnlessConnected {
+        TRelayFormsController& owner;
+        const bool& connected;
+        ~TCloseUnlessConnected() {
+            if (!connected) {
+                owner.DeviceController.reset();
+                owner.ClosePort();
+            }
+        }
+    } closeUnlessConnected{*this, versionOk};
+    versionOk = DeviceController->CheckVersion();
     if (!versionOk) {
-        DeviceController->ReleaseDevice();
-        DeviceController.reset();
-        ClosePort();
+        // The module is let go before the message waits for the user.
+        try {
+            DeviceController->ReleaseDevice();
+        } catch (...) {
+            ReportFailedVersionCheck(moduleNumber);
+            throw;
+        }
+        ReportFailedVersionCheck(moduleNumber);
     }
     return versionOk;
+}
+
+void TRelayFormsController::ReportFailedVersionCheck(int moduleNumber) {
+    if (!DeviceController->VersionAnswered()) {
+        ReportError(QString::fromUtf8(kConnectError) +
+                    QString::fromUtf8("модуль с номером %1 не отвечает. Проверьте номер объекта и "
+                                      "кабель и подключайтесь в промежуток времени от 5 до 30 сек. "
+                                      "после подачи питания модуля.")
+                        .arg(moduleNumber));
+        return;
+    }
+    ReportError(QString::fromUtf8(kConnectError) +
+                QString::fromUtf8("модуль с номером %1 ответил другой версией: \"%2\". Программа "
+                                  "работает с модулями версии 08.")
+                    .arg(moduleNumber)
+                    .arg(QString::fromStdString(DeviceController->VersionAnswer())));
 }
 
 bool TRelayFormsController::OpenPort(const std::string& portName) {
     Worker = std::make_unique<TComPortWorker>(true);
     try {
         Worker->Open(portName, br19200, kAnswerTimeoutMs);
+    } catch (const EDeviceError& error) {
+        Worker.reset();
+        // The driver's text, then what the system shows about the reason and the way out.
+        QString text = QString::fromUtf8(kConnectError) + QString::fromUtf8(error.what());
+        if (const std::string advice = OpenFailureAdvice(portName, error); !advice.empty()) {
+            text += "\n" + QString::fromUtf8(advice);
+        }
+        ReportError(text);
+        return false;
     } catch (const std::exception& error) {
         Worker.reset();
         ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(error.what()));
@@ -207,14 +248,41 @@ std::unique_ptr<TLogWriter> TRelayFormsController::CreateLog() {
 // call from touching a connection that is not there.
 void TRelayFormsController::ReadPageFromDevice() {
     if (DeviceController) {
-        DeviceController->ReadPage(*CurrentPage());
+        RunOnConnection(true, [this] { DeviceController->ReadPage(*CurrentPage()); });
     }
 }
 
 void TRelayFormsController::WritePageToDevice() {
     if (DeviceController) {
-        DeviceController->WritePage(*CurrentPage());
+        RunOnConnection(false, [this] { DeviceController->WritePage(*CurrentPage()); });
     }
+}
+
+template <typename TBody>
+void TRelayFormsController::RunOnConnection(bool reading, TBody body) {
+    try {
+        body();
+    } catch (const EDeviceError& error) {
+        LoseConnection(error, reading);
+    }
+}
+
+// A port that failed (a pulled cable) is closed at once; the commands show the disconnected
+// state, so that no later command runs into the same failure again.
+void TRelayFormsController::LoseConnection(const std::exception& error, bool reading) {
+    const QString page = CurrentPage()->Caption();
+    DeviceController.reset();
+    try {
+        ClosePort();
+    } catch (const std::exception&) {
+        Worker.reset();
+    }
+    SetConnected(false);
+    m_mainForm.SetStatusText(2, QString());
+    ReportError(QString::fromUtf8("Связь с модулем потеряна при %1 страницы \"%2\": %3. Порт "
+                                  "закрыт; проверьте кабель и подключитесь снова.")
+                    .arg(QString::fromUtf8(reading ? "чтении" : "записи"), page,
+                         QString::fromUtf8(error.what())));
 }
 
 void TRelayFormsController::BeginExchange() {

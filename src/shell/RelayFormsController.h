@@ -42,6 +42,8 @@ class TRelayFormsController : public TFormsController {
     std::function<bool(TFormConnect& dialog)> RunConnectDialog;
     std::function<void(TFormErrors& window)> RunErrorWindow;
     std::function<void(std::vector<std::string>& names)> ListPorts;
+    // Answers the question before the module is renumbered; a message box unless set.
+    std::function<bool(int from, int to)> ConfirmRenumber;
 
   protected:
     void CreatePages(QWidget* mainForm) override;
@@ -61,6 +63,11 @@ class TRelayFormsController : public TFormsController {
 
   private:
     bool OpenPort(const std::string& portName);
+    // Runs a page operation; a failing port ends the connection with one message.
+    template <typename TBody>
+    void RunOnConnection(bool reading, TBody body);
+    void LoseConnection(const std::exception& error, bool reading);
+    void ReportFailedVersionCheck(int moduleNumber);
     void ClosePort();
     void LoadConnectSettings(TFormConnect& dialog);
     void SaveConnectSettings(TFormConnect& dialog);

@@ -13,16 +13,20 @@ constexpr qreal kOpacity = 215.0 / 255.0;
 TFormProgress::TFormProgress(QWidget* mainForm)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       pb(new QProgressBar(this)),
+      btCancel(new QPushButton(QString::fromUtf8("Отмена"), this)),
       m_mainForm(mainForm) {
     setObjectName("FormProgress");
     setWindowTitle("Прогресс");
-    setFixedSize(165, 34);
+    setFixedSize(165, 64);
     setWindowOpacity(kOpacity);
     pb->setObjectName("pb");
     pb->setGeometry(8, 9, 150, 17);
     pb->setRange(0, 100);
     pb->setValue(0);
     pb->setTextVisible(false);
+    btCancel->setObjectName("btCancel");
+    btCancel->setGeometry(45, 33, 75, 23);
+    connect(btCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
 }
 
 void TFormProgress::SetPosition(int position) {

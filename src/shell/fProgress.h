@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
 
 class TFormProgress : public QWidget {
@@ -11,6 +12,8 @@ class TFormProgress : public QWidget {
     explicit TFormProgress(QWidget* mainForm = nullptr);
 
     QProgressBar* pb;
+    // Stops the running operation after its current command.
+    QPushButton* btCancel;
 
     void SetPosition(int position);
     void SetMin(int minimum);
@@ -24,7 +27,11 @@ class TFormProgress : public QWidget {
     void ShowProgress();
     void HideProgress();
 
+    bool CancelRequested() const { return m_cancelRequested; }
+    void ResetCancel() { m_cancelRequested = false; }
+
   private:
     QWidget* m_mainForm;
     int m_step = 10;
+    bool m_cancelRequested = false;
 };

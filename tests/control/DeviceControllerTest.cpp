@@ -27,6 +27,12 @@ class TRecordingView : public IDeviceView {
     void HideProgress() override { Shown = false; }
     void SetVersionText(const std::string& version) override { Version = version; }
     void ProcessMessages() override { ++Pumps; }
+    bool CancelRequested() override { return CancelAfterSteps >= 0 && Steps >= CancelAfterSteps; }
+    void ResetCancel() override { CancelAfterSteps = -1; }
+    bool ConfirmRenumber(int from, int to) override {
+        Calls.push_back("renumber " + N(from) + " to " + N(to));
+        return RenumberAnswer;
+    }
 
     std::vector<std::string> Calls;
     int Maximum = -1;
@@ -34,6 +40,9 @@ class TRecordingView : public IDeviceView {
     int Pumps = 0;
     bool Shown = false;
     std::string Version = "Версия";
+    // The user presses "Отмена" once this many steps were made; -1 never.
+    int CancelAfterSteps = -1;
+    bool RenumberAnswer = true;
 
   private:
     static std::string N(int n) { return std::to_string(n); }
@@ -44,9 +53,14 @@ class DeviceControllerTest : public ::testing::Test {
   protected:
     DeviceControllerTest()
         : m_controller(
-              m_transport, [this](const std::string& text) { m_slow.push_back(text); }, m_log, 7,
-              m_view) {
+              m_transport,
+              [this](const std::string& text) {
+                  m_slow.push_back(text);
+                  m_order.push_back(text);
+              },
+              m_log, 7, m_view) {
         m_transport.SetDefaultReply([this](const std::string& sent) -> std::optional<std::string> {
+            m_order.push_back(sent);
             const std::string command = sent.substr(3, sent.size() - 4);
             if (m_silent.find(command) != std::string::npos) {
                 return std::nullopt;
@@ -94,6 +108,8 @@ class DeviceControllerTest : public ::testing::Test {
     TRecordingLog m_log;
     TRecordingView m_view;
     std::vector<std::string> m_slow;
+    // Slow sends and commands together, in the order they went out.
+    std::vector<std::string> m_order;
     std::map<std::string, std::string> m_values;
     std::string m_silent;
     TDeviceController m_controller;
@@ -101,7 +117,15 @@ class DeviceControllerTest : public ::testing::Test {
     TFormRelay m_relay;
 };
 
-const char kRow[] = "0 1 2 3 4 0 1 2 3 4 0 1 2 3 4 1A";
+const char kRow[] = "0 1 2 3 4 0 1 2 3 4 0 1 2 3 4 3";
+
+std::string ReadError(const std::string& name) {
+    return "Ошибка при чтении параметра \"" + name + "\"";
+}
+
+std::string WriteError(const std::string& name) {
+    return "Ошибка при записи параметра \"" + name + "\"";
+}
 
 }  // namespace
 
@@ -117,7 +141,7 @@ TEST_F(DeviceControllerTest, ReadingARelayRunsTwelveReadsAndStepsTheProgressTwel
     EXPECT_FALSE(m_view.Shown);
     EXPECT_EQ(m_relay.etDuration->text(), "255");
     EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 5), 4);
-    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 26);
+    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 3);
     // Panel link: the first digit is "No"; fire alarm: the first digit is "Yes".
     EXPECT_EQ(m_relay.Settings().NoOf(rcPanelLink), 3);
     EXPECT_EQ(m_relay.Settings().YesOf(rcPanelLink), 4);
@@ -136,7 +160,7 @@ TEST_F(DeviceControllerTest, AFailedDurationReadListsTheRelayAndTheOtherReadsSti
               std::vector<std::string>{"Ошибка при чтении параметра \"Реле № 3 \""});
     EXPECT_EQ(m_relay.etDuration->text(), "99");
     EXPECT_EQ(Commands().size(), 12u);
-    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 26);
+    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 3);
 }
 
 TEST_F(DeviceControllerTest, AFailedRowReadKeepsTheOldRow) {
@@ -144,7 +168,176 @@ TEST_F(DeviceControllerTest, AFailedRowReadKeepsTheOldRow) {
     m_relay.Settings().Zone(zeRestore, 1) = rrOff;
     m_controller.ReadPage(m_relay);
     EXPECT_EQ(m_relay.Settings().Zone(zeRestore, 1), rrOff);
+    EXPECT_EQ(m_controller.GetErrors(),
+              std::vector<std::string>{ReadError("Реле 3: Зоны, Восстановления")});
+}
+
+// Values the page cannot hold are failed reads of those values: the page keeps what it had.
+TEST_F(DeviceControllerTest, AnswersOutOfRangeAreFailedReadsAndThePageKeepsItsValues) {
+    struct TCase {
+        const char* Name;
+        const char* Command;
+        const char* Answer;
+        const char* ErrorName;
+    };
+    const TCase cases[] = {
+        {"a code above 4", "A2", "7 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0", "Реле 3: Зоны, Тревоги"},
+        {"a code that is -1", "M2", "0 FFFFFFFF 0 0 0 0 0 0 0 0 0 0 0 0 0 0",
+         "Реле 3: Разделы, Постановки"},
+        {"a row with fewer than 16 codes", "L2", "0 1 2", "Реле 3: Разделы, Тревоги"},
+        {"an empty row", "E2", "", "Реле 3: Зоны, Аварии"},
+        {"a condition code above 4", "P2", "05", "Реле 3: Внешнее питание"},
+        {"a duration above 255", "T", "01 02 1FF 04 05", "Реле № 3 "},
+        {"a duration list that ends before the relay", "T", "01 02", "Реле № 3 "},
+        {"no duration at all", "T", "", "Реле № 3 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFormRelay relay;
+        relay.SetNumber(3);
+        relay.etDuration->setText("77");
+        for (auto& row : relay.Settings().Zones) {
+            row.fill(rrOff);
+        }
+        for (auto& row : relay.Settings().Partitions) {
+            row.fill(rrOff);
+        }
+        relay.Settings().Yes.fill(rrOff);
+        relay.Settings().No.fill(rrOff);
+        const TRelaySettings before = relay.Settings();
+        m_values = {{c.Command, c.Answer}};
+        m_controller.ClearErrors();
+        m_controller.ReadPage(relay);
+        EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{ReadError(c.ErrorName)});
+        EXPECT_EQ(relay.etDuration->text(), std::string(c.Command) == "T" ? "77" : "0");
+        TRelaySettings expected = before;
+        // Everything else was read: the module's power-up values.
+        for (TZoneEvent e : {zeAlarm, zeRestore, zeFault}) {
+            if (ZoneEventLetter(e) != c.Command[0]) {
+                expected.ZoneRow(e).fill(rrOn);
+            }
+        }
+        for (TPartitionEvent e : {peArm, peDisarm, peAlarm}) {
+            if (PartitionEventLetter(e) != c.Command[0]) {
+                expected.PartitionRow(e).fill(rrOn);
+            }
+        }
+        for (TRelayCondition k : {rcPanelLink, rcJournal, rcPower, rcFire, rcDelay}) {
+            if (ConditionLetter(k) != c.Command[0]) {
+                expected.YesOf(k) = rrOn;
+                expected.NoOf(k) = rrOn;
+            }
+        }
+        expected.Duration = relay.Settings().Duration;
+        EXPECT_EQ(relay.Settings(), expected);
+    }
+}
+
+TEST_F(DeviceControllerTest, AnObjectNumberOutOfRangeIsAFailedRead) {
+    for (const char* answer : {"-5", "100", "$0A"}) {
+        SCOPED_TRACE(answer);
+        m_values = {{"o", answer}};
+        m_common.etO->setText("07");
+        m_controller.ClearErrors();
+        m_controller.ReadPage(m_common);
+        EXPECT_EQ(m_common.etO->text(), "07");
+        EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{ReadError("№ объекта")});
+    }
+}
+
+// A write that the module does not acknowledge is named in the words of the page.
+TEST_F(DeviceControllerTest, EveryWriteWithoutOkIsAnErrorLine) {
+    m_silent = "T2=0A A24=2 L2F=2 C21=2 F21=2";
+    m_relay.etDuration->setText("10");
+    m_relay.Settings().Zone(zeAlarm, 5) = rrOff;
+    m_relay.Settings().Partition(peAlarm, 16) = rrOff;
+    m_relay.Settings().YesOf(rcPanelLink) = rrOff;
+    m_relay.Settings().NoOf(rcFire) = rrOff;
+    m_controller.WritePage(m_relay);
+    EXPECT_EQ(Commands().size(), 107u);
+    EXPECT_EQ(m_controller.GetErrors(),
+              (std::vector<std::string>{WriteError("Реле 3: Длительность"),
+                                        WriteError("Реле 3: Зоны, Тревоги, зона 5"),
+                                        WriteError("Реле 3: Разделы, Тревоги, раздел 16"),
+                                        WriteError("Реле 3: Связь с панелью, Есть"),
+                                        WriteError("Реле 3: Пожарная тревога, Тревога сброшена")}));
+}
+
+TEST_F(DeviceControllerTest, ACodeThePageCannotShowNeverGoesOut) {
+    m_relay.etDuration->setText("10");
+    m_relay.Settings().Zone(zeAlarm, 1) = -7;
+    m_relay.Settings().YesOf(rcDelay) = 9;
+    m_controller.WritePage(m_relay);
+    const std::vector<std::string> commands = Commands();
+    EXPECT_EQ(commands.size(), 105u);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "A20=0"), 0);
+    EXPECT_EQ(m_controller.GetErrors(),
+              (std::vector<std::string>{WriteError("Реле 3: Зоны, Тревоги, зона 1"),
+                                        WriteError("Реле 3: Задержка, Есть")}));
+}
+
+TEST_F(DeviceControllerTest, FiveSilentCommandsInARowStopTheOperation) {
+    m_silent = "A21=0 R21=0 E21=0 A22=0 R22=0";
+    m_relay.etDuration->setText("10");
+    m_controller.WritePage(m_relay);
+    // The duration and zone 1 went through; the five silent writes are the last ones sent.
+    EXPECT_EQ(Commands().size(), 1u + 3u + 5u);
+    EXPECT_FALSE(m_view.Shown);
+    std::vector<std::string> expected;
+    for (const char* name :
+         {"Реле 3: Зоны, Тревоги, зона 2", "Реле 3: Зоны, Восстановления, зона 2",
+          "Реле 3: Зоны, Аварии, зона 2", "Реле 3: Зоны, Тревоги, зона 3",
+          "Реле 3: Зоны, Восстановления, зона 3"}) {
+        expected.push_back(WriteError(name));
+    }
+    expected.push_back("Модуль не отвечает");
+    expected.push_back("Страница \"Реле 3\" записана не полностью");
+    EXPECT_EQ(m_controller.GetErrors(), expected);
+
+    // The rest of the command's pages are listed, not written.
+    m_controller.WritePage(m_common);
+    EXPECT_EQ(Commands().size(), 9u);
+    EXPECT_EQ(m_controller.GetErrors().back(), "Страница \"Общие\" не записана");
+
+    // Four in a row do not stop it.
+    m_silent = "A21=0 R21=0 E21=0 A22=0";
+    m_controller.ClearErrors();
+    m_controller.WritePage(m_relay);
+    EXPECT_EQ(Commands().size(), 9u + 107u);
+}
+
+TEST_F(DeviceControllerTest, CancelStopsAfterTheCurrentCommand) {
+    m_view.CancelAfterSteps = 4;
+    m_controller.ReadPage(m_relay);
+    EXPECT_EQ(Commands().size(), 4u);
+    EXPECT_FALSE(m_view.Shown);
+    EXPECT_EQ(m_controller.GetErrors(),
+              (std::vector<std::string>{"Операция отменена",
+                                        "Страница \"Реле 3\" прочитана не полностью"}));
+    // A new command starts without the old cancel.
+    m_controller.ClearErrors();
+    m_controller.ReadPage(m_relay);
+    EXPECT_EQ(Commands().size(), 4u + 12u);
     EXPECT_TRUE(m_controller.GetErrors().empty());
+}
+
+TEST_F(DeviceControllerTest, RenumberingTheModuleIsAskedFirstAndANoSkipsOnlyThatWrite) {
+    m_common.etO->setText("1");
+    m_view.RenumberAnswer = false;
+    m_controller.WritePage(m_common);
+    EXPECT_TRUE(m_transport.Sent().empty());
+    EXPECT_EQ(m_view.Calls.back(), "renumber 7 to 1");
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+    m_controller.WritePage(m_relay);
+    EXPECT_EQ(m_transport.Sent().size(), 107u);
+    EXPECT_EQ(m_transport.Sent().front().substr(0, 3), "*07");
+
+    // The same number needs no question.
+    m_view.Calls.clear();
+    m_common.etO->setText("07");
+    m_controller.WritePage(m_common);
+    EXPECT_EQ(m_transport.Sent().back(), "*07o=07\r");
+    EXPECT_EQ(std::count(m_view.Calls.begin(), m_view.Calls.end(), "renumber 7 to 7"), 0);
 }
 
 TEST_F(DeviceControllerTest, ABadNumberStopsTheReadAndHidesTheProgress) {
@@ -190,12 +383,17 @@ TEST_F(DeviceControllerTest, TheCommonPageReadsAndWritesTheObjectNumber) {
     EXPECT_EQ(m_transport.Sent().back().substr(0, 3), "*05");
 }
 
-TEST_F(DeviceControllerTest, AnEmptyObjectNumberWritesNothingAndShowsNoProgress) {
-    m_common.etO->clear();
-    m_controller.WritePage(m_common);
-    EXPECT_TRUE(m_transport.Sent().empty());
-    EXPECT_EQ(m_view.Steps, 0);
-    EXPECT_TRUE(m_controller.GetErrors().empty());
+// Only a plain decimal number goes out; anything else is said, never skipped in silence.
+TEST_F(DeviceControllerTest, AnObjectNumberThatIsNoPlainNumberIsAWriteError) {
+    for (const char* text : {"", "5a", "$0A", "-1", "100", " 5", "1e1"}) {
+        SCOPED_TRACE(text);
+        m_common.etO->setText(QString::fromUtf8(text));
+        m_controller.ClearErrors();
+        m_controller.WritePage(m_common);
+        EXPECT_TRUE(m_transport.Sent().empty());
+        EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{WriteError("№ объекта")});
+        EXPECT_FALSE(m_view.Shown);
+    }
 }
 
 TEST_F(DeviceControllerTest, ASilentModuleFailsTheObjectNumberReadAndTheVersionCheck) {
@@ -235,6 +433,7 @@ TEST_F(DeviceControllerTest, TheVersionCheckWantsVer08) {
 
 TEST_F(DeviceControllerTest, ReleaseSendsThreeBracketsSlowlyThenPlusRb) {
     m_controller.ReleaseDevice();
+    EXPECT_EQ(m_order, (std::vector<std::string>{"]", "]", "]", "+rb\r"}));
     EXPECT_EQ(m_slow, (std::vector<std::string>{"]", "]", "]"}));
     EXPECT_EQ(m_transport.Sent(), std::vector<std::string>{"+rb\r"});
     EXPECT_EQ(m_log.Rendered().back().rfind("message: Ответ: ", 0), 0u);

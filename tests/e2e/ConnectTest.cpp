@@ -67,14 +67,17 @@ TEST_F(ToolTest, DisconnectReleasesTheModuleThenClosesThePort) {
 
 class VersionCheckTest : public ToolTest {
   protected:
-    void ExpectConnectRefused(const TModuleFaults& faults, bool logsReadFailure) {
+    void ExpectConnectRefused(const TModuleFaults& faults, bool logsReadFailure,
+                              const char* boxSays) {
         StartModule(PowerUpState(10), faults);
         StartTool();
         ConnectToModule();
 
         EXPECT_FALSE(m_controller->IsConnected());
         ExpectCommandStates(*m_main, kDisconnected);
-        EXPECT_TRUE(m_reportedErrors.empty());
+        ASSERT_EQ(m_reportedErrors.size(), 1u);
+        EXPECT_TRUE(m_reportedErrors[0].contains(QString::fromUtf8(boxSays)))
+            << m_reportedErrors[0].toStdString();
         EXPECT_EQ(m_main->StatusText(1).toStdString(), m_module->DevicePath());
         EXPECT_EQ(m_main->StatusText(2), QString::fromUtf8("Версия"));
         EXPECT_EQ(LogLines().contains(QString::fromUtf8("Не смогли прочесть версию")),
@@ -87,13 +90,13 @@ class VersionCheckTest : public ToolTest {
 TEST_F(VersionCheckTest, ASilentModuleIsReleasedAndLeftDisconnected) {
     TModuleFaults faults;
     faults.Silent = true;
-    ExpectConnectRefused(faults, true);
+    ExpectConnectRefused(faults, true, "модуль с номером 10 не отвечает");
 }
 
 TEST_F(VersionCheckTest, AModuleWithAnotherVersionIsReleasedAndLeftDisconnected) {
     TModuleFaults faults;
     faults.WrongVersion = true;
-    ExpectConnectRefused(faults, false);
+    ExpectConnectRefused(faults, false, "модуль с номером 10 ответил другой версией");
 }
 
 TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
@@ -107,21 +110,31 @@ TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
         std::string port;
         std::string number;
         std::string expectedBox;
+        // The sentence after the driver's text that gives the reason and the way out.
+        std::string reason;
     };
     const TCase cases[] = {
         {"busy port", m_module->DevicePath(), "10",
-         "Ошибка подключения: Cannot open device " + m_module->DevicePath()},
+         "Ошибка подключения: Cannot open device " + m_module->DevicePath(), "занят"},
         {"missing port", "/dev/tarnel-no-such-port", "10",
-         "Ошибка подключения: Cannot open device /dev/tarnel-no-such-port"},
+         "Ошибка подключения: Cannot open device /dev/tarnel-no-such-port", "не найден"},
+        {"no serial device", "/dev/null", "10", "Ошибка подключения: Cannot open device /dev/null",
+         "не является последовательным портом"},
         {"empty module number", m_module->DevicePath(), "",
-         "Ошибка подключения: некорректный номер объекта."},
+         "Ошибка подключения: некорректный номер объекта.", ""},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
         m_reportedErrors.clear();
         Connect(c.port, c.number);
         ASSERT_EQ(m_reportedErrors.size(), 1u);
-        EXPECT_EQ(m_reportedErrors[0].toStdString(), c.expectedBox);
+        const std::string box = m_reportedErrors[0].toStdString();
+        if (c.reason.empty()) {
+            EXPECT_EQ(box, c.expectedBox);
+        } else {
+            EXPECT_EQ(box.substr(0, box.find('\n')), c.expectedBox);
+            EXPECT_NE(box.find(c.reason, c.expectedBox.size()), std::string::npos) << box;
+        }
         EXPECT_FALSE(m_controller->IsConnected());
         ExpectCommandStates(*m_main, kDisconnected);
     }

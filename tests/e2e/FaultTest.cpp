@@ -1,5 +1,6 @@
 // A faulty module or line: each fault ends with its error line, box or window, the controls
 // unlocked and the connection state consistent.
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "Controls.h"
@@ -7,6 +8,7 @@
 #include "ToolFixture.h"
 #include "fCommon.h"
 #include "fMain.h"
+#include "fProgress.h"
 #include "fRelay.h"
 
 namespace {
@@ -38,39 +40,93 @@ TEST_F(ToolTest, AModuleThatIgnoresTheDurationReadListsThatRelayInTheErrorWindow
     StartTool();
     ConnectToModule();
     m_controller->SelectPage(3);
+    m_controller->RelayPage(3)->etDuration->setText("77");
 
     Run(&TFormMain::tbReadClick);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     EXPECT_EQ(m_errorWindows[0], std::vector<std::string>{kDurationLine(3)});
-    // The other eleven reads still ran and filled the page; the duration stays cleared.
+    // The other eleven reads still ran and filled the page; the duration keeps what it showed.
     TRelaySettings expected = stored.Relays[2];
-    expected.Duration = 0;
+    expected.Duration = 77;
     EXPECT_EQ(m_controller->RelayPage(3)->Settings(), expected);
-    EXPECT_EQ(m_controller->RelayPage(3)->etDuration->text(), "0");
+    EXPECT_EQ(m_controller->RelayPage(3)->etDuration->text(), "77");
     ExpectUnlocked(*m_main);
 }
 
-TEST_F(ToolTest, ReadAllFromAModuleThatStopsAnsweringListsOneLinePerPage) {
+// Five commands in a row without an answer stop "Читать всё": the error window says so and lists
+// every page that was not read, and the pages keep what they showed.
+TEST_F(ToolTest, ReadAllFromAModuleThatStopsAnsweringStopsAfterFiveCommands) {
     TModuleFaults faults;
     faults.IgnoreLetters = "oTARELMDCYPFW";
     StartModule(PowerUpState(10), faults);
     StartTool();
+    const TModuleState pages = PatternedState(33, 4);
+    SetPages(*m_controller, pages);
     ConnectToModule();
     ASSERT_TRUE(m_controller->IsConnected());
 
     Run(&TFormMain::tbReadAllClick);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
-    const std::vector<std::string> expected{"Ошибка при чтении параметра \"№ объекта\"",
-                                            kDurationLine(1),
-                                            kDurationLine(2),
-                                            kDurationLine(3),
-                                            kDurationLine(4),
-                                            kDurationLine(5)};
+    const std::vector<std::string> expected{
+        "Ошибка при чтении параметра \"№ объекта\"",
+        kDurationLine(1),
+        "Ошибка при чтении параметра \"Реле 1: Зоны, Тревоги\"",
+        "Ошибка при чтении параметра \"Реле 1: Зоны, Восстановления\"",
+        "Ошибка при чтении параметра \"Реле 1: Зоны, Аварии\"",
+        "Модуль не отвечает",
+        "Страница \"Реле 1\" прочитана не полностью",
+        "Страница \"Реле 2\" не прочитана",
+        "Страница \"Реле 3\" не прочитана",
+        "Страница \"Реле 4\" не прочитана",
+        "Страница \"Реле 5\" не прочитана"};
     EXPECT_EQ(m_errorWindows[0], expected);
-    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "");
+    EXPECT_EQ(ReceivedCommands().size(), 1u + 5u);
+    EXPECT_EQ(PagesState(*m_controller), pages);
     EXPECT_TRUE(m_controller->IsConnected());
+    ExpectUnlocked(*m_main);
+}
+
+// A write that the module never acknowledges is no success: every one is a line of the window.
+TEST_F(ToolTest, WritesTheModuleIgnoresAreListedInTheErrorWindow) {
+    TModuleFaults faults;
+    faults.IgnoreLetters = "A";
+    StartModule(PowerUpState(10), faults);
+    StartTool();
+    ConnectToModule();
+    m_controller->SelectPage(2);
+
+    Run(&TFormMain::tbWriteClick);
+
+    ASSERT_EQ(m_errorWindows.size(), 1u);
+    ASSERT_EQ(m_errorWindows[0].size(), 16u);
+    EXPECT_EQ(m_errorWindows[0][0],
+              "Ошибка при записи параметра \"Реле 2: Зоны, Тревоги, зона 1\"");
+    EXPECT_EQ(m_errorWindows[0][15],
+              "Ошибка при записи параметра \"Реле 2: Зоны, Тревоги, зона 16\"");
+    EXPECT_TRUE(m_controller->IsConnected());
+}
+
+// A pulled cable ends the connection: one box names the page, the port is closed and the
+// commands show the disconnected state, so nothing later runs into the dead port again.
+TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
+    StartModule(PowerUpState(10), {}, false, 1 + 1 + 107 + 5);
+    StartTool();
+    ConnectToModule();
+    ASSERT_TRUE(m_controller->IsConnected());
+    ASSERT_EQ(m_main->StatusText(2).left(6), QString::fromUtf8("VER 08"));
+
+    Run(&TFormMain::tbWriteAllClick);
+
+    ASSERT_EQ(m_reportedErrors.size(), 1u);
+    EXPECT_TRUE(m_reportedErrors[0].startsWith(
+        QString::fromUtf8("Связь с модулем потеряна при записи страницы \"Реле 2\"")))
+        << m_reportedErrors[0].toStdString();
+    EXPECT_FALSE(m_controller->IsConnected());
+    EXPECT_EQ(m_main->StatusText(2), QString());
+    EXPECT_FALSE(m_main->tbReadAll->isEnabled());
+    EXPECT_TRUE(m_main->tbConnect->isEnabled());
     ExpectUnlocked(*m_main);
 }
 
@@ -116,4 +172,23 @@ TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
     EXPECT_FALSE(m_controller->IsConnected());
     EXPECT_TRUE(m_main->tbConnect->isEnabled());
     EXPECT_FALSE(m_main->tbDisconnect->isEnabled());
+}
+
+// "Отмена" in the progress window stops "Читать всё" after the command that runs.
+TEST_F(ToolTest, CancelInTheProgressWindowStopsReadAll) {
+    StartModule(PowerUpState(10), {}, true);
+    StartTool();
+    ConnectToModule();
+    QTimer::singleShot(150, m_progress.get(), [this] { m_progress->btCancel->click(); });
+
+    Run(&TFormMain::tbReadAllClick);
+
+    ASSERT_EQ(m_errorWindows.size(), 1u);
+    ASSERT_GE(m_errorWindows[0].size(), 2u);
+    EXPECT_EQ(m_errorWindows[0][0], "Операция отменена");
+    EXPECT_EQ(m_errorWindows[0].back(), "Страница \"Реле 5\" не прочитана");
+    EXPECT_LT(ReceivedCommands().size(), 1u + 1u + 5u * 12u);
+    EXPECT_FALSE(m_progress->isVisible());
+    EXPECT_TRUE(m_controller->IsConnected());
+    ExpectUnlocked(*m_main);
 }

@@ -50,6 +50,10 @@ void ToolTest::StartTool() {
     m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, SettingsFile());
     m_main->Controller = m_controller.get();
     m_controller->ListPorts = [](std::vector<std::string>& names) { names = {"ttyS0", "ttyS1"}; };
+    m_controller->ConfirmRenumber = [this](int from, int to) {
+        m_renumberQuestions.push_back({from, to});
+        return m_renumberAnswer;
+    };
     m_controller->RunErrorWindow = [this](TFormErrors& window) {
         std::vector<std::string> rows;
         for (int row = 0; row < window.lErrors->rowCount(); ++row) {

@@ -50,6 +50,9 @@ class ToolTest : public ::testing::Test {
     std::vector<QString> m_reportedErrors;
     std::vector<std::vector<std::string>> m_errorWindows;
     int m_connectDialogs = 0;
+    // The questions before a renumbering write, as (from, to), and the answer they get.
+    std::vector<std::pair<int, int>> m_renumberQuestions;
+    bool m_renumberAnswer = true;
 
   private:
     std::filesystem::path m_dir;

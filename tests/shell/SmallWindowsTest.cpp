@@ -13,13 +13,23 @@ namespace {
 
 TEST(ProgressWindowTest, LooksAsDesigned) {
     TFormProgress progress;
-    EXPECT_EQ(progress.size(), QSize(165, 34));
+    EXPECT_EQ(progress.size(), QSize(165, 64));
     EXPECT_EQ(progress.pb->size(), QSize(150, 17));
+    EXPECT_EQ(progress.btCancel->text(), QString::fromUtf8("Отмена"));
     EXPECT_TRUE(progress.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(progress.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_NEAR(progress.windowOpacity(), 215.0 / 255.0, 0.01);
     EXPECT_EQ(progress.windowTitle(), "Прогресс");
     EXPECT_FALSE(progress.isVisible());
+}
+
+TEST(ProgressWindowTest, CancelAsksToStopUntilReset) {
+    TFormProgress progress;
+    EXPECT_FALSE(progress.CancelRequested());
+    progress.btCancel->click();
+    EXPECT_TRUE(progress.CancelRequested());
+    progress.ResetCancel();
+    EXPECT_FALSE(progress.CancelRequested());
 }
 
 TEST(ProgressWindowTest, ShowsCentredOnTheMainWindowAndShowingAgainChangesNothing) {
