@@ -27,7 +27,6 @@ class TDeviceController {
     static constexpr int kReleaseBrackets = 3;
     // This many commands in a row without an answer stop the operation.
     static constexpr int kSilentCommandsToStop = 5;
-    static constexpr int kMaxObjectNumber = 99;
 
     TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber, IDeviceView& view);
     TDeviceController(TCommunication& comm, TSlowSend slowSend, TLogWriter& log, int moduleNumber,

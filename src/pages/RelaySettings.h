@@ -14,13 +14,7 @@ constexpr TRelayReaction rrNone = 4;
 
 enum TZoneEvent : int { zeAlarm = 1, zeRestore = 2, zeFault = 3 };
 enum TPartitionEvent : int { peArm = 1, peDisarm = 2, peAlarm = 3 };
-enum TRelayCondition : int {
-    rcPanelLink = 1,
-    rcJournal = 2,
-    rcPower = 3,
-    rcFire = 4,
-    rcDelay = 5
-};
+enum TRelayCondition : int { rcPanelLink = 1, rcJournal = 2, rcPower = 3, rcFire = 4, rcDelay = 5 };
 
 constexpr int kRelayCount = 5;
 constexpr int kEventRowCount = 3;

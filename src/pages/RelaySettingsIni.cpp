@@ -64,3 +64,15 @@ void LoadRelaySettings(const TIniFile& ini, TRelaySettings& settings) {
     }
     LoadRelayTables(ini, section, settings);
 }
+
+std::vector<std::pair<std::string, TRelayReaction>> ReplaceCodesOutOfRange(
+    TRelaySettings& settings) {
+    std::vector<std::pair<std::string, TRelayReaction>> replaced;
+    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction& code) {
+        if (code < rrOn || code > rrNone) {
+            replaced.emplace_back(key, code);
+            code = rrNone;
+        }
+    });
+    return replaced;
+}

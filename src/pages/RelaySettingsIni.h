@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "RelaySettings.h"
 
@@ -22,3 +24,8 @@ void SaveRelaySettings(TIniFile& ini, const TRelaySettings& settings);
 // Reads "etDuration" (clamped to 0..255 as the page's edit does) and the tables from the relay's
 // own section, chosen by settings.Number.
 void LoadRelaySettings(const TIniFile& ini, TRelaySettings& settings);
+
+// Replaces every reaction code outside 0..4 with "no reaction" and gives the key and the old
+// code of each, in file order: what a page cannot show, it must not keep and send.
+std::vector<std::pair<std::string, TRelayReaction>> ReplaceCodesOutOfRange(
+    TRelaySettings& settings);

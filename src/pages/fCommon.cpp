@@ -1,6 +1,9 @@
 // The common page: the module's object number.
 #include "fCommon.h"
 
+#include <algorithm>
+
+#include "IniFile.h"
 #include "InputController.h"
 
 TFormCommon::TFormCommon(QWidget* parent) : TformIncl(parent, QStringLiteral("FormCommon")) {
@@ -27,9 +30,22 @@ TFormCommon::TFormCommon(QWidget* parent) : TformIncl(parent, QStringLiteral("Fo
     etO->setObjectName(QStringLiteral("etO"));
     etO->setGeometry(230, 16, 75, 21);
     etO->SetMaxLength(2);
+    etO->SetDigitsOnly(true);
     etO->setText(QStringLiteral("01"));
     etO->SetHint(QStringLiteral("01"));
     etO->OnKeyPress = [this](QChar& key) { etOKeyPress(key); };
+}
+
+void TFormCommon::LoadFromIni(const TIniFile& ini) {
+    TformIncl::LoadFromIni(ini);
+    const QString text = etO->text();
+    const bool plain = !text.isEmpty() && text.size() <= 2 &&
+                       std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    if (!plain && ini.ValueExists(Name().toStdString(), etO->objectName().toStdString())) {
+        etO->setText(etO->Hint());
+        NoteLoadReplacement(ini, etO->objectName().toStdString(), text.toStdString(),
+                            etO->Hint().toStdString());
+    }
 }
 
 void TFormCommon::etOKeyPress(QChar& key) {

@@ -17,6 +17,9 @@ class TFormCommon : public TformIncl {
     // The object number as up to two decimal digits, possibly empty or with a leading zero.
     TEdit* etO;
 
+    // A stored object number that is not one or two decimal digits becomes the default "01".
+    void LoadFromIni(const TIniFile& ini) override;
+
   private:
     void etOKeyPress(QChar& key);
 };

@@ -111,6 +111,7 @@ void TFormRelay::CreateControls() {
     etDuration->setObjectName(QStringLiteral("etDuration"));
     etDuration->setGeometry(120, 21, 53, 21);
     etDuration->SetMaxLength(3);
+    etDuration->SetDigitsOnly(true);
     etDuration->setText(QStringLiteral("0"));
     etDuration->OnKeyPress = [this](QChar& key) { etDurationKeyPress(key); };
     connect(etDuration, &QLineEdit::textChanged, this, [this] { etDurationChange(); });
@@ -212,8 +213,23 @@ void TFormRelay::RepaintGrids() {
 }
 
 void TFormRelay::LoadFromIni(const TIniFile& ini) {
+    const std::string section = Name().toStdString();
     TformIncl::LoadFromIni(ini);
-    LoadRelayTables(ini, Name().toStdString(), m_settings);
+    if (ini.ValueExists(section, "etDuration")) {
+        // The edit has clamped what it was given; only a value that was no plain duration is a
+        // replacement worth a word.
+        const std::string stored = ini.ReadString(section, "etDuration", "");
+        const bool plain = !stored.empty() && stored.size() <= 3 &&
+                           stored.find_first_not_of("0123456789") == std::string::npos &&
+                           std::stoi(stored) <= kMaxDuration;
+        if (!plain) {
+            NoteLoadReplacement(ini, "etDuration", stored, etDuration->text().toStdString());
+        }
+    }
+    LoadRelayTables(ini, section, m_settings);
+    for (const auto& [key, code] : ReplaceCodesOutOfRange(m_settings)) {
+        NoteLoadReplacement(ini, key, std::to_string(code), std::to_string(rrNone));
+    }
     RepaintGrids();
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 static const char kRelayVersion[] = "VER 08";
@@ -22,6 +23,16 @@ static std::string PrefixFor(std::int32_t number) {
 
 static std::string RelayDigit(int relay) {
     return IntToHex(static_cast<std::uint32_t>(relay - 1), 1);
+}
+
+// The callers check what the user gave; a value out of range here is a fault of the program,
+// and it must not reach the module.
+static void RequireInRange(std::int64_t value, std::int64_t minimum, std::int64_t maximum,
+                           const char* what) {
+    if (value < minimum || value > maximum) {
+        throw std::invalid_argument(std::string("The module cannot take ") + what + " " +
+                                    std::to_string(value));
+    }
 }
 
 static std::string CodeText(TRelayReaction code) {
@@ -166,6 +177,7 @@ bool TDevRelay::ReadDelay(int relay, TRelayReaction& no, TRelayReaction& yes) {
 }
 
 bool TDevRelay::WriteObjectNumber(std::int32_t number) {
+    RequireInRange(number, 0, kMaxObjectNumber, "the object number");
     LogMessage("Пишу № объекта");
     const bool written = Execute("o=" + ObjectDigits(number));
     if (written) {
@@ -176,12 +188,17 @@ bool TDevRelay::WriteObjectNumber(std::int32_t number) {
 }
 
 bool TDevRelay::WritePulseDuration(int relay, std::int32_t duration) {
+    RequireInRange(relay, 1, kRelayCount, "the relay");
+    RequireInRange(duration, 0, kMaxDuration, "the pulse duration");
     LogMessage("Пишу длительность импульса включения реле");
     return Execute("T" + RelayDigit(relay) + "=" +
                    IntToHex(static_cast<std::uint32_t>(duration), 2));
 }
 
 bool TDevRelay::WriteItem(int relay, char letter, int index, TRelayReaction code) {
+    RequireInRange(relay, 1, kRelayCount, "the relay");
+    RequireInRange(index, 0, kTableWidth - 1, "the item");
+    RequireInRange(code, rrOn, rrNone, "the reaction code");
     return Execute(std::string(1, letter) + RelayDigit(relay) +
                    IntToHex(static_cast<std::uint32_t>(index), 1) + "=" + CodeText(code));
 }

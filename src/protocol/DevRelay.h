@@ -12,6 +12,8 @@
 // The pulse durations of all relays as the module lists them: element 0 is relay 1.
 using TPulseDurations = std::array<std::int32_t, kRelayCount>;
 
+constexpr std::int32_t kMaxObjectNumber = 99;
+
 class TDevRelay : public TDevice {
   public:
     TDevRelay(TCommunication* comm, std::int32_t objectNumber, TLogWriter* log);
@@ -39,6 +41,8 @@ class TDevRelay : public TDevice {
     bool ReadDelay(int relay, TRelayReaction& no, TRelayReaction& yes);
 
     // Zones and partitions are numbered from 1. A condition's state is 1 for Yes, 0 for No.
+    // A relay, item, code (0..4), duration (0..255) or object number (0..99) out of range throws
+    // std::invalid_argument before anything is sent.
     bool WriteObjectNumber(std::int32_t number);
     bool WritePulseDuration(int relay, std::int32_t duration);
     bool WriteZoneAlarm(int relay, int zone, TRelayReaction code);

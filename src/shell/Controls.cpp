@@ -1,11 +1,11 @@
 // The control kinds of the pages: hints, creation order, key filters and text access.
 #include "Controls.h"
 
-#include <QValidator>
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QValidator>
+#include <algorithm>
 
 namespace {
 
@@ -117,27 +117,48 @@ TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
 
 namespace {
 
-// Refuses edits that would make the text longer than the limit. A line edit validates typed and
-// pasted text only, never text given by setText.
-class TLengthValidator : public QValidator {
+// Refuses edits that would make the text longer than the limit or put other characters than
+// digits in. A line edit validates typed, pasted and dropped text only, never text given by
+// setText.
+class TEditValidator : public QValidator {
   public:
-    TLengthValidator(int maxLength, QObject* parent) : QValidator(parent), m_maxLength(maxLength) {}
+    TEditValidator(int maxLength, bool digitsOnly, QObject* parent)
+        : QValidator(parent), m_maxLength(maxLength), m_digitsOnly(digitsOnly) {}
     State validate(QString& input, int& /*pos*/) const override {
-        return input.size() <= m_maxLength ? Acceptable : Invalid;
+        if (m_maxLength > 0 && input.size() > m_maxLength) {
+            return Invalid;
+        }
+        if (m_digitsOnly &&
+            std::any_of(input.begin(), input.end(), [](QChar c) { return c < '0' || c > '9'; })) {
+            return Invalid;
+        }
+        return Acceptable;
     }
 
   private:
     int m_maxLength;
+    bool m_digitsOnly;
 };
 
 }  // namespace
 
 void TEdit::SetMaxLength(int maxLength) {
     m_maxLength = maxLength;
+    UpdateValidator();
+}
+
+void TEdit::SetDigitsOnly(bool digitsOnly) {
+    m_digitsOnly = digitsOnly;
+    UpdateValidator();
+}
+
+void TEdit::UpdateValidator() {
     if (const QValidator* old = validator()) {
         delete old;
     }
-    setValidator(maxLength > 0 ? new TLengthValidator(maxLength, this) : nullptr);
+    setValidator(m_maxLength > 0 || m_digitsOnly
+                     ? new TEditValidator(m_maxLength, m_digitsOnly, this)
+                     : nullptr);
 }
 
 void TEdit::keyPressEvent(QKeyEvent* event) {

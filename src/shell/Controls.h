@@ -43,12 +43,18 @@ class TEdit : public QLineEdit, public TControlInfo {
     // 0 means no limit.
     void SetMaxLength(int maxLength);
     int MaxLength() const { return m_maxLength; }
+    // Lets only decimal digits in, however the text arrives: typed, pasted or dropped. Text set
+    // by the program is left to the change handler, as with the length.
+    void SetDigitsOnly(bool digitsOnly);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void UpdateValidator();
+
     int m_maxLength = 0;
+    bool m_digitsOnly = false;
 };
 
 // Edit with an input mask given in the notation "!9999;1;_": "9" an optional digit, "0" a

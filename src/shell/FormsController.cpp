@@ -1,9 +1,9 @@
 #include "FormsController.h"
 
 #include <QGridLayout>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
-#include <QTreeWidget>
 
 #include "IniFile.h"
 #include "LogWriter.h"
@@ -27,11 +27,18 @@ void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
     LoadStartFile();
 }
 
-void TFormsController::LoadStartFile() {
-    const TIniFile ini(m_startFile);
+void TFormsController::LoadPages(const TIniFile& ini) {
     for (TformIncl* page : m_pages) {
         page->LoadFromIni(ini);
+        for (const std::string& line : page->TakeLoadReplacements()) {
+            m_log->WriteInfo(line);
+        }
     }
+}
+
+void TFormsController::LoadStartFile() {
+    const TIniFile ini(m_startFile);
+    LoadPages(ini);
     std::error_code ec;
     if (std::filesystem::exists(m_startFile, ec) && !HoldsSettings(ini)) {
         m_replaceSettingsFile = true;
@@ -166,10 +173,7 @@ void TFormsController::SelectPage(int index) {
 }
 
 void TFormsController::LoadFromFile(const std::string& fileName) {
-    const TIniFile ini(fileName);
-    for (TformIncl* page : m_pages) {
-        page->LoadFromIni(ini);
-    }
+    LoadPages(TIniFile(fileName));
 }
 
 void TFormsController::SaveToFile(const std::string& fileName) {

@@ -99,6 +99,8 @@ class TFormsController : public IMainCommands {
     void RunExchange(TBody body);
 
     void LoadStartFile();
+    // Loads every page and logs each value that a page had to replace.
+    void LoadPages(const TIniFile& ini);
 
     QWidget* m_container;
     std::string m_settingsFile;

@@ -108,6 +108,7 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     etObjN->setObjectName("etObjN");
     etObjN->setGeometry(96, 80, 57, 21);
     etObjN->SetMaxLength(2);
+    etObjN->SetDigitsOnly(true);
     etObjN->setText("10");
     etObjN->OnKeyPress = [](QChar& key) { TInputController::FilterDigitKey(key); };
 

@@ -194,6 +194,12 @@ void TformIncl::ClearMarks() {
     }
 }
 
+void TformIncl::NoteLoadReplacement(const TIniFile& ini, const std::string& key,
+                                    const std::string& value, const std::string& replacement) {
+    m_loadReplacements.push_back("Файл " + ini.FileName() + ": значение " + Name().toStdString() +
+                                 "/" + key + "=" + value + " заменено на " + replacement);
+}
+
 void TformIncl::LoadFromIni(const TIniFile& ini) {
     LoadFormFromIni(ini, *this);
 }

@@ -5,6 +5,7 @@
 #include <QScrollArea>
 #include <QWidget>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FormInterfaces.h"
@@ -36,11 +37,21 @@ class TformIncl : public QWidget, public IDefaultable, public IIniStorable, publ
     void SaveToIni(TIniFile& ini) override;
     void SetDefaults() override;
 
+    // What the last load replaced because the page cannot show it, one line each, for the log;
+    // taking them empties the list.
+    std::vector<std::string> TakeLoadReplacements() {
+        return std::exchange(m_loadReplacements, {});
+    }
+
   protected:
     TformIncl(QWidget* parent, const QString& designName);
+    // Notes that the value of key in the file became replacement.
+    void NoteLoadReplacement(const TIniFile& ini, const std::string& key, const std::string& value,
+                             const std::string& replacement);
 
   private:
     QString m_claimedName;
+    std::vector<std::string> m_loadReplacements;
 };
 
 // The controls a form owns at any depth, in the order they were created, skipping those of

@@ -192,10 +192,38 @@ TEST_F(FormsControllerTest, TheShownPageFollowsThePaneWhenTheWindowOrTheSplitter
     EXPECT_EQ(m_controller->CurrentPage()->size(), pane.contentsRect().size());
 }
 
-TEST_F(FormsControllerTest, LoadedTextIsNotCutByTheTypingLimitSoTheDurationClamps) {
-    std::ofstream(Settings(), std::ios::binary)
-        << "[FormCommon]\r\netO=123\r\n[FormRelay]\r\netDuration=1000\r\n";
-    Start();
-    EXPECT_EQ(m_controller->RelayPage(1)->etDuration->text(), "255");
-    EXPECT_EQ(m_controller->CommonPage()->etO->text(), "123");
+// Loaded text is not cut by the typing limit, so the duration clamps; an object number that is
+// not one or two digits becomes the default. Each replacement is a line of the log.
+TEST_F(FormsControllerTest, LoadedValuesThePagesCannotHoldAreReplacedAndLogged) {
+    struct TCase {
+        const char* Stored;
+        const char* Shown;
+    };
+    const TCase cases[] = {{"123", "01"}, {"-5", "01"}, {"1a", "01"},
+                           {"", "01"},    {"7", "7"},   {"07", "07"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Stored);
+        std::ofstream(Settings(), std::ios::binary | std::ios::trunc)
+            << "[FormCommon]\r\netO=" << c.Stored
+            << "\r\n[FormRelay]\r\netDuration=1000\r\n[FormRelay_4]\r\nZ37=-7\r\n";
+        Start();
+        EXPECT_EQ(m_controller->RelayPage(1)->etDuration->text(), "255");
+        EXPECT_EQ(m_controller->RelayPage(5)->Settings().Zone(zeFault, 7), rrNone);
+        EXPECT_EQ(m_controller->CommonPage()->etO->text(), QString::fromUtf8(c.Shown));
+        QStringList lines;
+        const QAbstractItemModel* model = m_main->tvLog->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            lines << model->index(row, 0).data().toString();
+        }
+        const QString file = QString::fromStdString("Файл " + Settings() + ": значение ");
+        QStringList expected{file + "FormRelay/etDuration=1000 заменено на 255",
+                             file + "FormRelay_4/Z37=-7 заменено на 4"};
+        if (std::string(c.Stored) != c.Shown) {
+            expected.prepend(file + "FormCommon/etO=" + c.Stored + " заменено на 01");
+        }
+        EXPECT_EQ(lines, expected);
+        m_controller.reset();
+        m_progress.reset();
+        m_main.reset();
+    }
 }

@@ -163,7 +163,8 @@ TEST_F(PagePersistenceTest, ARelaySectionWithoutAKeyLeavesThatValue) {
     EXPECT_EQ(pages.Common.etO->text(), QStringLiteral("7"));
 }
 
-TEST_F(PagePersistenceTest, BadValuesAreIgnoredAndOddCodesKept) {
+// A code the page cannot show becomes "no reaction", and the page says so for the log.
+TEST_F(PagePersistenceTest, BadValuesAreIgnoredAndOddCodesReplaced) {
     TPageSet pages;
     const auto path = m_folder.Write("bad.ini",
                                      "[FormRelay]\r\n"
@@ -180,16 +181,20 @@ TEST_F(PagePersistenceTest, BadValuesAreIgnoredAndOddCodesKept) {
     const auto& s = pages.Relays[0]->Settings();
     EXPECT_EQ(pages.Relays[0]->etDuration->text(), QStringLiteral("0"));
     EXPECT_EQ(s.Partition(peArm, 1), rrOn);
-    EXPECT_EQ(s.Partition(peArm, 2), 9);
-    EXPECT_EQ(s.Partition(peArm, 3), -3);
+    EXPECT_EQ(s.Partition(peArm, 2), rrNone);
+    EXPECT_EQ(s.Partition(peArm, 3), rrNone);
     EXPECT_EQ(s.Partition(peArm, 4), rrOff);
     EXPECT_EQ(s.Partition(peArm, 5), rrOn);
     EXPECT_EQ(s.Partition(peArm, 6), rrOn);
     EXPECT_EQ(s.Partition(peArm, 7), rrOn);
-    EXPECT_EQ(pages.Relays[0]->ReactionPicture(s.Partition(peArm, 2)),
-              pages.Relays[0]->ReactionPicture(rrNone));
+    const std::string file = "Файл " + path + ": значение FormRelay/";
+    EXPECT_EQ(
+        pages.Relays[0]->TakeLoadReplacements(),
+        (std::vector<std::string>{file + "etDuration=12abc заменено на 0",
+                                  file + "P12=9 заменено на 4", file + "P13=-3 заменено на 4"}));
+    EXPECT_TRUE(pages.Relays[0]->TakeLoadReplacements().empty());
     pages.Save(path);
-    EXPECT_EQ(TIniFile(path).ReadInteger("FormRelay", "P12", 0), 9);
+    EXPECT_EQ(TIniFile(path).ReadInteger("FormRelay", "P12", 0), rrNone);
 }
 
 TEST_F(PagePersistenceTest, BinaryFilesNeitherCrashNorLoseData) {

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <memory>
 
 #include "IniFile.h"
 #include "PageTestSupport.h"
 #include "RelaySettingsIni.h"
+#include "fCommon.h"
 #include "fRelay.h"
 
 namespace {
@@ -172,6 +174,25 @@ TEST_F(RelayPageTest, DurationTakesDigitsOnlyAndStaysWithin0To255) {
         edit->setText(QString::fromLatin1(c.Set));
         EXPECT_EQ(edit->text(), QString::fromLatin1(c.Shown)) << "set '" << c.Set << "'";
         EXPECT_EQ(m_page.Settings().Duration, edit->text().toInt());
+    }
+}
+
+// Typed keys were filtered before; pasted or dropped text went in whole. Now the edits of both
+// pages take digits only however the text arrives.
+TEST_F(RelayPageTest, NumberEditsTakeOnlyDigitsHoweverTheTextArrives) {
+    TFormCommon common;
+    for (TEdit* edit : {m_page.etDuration, common.etO}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        edit->selectAll();
+        edit->insert(QStringLiteral("1a"));
+        EXPECT_FALSE(edit->text().contains('a'));
+        QApplication::clipboard()->setText(QStringLiteral("x5"));
+        edit->selectAll();
+        edit->paste();
+        EXPECT_FALSE(edit->text().contains('x'));
+        edit->selectAll();
+        edit->insert(QStringLiteral("12"));
+        EXPECT_EQ(edit->text(), QStringLiteral("12"));
     }
 }
 
