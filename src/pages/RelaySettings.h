@@ -4,7 +4,8 @@
 #include <array>
 #include <cstdint>
 
-// A reaction code; values outside 0..4 can come from a settings file and are carried unchanged.
+// A reaction code. Values outside 0..4 can come from a settings file: the pages replace them on
+// load, the module emulator carries them unchanged.
 using TRelayReaction = std::int32_t;
 constexpr TRelayReaction rrOn = 0;
 constexpr TRelayReaction rrOnTimed = 1;

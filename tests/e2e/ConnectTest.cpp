@@ -166,3 +166,19 @@ TEST_F(ToolTest, AModuleNumberTypedWithALeadingZeroAddressesThatModule) {
     EXPECT_TRUE(m_controller->IsConnected());
     EXPECT_EQ(ReceivedCommands(), std::vector<std::string>{"*05v\\r"});
 }
+
+// The cable goes between the failed version check and the release: the port is closed all the
+// same, so nothing stays open or locked behind a window that shows "disconnected".
+TEST_F(ToolTest, AReleaseThatFailsAfterAFailedVersionCheckStillClosesThePort) {
+    TModuleFaults faults;
+    faults.WrongVersion = true;
+    StartModule(PowerUpState(10), faults, false, 1);
+    StartTool();
+    ConnectToModule();
+
+    EXPECT_FALSE(m_controller->IsConnected());
+    ExpectCommandStates(*m_main, kDisconnected);
+    ASSERT_GE(m_reportedErrors.size(), 1u);
+    EXPECT_TRUE(m_reportedErrors[0].contains(QString::fromUtf8("ответил другой версией")))
+        << m_reportedErrors[0].toStdString();
+}
