@@ -133,8 +133,11 @@ TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
 TEST_F(ToolTest, AnAnswerThatIsNoNumberEndsTheReadWithAnErrorBox) {
     TModuleFaults faults;
     faults.BadValueLetter = 'R';
-    StartModule(PatternedState(10, 8), faults);
+    const TModuleState module = PatternedState(10, 8);
+    StartModule(module, faults);
     StartTool();
+    const TModuleState before = PatternedState(10, 3);
+    SetPages(*m_controller, before);
     ConnectToModule();
     m_controller->SelectPage(1);
 
@@ -149,6 +152,11 @@ TEST_F(ToolTest, AnAnswerThatIsNoNumberEndsTheReadWithAnErrorBox) {
     // The read stopped at the bad answer: duration, zone alarms, then the restores.
     EXPECT_EQ(ReceivedCommands().back(), "*10R0\\r");
     EXPECT_FALSE(m_progress->isVisible());
+    // What was read before the bad answer is the module's; the rest keeps what the page had.
+    TRelaySettings expected = before.Relays[0];
+    expected.Duration = module.Relays[0].Duration;
+    expected.ZoneRow(zeAlarm) = module.Relays[0].ZoneRow(zeAlarm);
+    EXPECT_EQ(PagesState(*m_controller).Relays[0], expected);
 }
 
 TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
