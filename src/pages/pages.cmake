@@ -3,7 +3,7 @@ add_library(tarnel_pages STATIC
     fRelay.h fRelay.cpp fCommon.h fCommon.cpp
     GridFunc.h GridFunc.cpp DrawGrid.h DrawGrid.cpp
     InputController.h InputController.cpp
-    ReactionPictures.h ReactionPictures.cpp EditValue.h)
+    ReactionPictures.h ReactionPictures.cpp)
 tarnel_warnings(tarnel_pages)
 target_include_directories(tarnel_pages PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tarnel_pages PUBLIC tarnel_pagebase tarnel_relaymodel Qt6::Widgets)
+target_link_libraries(tarnel_pages PUBLIC tarnel_pagebase tarnel_model Qt6::Widgets)
