@@ -1,15 +1,13 @@
 // The command sequences of the pages, and what went wrong in them, in the words of the pages.
 #include "DeviceController.h"
 
-#include <QString>
 #include <algorithm>
 
 #include "ComPortWorker.h"
 #include "DeviceView.h"
 #include "LogWriter.h"
+#include "RelayCaptions.h"
 #include "StrLib.h"
-#include "fCommon.h"
-#include "fRelay.h"
 
 namespace {
 
@@ -22,16 +20,13 @@ const char kReleaseBracket[] = "]";
 const char kModuleSilent[] = "Модуль не отвечает";
 const char kCancelled[] = "Операция отменена";
 const char kRenumberSkipped[] = "Номер объекта не записан: изменение отменено";
+const char kCommonPageName[] = "Общие";
 
 // Marks a slot that the module's answer did not fill; no valid value is negative.
 constexpr std::int32_t kNotRead = -1;
 
 // Leaves an operation for the stop; caught where the operation started.
 struct TOperationStopped {};
-
-std::string TextOf(const QString& text) {
-    return text.toStdString();
-}
 
 bool IsReaction(TRelayReaction code) {
     return code >= rrOn && code <= rrNone;
@@ -153,8 +148,9 @@ bool TDeviceController::CheckVersion() {
 // window too, so it does not stay over the main window. After a stop, the error window lists
 // the page it stopped in and every page of the command that was not touched.
 template <typename TOperation>
-void TDeviceController::RunPageOperation(TformIncl& page, bool reading, TOperation operation) {
-    const std::string name = "Страница \"" + TextOf(page.Caption()) + "\" ";
+void TDeviceController::RunPageOperation(const std::string& pageName, bool reading,
+                                         TOperation operation) {
+    const std::string name = "Страница \"" + pageName + "\" ";
     if (m_stopped) {
         m_errors.push_back(name + (reading ? "не прочитана" : "не записана"));
         return;
@@ -171,31 +167,27 @@ void TDeviceController::RunPageOperation(TformIncl& page, bool reading, TOperati
     }
 }
 
-void TDeviceController::ReadPage(TformIncl& page) {
-    RunPageOperation(page, true, [&] {
-        if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
-            ReadCommon(*common);
-        } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
-            ReadRelay(*relay);
-        }
-    });
+void TDeviceController::ReadCommon(TCommonSettings& common) {
+    RunPageOperation(kCommonPageName, true, [&] { ReadCommonValues(common); });
 }
 
-void TDeviceController::WritePage(TformIncl& page) {
-    RunPageOperation(page, false, [&] {
-        if (auto* common = dynamic_cast<TFormCommon*>(&page)) {
-            WriteCommon(*common);
-        } else if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
-            WriteRelay(*relay);
-        }
-    });
+void TDeviceController::WriteCommon(const TCommonSettings& common) {
+    RunPageOperation(kCommonPageName, false, [&] { WriteCommonValues(common); });
 }
 
-void TDeviceController::ReadCommon(TFormCommon& page) {
+void TDeviceController::ReadRelay(TRelaySettings& relay) {
+    RunPageOperation(RelayName(relay.Number), true, [&] { ReadRelayValues(relay); });
+}
+
+void TDeviceController::WriteRelay(const TRelaySettings& relay) {
+    RunPageOperation(RelayName(relay.Number), false, [&] { WriteRelayValues(relay); });
+}
+
+void TDeviceController::ReadCommonValues(TCommonSettings& common) {
     StartProgress(1);
     std::int32_t number = kNotRead;
     if (Answered(m_device->ReadObjectNumber(number)) && number >= 0 && number <= kMaxObjectNumber) {
-        page.etO->setText(QString::number(number));
+        common.ObjectNumber = std::to_string(number);
     } else {
         AddReadError(kObjectNumberName);
     }
@@ -203,12 +195,12 @@ void TDeviceController::ReadCommon(TFormCommon& page) {
     m_view.HideProgress();
 }
 
-// The object number goes out only as the plain decimal number the edit shows; anything else in
-// the edit is an error of the write, never a silent skip.
-void TDeviceController::WriteCommon(TFormCommon& page) {
+// The object number goes out only as a plain decimal number; anything else that the page holds
+// is an error of the write, never a silent skip.
+void TDeviceController::WriteCommonValues(const TCommonSettings& common) {
     StartProgress(1);
     std::int32_t number = 0;
-    if (!PlainNumber(TextOf(page.etO->text()), number) || number > kMaxObjectNumber) {
+    if (!PlainNumber(common.ObjectNumber, number) || number > kMaxObjectNumber) {
         AddWriteError(kObjectNumberName);
     } else if (number != m_device->GetObjectNumber() &&
                !m_view.ConfirmRenumber(m_device->GetObjectNumber(), number)) {
@@ -220,14 +212,8 @@ void TDeviceController::WriteCommon(TFormCommon& page) {
     m_view.HideProgress();
 }
 
-void TDeviceController::ReadRelay(TFormRelay& page) {
-    TRelaySettings& settings = page.Settings();
+void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     const int relay = settings.Number;
-    // The grids show what the model holds on every way out, a stop or a bad answer included.
-    struct TRepaintAtEnd {
-        TFormRelay& page;
-        ~TRepaintAtEnd() { page.RepaintGrids(); }
-    } repaintAtEnd{page};
     StartProgress(kRelayReadCommands);
 
     // A relay beyond the module's list, or a value out of range, is a failed read of the value.
@@ -236,7 +222,7 @@ void TDeviceController::ReadRelay(TFormRelay& page) {
     const bool durationsAnswered = Answered(m_device->ReadPulseDurations(durations));
     if (durationsAnswered && relay >= 1 && relay <= kRelayCount &&
         IsDuration(durations.at(relay - 1))) {
-        page.etDuration->setText(QString::number(durations.at(relay - 1)));
+        settings.Duration = durations.at(relay - 1);
     } else {
         AddReadError("Реле № " + std::to_string(relay) + " ");
     }
@@ -286,14 +272,12 @@ void TDeviceController::ReadRelay(TFormRelay& page) {
     m_view.HideProgress();
 }
 
-void TDeviceController::WriteRelay(TFormRelay& page) {
-    const TRelaySettings& settings = page.Settings();
+void TDeviceController::WriteRelayValues(const TRelaySettings& settings) {
     const int relay = settings.Number;
     StartProgress(kRelayWriteCommands);
 
-    std::int32_t duration = 0;
-    if (!PlainNumber(TextOf(page.etDuration->text()), duration) || !IsDuration(duration) ||
-        !Answered(m_device->WritePulseDuration(relay, duration))) {
+    if (!IsDuration(settings.Duration) ||
+        !Answered(m_device->WritePulseDuration(relay, settings.Duration))) {
         AddWriteError(DurationName(relay));
     }
     StepProgress();

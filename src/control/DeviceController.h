@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "DevRelay.h"
+#include "ModuleSettings.h"
 
 class TComPortWorker;
 class TCommunication;
 class TLogWriter;
 class IDeviceView;
-class TformIncl;
-class TFormCommon;
-class TFormRelay;
 
 class TDeviceController {
   public:
@@ -39,9 +37,13 @@ class TDeviceController {
     // What the last version check got: whether the module answered, and the text it sent.
     bool VersionAnswered() const { return m_versionAnswered; }
     const std::string& VersionAnswer() const { return m_versionAnswer; }
-    // A common page or a relay page; any other page is left alone.
-    void ReadPage(TformIncl& page);
-    void WritePage(TformIncl& page);
+    // The command sequences of the common page and of a relay page (by its Number). A read
+    // replaces only the values that were read and are in range; on every way out, errors
+    // included, the settings hold what was read so far.
+    void ReadCommon(TCommonSettings& common);
+    void WriteCommon(const TCommonSettings& common);
+    void ReadRelay(TRelaySettings& relay);
+    void WriteRelay(const TRelaySettings& relay);
     // Starts a new command of the user: no errors, no stop.
     void ClearErrors();
     const std::vector<std::string>& GetErrors() const { return m_errors; }
@@ -51,11 +53,11 @@ class TDeviceController {
 
   private:
     template <typename TOperation>
-    void RunPageOperation(TformIncl& page, bool reading, TOperation operation);
-    void ReadCommon(TFormCommon& page);
-    void WriteCommon(TFormCommon& page);
-    void ReadRelay(TFormRelay& page);
-    void WriteRelay(TFormRelay& page);
+    void RunPageOperation(const std::string& pageName, bool reading, TOperation operation);
+    void ReadCommonValues(TCommonSettings& common);
+    void WriteCommonValues(const TCommonSettings& common);
+    void ReadRelayValues(TRelaySettings& relay);
+    void WriteRelayValues(const TRelaySettings& relay);
     void StartProgress(int maximum);
     void StepProgress();
     void AddReadError(const std::string& parameterName);

@@ -48,6 +48,14 @@ void TFormCommon::LoadFromIni(const TIniFile& ini) {
     }
 }
 
+TCommonSettings TFormCommon::Settings() const {
+    return {etO->text().toStdString()};
+}
+
+void TFormCommon::ShowSettings(const TCommonSettings& settings) {
+    etO->setText(QString::fromStdString(settings.ObjectNumber));
+}
+
 void TFormCommon::etOKeyPress(QChar& key) {
     TInputController::FilterDigitKey(key);
 }

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 
 #include "Controls.h"
+#include "ModuleSettings.h"
 #include "fIn.h"
 
 class TFormCommon : public TformIncl {
@@ -19,6 +20,9 @@ class TFormCommon : public TformIncl {
 
     // A stored object number that is not one or two decimal digits becomes the default "01".
     void LoadFromIni(const TIniFile& ini) override;
+
+    TCommonSettings Settings() const;
+    void ShowSettings(const TCommonSettings& settings);
 
   private:
     void etOKeyPress(QChar& key);

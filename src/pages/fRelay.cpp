@@ -18,44 +18,6 @@ constexpr int kAllCol = kTableCols - 1;
 constexpr int kTextIndent = 7;
 constexpr int kAllTextIndent = 4;
 
-const std::array<const char*, kEventRowCount> kZoneCaptions{"Тревоги", "Восстановления", "Аварии"};
-const std::array<const char*, kEventRowCount> kPartitionCaptions{"Постановки", "Снятиия",
-                                                                 "Тревоги"};
-
-struct TConditionText {
-    const char* Group;
-    const char* Yes;
-    const char* No;
-};
-// Indexed by TRelayCondition - 1.
-const std::array<TConditionText, kConditionCount> kConditionTexts{{
-    {"Связь с панелью", "Есть", "Нет"},
-    {"Режим", "Пустой журнал", "Не пустой журнал"},
-    {"Внешнее питание", "Основное", "Резервное"},
-    {"Пожарная тревога", "Тревога ПОЖАР", "Тревога сброшена"},
-    {"Задержка", "Есть", "Нет"},
-}};
-
-}  // namespace
-
-const char* ZoneRowCaption(TZoneEvent e) {
-    return kZoneCaptions.at(e - 1);
-}
-
-const char* PartitionRowCaption(TPartitionEvent e) {
-    return kPartitionCaptions.at(e - 1);
-}
-
-const char* ConditionCaption(TRelayCondition c) {
-    return kConditionTexts.at(c - 1).Group;
-}
-
-const char* ConditionStateCaption(TRelayCondition c, bool yes) {
-    return yes ? kConditionTexts.at(c - 1).Yes : kConditionTexts.at(c - 1).No;
-}
-
-namespace {
-
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -204,6 +166,12 @@ void TFormRelay::SetNumber(int n) {
 
 const QImage& TFormRelay::ReactionPicture(TRelayReaction code) const {
     return m_bitmaps.at(code >= rrOn && code < rrNone ? code : rrNone);
+}
+
+void TFormRelay::ShowSettings(const TRelaySettings& settings) {
+    m_settings = settings;
+    etDuration->setText(QString::number(settings.Duration));
+    RepaintGrids();
 }
 
 void TFormRelay::RepaintGrids() {

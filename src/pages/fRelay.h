@@ -7,14 +7,9 @@
 
 #include "Controls.h"
 #include "DrawGrid.h"
+#include "RelayCaptions.h"
 #include "RelaySettings.h"
 #include "fIn.h"
-
-// The page's own words for its rows and conditions, as the grids show them.
-const char* ZoneRowCaption(TZoneEvent e);
-const char* PartitionRowCaption(TPartitionEvent e);
-const char* ConditionCaption(TRelayCondition c);
-const char* ConditionStateCaption(TRelayCondition c, bool yes);
 
 class TFormRelay : public TformIncl {
     Q_OBJECT
@@ -33,6 +28,8 @@ class TFormRelay : public TformIncl {
     const QImage& ReactionPicture(TRelayReaction code) const;
     // Shows the settings after they changed behind the page's back (a read from the module).
     void RepaintGrids();
+    // Takes settings read from the module: the tables, the conditions and the duration.
+    void ShowSettings(const TRelaySettings& settings);
 
     void LoadFromIni(const TIniFile& ini) override;
     void SaveToIni(TIniFile& ini) override;

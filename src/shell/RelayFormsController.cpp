@@ -246,16 +246,44 @@ std::unique_ptr<TLogWriter> TRelayFormsController::CreateLog() {
 
 // The commands that reach the module are enabled only while connected; the checks keep a stray
 // call from touching a connection that is not there.
+// The device controller reads into a copy of the page's settings; the page shows that copy on
+// every way out, so values read before a bad answer or a stop are shown and the rest is kept.
 void TRelayFormsController::ReadPageFromDevice() {
-    if (DeviceController) {
-        RunOnConnection(true, [this] { DeviceController->ReadPage(*CurrentPage()); });
+    if (!DeviceController) {
+        return;
     }
+    RunOnConnection(true, [this] {
+        if (auto* common = dynamic_cast<TFormCommon*>(CurrentPage())) {
+            TCommonSettings settings = common->Settings();
+            struct TShowAtEnd {
+                TFormCommon& page;
+                const TCommonSettings& settings;
+                ~TShowAtEnd() { page.ShowSettings(settings); }
+            } showAtEnd{*common, settings};
+            DeviceController->ReadCommon(settings);
+        } else if (auto* relay = dynamic_cast<TFormRelay*>(CurrentPage())) {
+            TRelaySettings settings = relay->Settings();
+            struct TShowAtEnd {
+                TFormRelay& page;
+                const TRelaySettings& settings;
+                ~TShowAtEnd() { page.ShowSettings(settings); }
+            } showAtEnd{*relay, settings};
+            DeviceController->ReadRelay(settings);
+        }
+    });
 }
 
 void TRelayFormsController::WritePageToDevice() {
-    if (DeviceController) {
-        RunOnConnection(false, [this] { DeviceController->WritePage(*CurrentPage()); });
+    if (!DeviceController) {
+        return;
     }
+    RunOnConnection(false, [this] {
+        if (const auto* common = dynamic_cast<const TFormCommon*>(CurrentPage())) {
+            DeviceController->WriteCommon(common->Settings());
+        } else if (const auto* relay = dynamic_cast<const TFormRelay*>(CurrentPage())) {
+            DeviceController->WriteRelay(relay->Settings());
+        }
+    });
 }
 
 template <typename TBody>

@@ -1,14 +1,13 @@
 // The device controller over a scripted module: command order, progress, error lines, release.
 #include <gtest/gtest.h>
 
-#include "Controls.h"
 #include "DeviceController.h"
 #include "DeviceView.h"
 #include "FakeTransport.h"
+#include "ModuleSettings.h"
 #include "RecordingLog.h"
+#include "RelaySettings.h"
 #include "StrLib.h"
-#include "fCommon.h"
-#include "fRelay.h"
 
 namespace {
 
@@ -69,7 +68,7 @@ class DeviceControllerTest : public ::testing::Test {
             const std::string read = value != m_values.end() ? value->second : DefaultRead(command);
             return sent + "\n" + (read.empty() ? "" : read + "\r\n") + "OK\r\n";
         });
-        m_relay.SetNumber(3);
+        m_relay.Number = 3;
     }
 
     // What a module at power-up answers to a read; writes carry no value.
@@ -113,8 +112,8 @@ class DeviceControllerTest : public ::testing::Test {
     std::map<std::string, std::string> m_values;
     std::string m_silent;
     TDeviceController m_controller;
-    TFormCommon m_common;
-    TFormRelay m_relay;
+    TCommonSettings m_common;
+    TRelaySettings m_relay;
 };
 
 const char kRow[] = "0 1 2 3 4 0 1 2 3 4 0 1 2 3 4 3";
@@ -131,7 +130,7 @@ std::string WriteError(const std::string& name) {
 
 TEST_F(DeviceControllerTest, ReadingARelayRunsTwelveReadsAndStepsTheProgressTwelveTimes) {
     m_values = {{"T", "01 02 FF 04 05"}, {"A2", kRow}, {"C2", "34"}, {"F2", "34"}};
-    m_controller.ReadPage(m_relay);
+    m_controller.ReadRelay(m_relay);
 
     EXPECT_EQ(Commands(), (std::vector<std::string>{"T", "A2", "R2", "E2", "M2", "D2", "L2", "C2",
                                                     "Y2", "P2", "F2", "W2"}));
@@ -139,35 +138,35 @@ TEST_F(DeviceControllerTest, ReadingARelayRunsTwelveReadsAndStepsTheProgressTwel
     EXPECT_EQ(m_view.Steps, 12);
     EXPECT_EQ(m_view.Pumps, 12);
     EXPECT_FALSE(m_view.Shown);
-    EXPECT_EQ(m_relay.etDuration->text(), "255");
-    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 5), 4);
-    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 3);
+    EXPECT_EQ(std::to_string(m_relay.Duration), "255");
+    EXPECT_EQ(m_relay.Zone(zeAlarm, 5), 4);
+    EXPECT_EQ(m_relay.Zone(zeAlarm, 16), 3);
     // Panel link: the first digit is "No"; fire alarm: the first digit is "Yes".
-    EXPECT_EQ(m_relay.Settings().NoOf(rcPanelLink), 3);
-    EXPECT_EQ(m_relay.Settings().YesOf(rcPanelLink), 4);
-    EXPECT_EQ(m_relay.Settings().YesOf(rcFire), 3);
-    EXPECT_EQ(m_relay.Settings().NoOf(rcFire), 4);
+    EXPECT_EQ(m_relay.NoOf(rcPanelLink), 3);
+    EXPECT_EQ(m_relay.YesOf(rcPanelLink), 4);
+    EXPECT_EQ(m_relay.YesOf(rcFire), 3);
+    EXPECT_EQ(m_relay.NoOf(rcFire), 4);
     EXPECT_TRUE(m_controller.GetErrors().empty());
 }
 
 TEST_F(DeviceControllerTest, AFailedDurationReadListsTheRelayAndTheOtherReadsStillRun) {
     m_silent = "T";
     m_values = {{"A2", kRow}};
-    m_relay.etDuration->setText("99");
-    m_controller.ReadPage(m_relay);
+    m_relay.Duration = 99;
+    m_controller.ReadRelay(m_relay);
 
     EXPECT_EQ(m_controller.GetErrors(),
               std::vector<std::string>{"Ошибка при чтении параметра \"Реле № 3 \""});
-    EXPECT_EQ(m_relay.etDuration->text(), "99");
+    EXPECT_EQ(std::to_string(m_relay.Duration), "99");
     EXPECT_EQ(Commands().size(), 12u);
-    EXPECT_EQ(m_relay.Settings().Zone(zeAlarm, 16), 3);
+    EXPECT_EQ(m_relay.Zone(zeAlarm, 16), 3);
 }
 
 TEST_F(DeviceControllerTest, AFailedRowReadKeepsTheOldRow) {
     m_silent = "R2";
-    m_relay.Settings().Zone(zeRestore, 1) = rrOff;
-    m_controller.ReadPage(m_relay);
-    EXPECT_EQ(m_relay.Settings().Zone(zeRestore, 1), rrOff);
+    m_relay.Zone(zeRestore, 1) = rrOff;
+    m_controller.ReadRelay(m_relay);
+    EXPECT_EQ(m_relay.Zone(zeRestore, 1), rrOff);
     EXPECT_EQ(m_controller.GetErrors(),
               std::vector<std::string>{ReadError("Реле 3: Зоны, Восстановления")});
 }
@@ -193,23 +192,23 @@ TEST_F(DeviceControllerTest, AnswersOutOfRangeAreFailedReadsAndThePageKeepsItsVa
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TFormRelay relay;
-        relay.SetNumber(3);
-        relay.etDuration->setText("77");
-        for (auto& row : relay.Settings().Zones) {
+        TRelaySettings relay;
+        relay.Number = 3;
+        relay.Duration = 77;
+        for (auto& row : relay.Zones) {
             row.fill(rrOff);
         }
-        for (auto& row : relay.Settings().Partitions) {
+        for (auto& row : relay.Partitions) {
             row.fill(rrOff);
         }
-        relay.Settings().Yes.fill(rrOff);
-        relay.Settings().No.fill(rrOff);
-        const TRelaySettings before = relay.Settings();
+        relay.Yes.fill(rrOff);
+        relay.No.fill(rrOff);
+        const TRelaySettings before = relay;
         m_values = {{c.Command, c.Answer}};
         m_controller.ClearErrors();
-        m_controller.ReadPage(relay);
+        m_controller.ReadRelay(relay);
         EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{ReadError(c.ErrorName)});
-        EXPECT_EQ(relay.etDuration->text(), std::string(c.Command) == "T" ? "77" : "0");
+        EXPECT_EQ(std::to_string(relay.Duration), std::string(c.Command) == "T" ? "77" : "0");
         TRelaySettings expected = before;
         // Everything else was read: the module's power-up values.
         for (TZoneEvent e : {zeAlarm, zeRestore, zeFault}) {
@@ -228,8 +227,8 @@ TEST_F(DeviceControllerTest, AnswersOutOfRangeAreFailedReadsAndThePageKeepsItsVa
                 expected.NoOf(k) = rrOn;
             }
         }
-        expected.Duration = relay.Settings().Duration;
-        EXPECT_EQ(relay.Settings(), expected);
+        expected.Duration = relay.Duration;
+        EXPECT_EQ(relay, expected);
     }
 }
 
@@ -237,10 +236,10 @@ TEST_F(DeviceControllerTest, AnObjectNumberOutOfRangeIsAFailedRead) {
     for (const char* answer : {"-5", "100", "$0A"}) {
         SCOPED_TRACE(answer);
         m_values = {{"o", answer}};
-        m_common.etO->setText("07");
+        m_common.ObjectNumber = "07";
         m_controller.ClearErrors();
-        m_controller.ReadPage(m_common);
-        EXPECT_EQ(m_common.etO->text(), "07");
+        m_controller.ReadCommon(m_common);
+        EXPECT_EQ(m_common.ObjectNumber, "07");
         EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{ReadError("№ объекта")});
     }
 }
@@ -248,12 +247,12 @@ TEST_F(DeviceControllerTest, AnObjectNumberOutOfRangeIsAFailedRead) {
 // A write that the module does not acknowledge is named in the words of the page.
 TEST_F(DeviceControllerTest, EveryWriteWithoutOkIsAnErrorLine) {
     m_silent = "T2=0A A24=2 L2F=2 C21=2 F21=2";
-    m_relay.etDuration->setText("10");
-    m_relay.Settings().Zone(zeAlarm, 5) = rrOff;
-    m_relay.Settings().Partition(peAlarm, 16) = rrOff;
-    m_relay.Settings().YesOf(rcPanelLink) = rrOff;
-    m_relay.Settings().NoOf(rcFire) = rrOff;
-    m_controller.WritePage(m_relay);
+    m_relay.Duration = 10;
+    m_relay.Zone(zeAlarm, 5) = rrOff;
+    m_relay.Partition(peAlarm, 16) = rrOff;
+    m_relay.YesOf(rcPanelLink) = rrOff;
+    m_relay.NoOf(rcFire) = rrOff;
+    m_controller.WriteRelay(m_relay);
     EXPECT_EQ(Commands().size(), 107u);
     EXPECT_EQ(m_controller.GetErrors(),
               (std::vector<std::string>{WriteError("Реле 3: Длительность"),
@@ -264,10 +263,10 @@ TEST_F(DeviceControllerTest, EveryWriteWithoutOkIsAnErrorLine) {
 }
 
 TEST_F(DeviceControllerTest, ACodeThePageCannotShowNeverGoesOut) {
-    m_relay.etDuration->setText("10");
-    m_relay.Settings().Zone(zeAlarm, 1) = -7;
-    m_relay.Settings().YesOf(rcDelay) = 9;
-    m_controller.WritePage(m_relay);
+    m_relay.Duration = 10;
+    m_relay.Zone(zeAlarm, 1) = -7;
+    m_relay.YesOf(rcDelay) = 9;
+    m_controller.WriteRelay(m_relay);
     const std::vector<std::string> commands = Commands();
     EXPECT_EQ(commands.size(), 105u);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "A20=0"), 0);
@@ -278,8 +277,8 @@ TEST_F(DeviceControllerTest, ACodeThePageCannotShowNeverGoesOut) {
 
 TEST_F(DeviceControllerTest, FiveSilentCommandsInARowStopTheOperation) {
     m_silent = "A21=0 R21=0 E21=0 A22=0 R22=0";
-    m_relay.etDuration->setText("10");
-    m_controller.WritePage(m_relay);
+    m_relay.Duration = 10;
+    m_controller.WriteRelay(m_relay);
     // The duration and zone 1 went through; the five silent writes are the last ones sent.
     EXPECT_EQ(Commands().size(), 1u + 3u + 5u);
     EXPECT_FALSE(m_view.Shown);
@@ -295,20 +294,20 @@ TEST_F(DeviceControllerTest, FiveSilentCommandsInARowStopTheOperation) {
     EXPECT_EQ(m_controller.GetErrors(), expected);
 
     // The rest of the command's pages are listed, not written.
-    m_controller.WritePage(m_common);
+    m_controller.WriteCommon(m_common);
     EXPECT_EQ(Commands().size(), 9u);
     EXPECT_EQ(m_controller.GetErrors().back(), "Страница \"Общие\" не записана");
 
     // Four in a row do not stop it.
     m_silent = "A21=0 R21=0 E21=0 A22=0";
     m_controller.ClearErrors();
-    m_controller.WritePage(m_relay);
+    m_controller.WriteRelay(m_relay);
     EXPECT_EQ(Commands().size(), 9u + 107u);
 }
 
 TEST_F(DeviceControllerTest, CancelStopsAfterTheCurrentCommand) {
     m_view.CancelAfterSteps = 4;
-    m_controller.ReadPage(m_relay);
+    m_controller.ReadRelay(m_relay);
     EXPECT_EQ(Commands().size(), 4u);
     EXPECT_FALSE(m_view.Shown);
     EXPECT_EQ(m_controller.GetErrors(),
@@ -316,43 +315,43 @@ TEST_F(DeviceControllerTest, CancelStopsAfterTheCurrentCommand) {
                                         "Страница \"Реле 3\" прочитана не полностью"}));
     // A new command starts without the old cancel.
     m_controller.ClearErrors();
-    m_controller.ReadPage(m_relay);
+    m_controller.ReadRelay(m_relay);
     EXPECT_EQ(Commands().size(), 4u + 12u);
     EXPECT_TRUE(m_controller.GetErrors().empty());
 }
 
 TEST_F(DeviceControllerTest, RenumberingTheModuleIsAskedFirstAndANoSkipsOnlyThatWrite) {
-    m_common.etO->setText("1");
+    m_common.ObjectNumber = "1";
     m_view.RenumberAnswer = false;
-    m_controller.WritePage(m_common);
+    m_controller.WriteCommon(m_common);
     EXPECT_TRUE(m_transport.Sent().empty());
     EXPECT_EQ(m_view.Calls.back(), "renumber 7 to 1");
     EXPECT_TRUE(m_controller.GetErrors().empty());
-    m_controller.WritePage(m_relay);
+    m_controller.WriteRelay(m_relay);
     EXPECT_EQ(m_transport.Sent().size(), 107u);
     EXPECT_EQ(m_transport.Sent().front().substr(0, 3), "*07");
 
     // The same number needs no question.
     m_view.Calls.clear();
-    m_common.etO->setText("07");
-    m_controller.WritePage(m_common);
+    m_common.ObjectNumber = "07";
+    m_controller.WriteCommon(m_common);
     EXPECT_EQ(m_transport.Sent().back(), "*07o=07\r");
     EXPECT_EQ(std::count(m_view.Calls.begin(), m_view.Calls.end(), "renumber 7 to 7"), 0);
 }
 
 TEST_F(DeviceControllerTest, ABadNumberStopsTheReadAndHidesTheProgress) {
     m_values = {{"A2", "0 1 ZZ"}};
-    EXPECT_THROW(m_controller.ReadPage(m_relay), EConvertError);
+    EXPECT_THROW(m_controller.ReadRelay(m_relay), EConvertError);
     EXPECT_EQ(Commands(), (std::vector<std::string>{"T", "A2"}));
     EXPECT_FALSE(m_view.Shown);
 }
 
 TEST_F(DeviceControllerTest, WritingARelaySendsTheDurationThenZonesThenPartitionsThenConditions) {
-    m_relay.etDuration->setText("10");
-    m_relay.Settings().Zone(zeFault, 16) = rrOn1Hz;
-    m_relay.Settings().YesOf(rcFire) = rrOff;
-    m_relay.Settings().NoOf(rcFire) = rrOnTimed;
-    m_controller.WritePage(m_relay);
+    m_relay.Duration = 10;
+    m_relay.Zone(zeFault, 16) = rrOn1Hz;
+    m_relay.YesOf(rcFire) = rrOff;
+    m_relay.NoOf(rcFire) = rrOnTimed;
+    m_controller.WriteRelay(m_relay);
 
     const std::vector<std::string> commands = Commands();
     ASSERT_EQ(commands.size(), 107u);
@@ -370,16 +369,16 @@ TEST_F(DeviceControllerTest, WritingARelaySendsTheDurationThenZonesThenPartition
 
 TEST_F(DeviceControllerTest, TheCommonPageReadsAndWritesTheObjectNumber) {
     m_values = {{"o", "1"}};
-    m_common.etO->clear();
-    m_controller.ReadPage(m_common);
-    EXPECT_EQ(m_common.etO->text(), "1");
+    m_common.ObjectNumber.clear();
+    m_controller.ReadCommon(m_common);
+    EXPECT_EQ(m_common.ObjectNumber, "1");
     EXPECT_EQ(m_view.Maximum, 1);
     EXPECT_EQ(m_view.Steps, 1);
 
-    m_common.etO->setText("05");
-    m_controller.WritePage(m_common);
+    m_common.ObjectNumber = "05";
+    m_controller.WriteCommon(m_common);
     EXPECT_EQ(m_transport.Sent().back(), "*07o=05\r");
-    m_controller.WritePage(m_relay);
+    m_controller.WriteRelay(m_relay);
     EXPECT_EQ(m_transport.Sent().back().substr(0, 3), "*05");
 }
 
@@ -387,9 +386,9 @@ TEST_F(DeviceControllerTest, TheCommonPageReadsAndWritesTheObjectNumber) {
 TEST_F(DeviceControllerTest, AnObjectNumberThatIsNoPlainNumberIsAWriteError) {
     for (const char* text : {"", "5a", "$0A", "-1", "100", " 5", "1e1"}) {
         SCOPED_TRACE(text);
-        m_common.etO->setText(QString::fromUtf8(text));
+        m_common.ObjectNumber = text;
         m_controller.ClearErrors();
-        m_controller.WritePage(m_common);
+        m_controller.WriteCommon(m_common);
         EXPECT_TRUE(m_transport.Sent().empty());
         EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{WriteError("№ объекта")});
         EXPECT_FALSE(m_view.Shown);
@@ -398,7 +397,7 @@ TEST_F(DeviceControllerTest, AnObjectNumberThatIsNoPlainNumberIsAWriteError) {
 
 TEST_F(DeviceControllerTest, ASilentModuleFailsTheObjectNumberReadAndTheVersionCheck) {
     m_silent = "o v";
-    m_controller.ReadPage(m_common);
+    m_controller.ReadCommon(m_common);
     EXPECT_EQ(m_controller.GetErrors(),
               std::vector<std::string>{"Ошибка при чтении параметра \"№ объекта\""});
 
