@@ -6,6 +6,7 @@
 #include "ComPortWorker.h"
 #include "DeviceView.h"
 #include "LogWriter.h"
+#include "ModuleCompare.h"
 #include "RelayCaptions.h"
 #include "StrLib.h"
 
@@ -171,7 +172,11 @@ void TDeviceController::ReadCommon(TCommonSettings& common) {
     RunPageOperation(kCommonPageName, true, [&] { ReadCommonValues(common); });
 }
 
-void TDeviceController::WriteCommon(const TCommonSettings& common) {
+void TDeviceController::WriteCommon(const TCommonSettings& common,
+                                    const TCommonSettings* onModule) {
+    if (onModule != nullptr && SameObjectNumber(onModule->ObjectNumber, common.ObjectNumber)) {
+        return;
+    }
     RunPageOperation(kCommonPageName, false, [&] { WriteCommonValues(common); });
 }
 
@@ -179,8 +184,8 @@ void TDeviceController::ReadRelay(TRelaySettings& relay) {
     RunPageOperation(RelayName(relay.Number), true, [&] { ReadRelayValues(relay); });
 }
 
-void TDeviceController::WriteRelay(const TRelaySettings& relay) {
-    RunPageOperation(RelayName(relay.Number), false, [&] { WriteRelayValues(relay); });
+void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule) {
+    RunPageOperation(RelayName(relay.Number), false, [&] { WriteRelayValues(relay, onModule); });
 }
 
 void TDeviceController::ReadCommonValues(TCommonSettings& common) {
@@ -272,56 +277,73 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     m_view.HideProgress();
 }
 
-void TDeviceController::WriteRelayValues(const TRelaySettings& settings) {
+void TDeviceController::WriteRelayValues(const TRelaySettings& settings,
+                                         const TRelaySettings* onModule) {
     const int relay = settings.Number;
-    StartProgress(kRelayWriteCommands);
-
-    if (!IsDuration(settings.Duration) ||
-        !Answered(m_device->WritePulseDuration(relay, settings.Duration))) {
-        AddWriteError(DurationName(relay));
-    }
-    StepProgress();
-
-    // A code the page cannot show never goes out; it is an error of that one write.
-    auto writeItem = [&](auto write, int index, TRelayReaction code, const std::string& name) {
-        if (!IsReaction(code) || !Answered((m_device.get()->*write)(relay, index, code))) {
-            AddWriteError(name);
-        }
-        StepProgress();
+    // The writes of the page in their order; with the module's values given, only those that
+    // differ are sent.
+    struct TWrite {
+        std::string Name;
+        bool Valid;
+        std::function<bool()> Send;
     };
+    std::vector<TWrite> writes;
+    if (onModule == nullptr || onModule->Duration != settings.Duration) {
+        writes.push_back({DurationName(relay), IsDuration(settings.Duration),
+                          [&] { return m_device->WritePulseDuration(relay, settings.Duration); }});
+    }
+    // A code the page cannot show never goes out; it is an error of that one write.
+    auto addItem = [&](auto write, int index, TRelayReaction code, TRelayReaction moduleCode,
+                       const std::string& name) {
+        if (onModule == nullptr || moduleCode != code) {
+            writes.push_back({name, IsReaction(code), [this, write, relay, index, code] {
+                                  return (m_device.get()->*write)(relay, index, code);
+                              }});
+        }
+    };
+    const TRelaySettings& module = onModule != nullptr ? *onModule : settings;
     for (int zone = 1; zone <= kTableWidth; ++zone) {
         const std::string item = ", зона " + std::to_string(zone);
-        writeItem(&TDevRelay::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
-                  ZoneRowName(relay, zeAlarm) + item);
-        writeItem(&TDevRelay::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
-                  ZoneRowName(relay, zeRestore) + item);
-        writeItem(&TDevRelay::WriteZoneFault, zone, settings.Zone(zeFault, zone),
-                  ZoneRowName(relay, zeFault) + item);
+        addItem(&TDevRelay::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
+                module.Zone(zeAlarm, zone), ZoneRowName(relay, zeAlarm) + item);
+        addItem(&TDevRelay::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
+                module.Zone(zeRestore, zone), ZoneRowName(relay, zeRestore) + item);
+        addItem(&TDevRelay::WriteZoneFault, zone, settings.Zone(zeFault, zone),
+                module.Zone(zeFault, zone), ZoneRowName(relay, zeFault) + item);
     }
     for (int partition = 1; partition <= kTableWidth; ++partition) {
         const std::string item = ", раздел " + std::to_string(partition);
-        writeItem(&TDevRelay::WritePartitionArming, partition, settings.Partition(peArm, partition),
-                  PartitionRowName(relay, peArm) + item);
-        writeItem(&TDevRelay::WritePartitionDisarming, partition,
-                  settings.Partition(peDisarm, partition),
-                  PartitionRowName(relay, peDisarm) + item);
-        writeItem(&TDevRelay::WritePartitionAlarm, partition,
-                  settings.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item);
+        addItem(&TDevRelay::WritePartitionArming, partition, settings.Partition(peArm, partition),
+                module.Partition(peArm, partition), PartitionRowName(relay, peArm) + item);
+        addItem(&TDevRelay::WritePartitionDisarming, partition,
+                settings.Partition(peDisarm, partition), module.Partition(peDisarm, partition),
+                PartitionRowName(relay, peDisarm) + item);
+        addItem(&TDevRelay::WritePartitionAlarm, partition, settings.Partition(peAlarm, partition),
+                module.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item);
     }
-
-    auto writeCondition = [&](auto write, TRelayCondition condition) {
+    auto addCondition = [&](auto write, TRelayCondition condition) {
         const std::string name = ConditionName(relay, condition) + ", ";
-        writeItem(write, 0, settings.NoOf(condition),
-                  name + ConditionStateCaption(condition, false));
-        writeItem(write, 1, settings.YesOf(condition),
-                  name + ConditionStateCaption(condition, true));
+        addItem(write, 0, settings.NoOf(condition), module.NoOf(condition),
+                name + ConditionStateCaption(condition, false));
+        addItem(write, 1, settings.YesOf(condition), module.YesOf(condition),
+                name + ConditionStateCaption(condition, true));
     };
-    writeCondition(&TDevRelay::WritePanelLink, rcPanelLink);
-    writeCondition(&TDevRelay::WriteJournal, rcJournal);
-    writeCondition(&TDevRelay::WritePower, rcPower);
-    writeCondition(&TDevRelay::WriteFire, rcFire);
-    writeCondition(&TDevRelay::WriteDelay, rcDelay);
+    addCondition(&TDevRelay::WritePanelLink, rcPanelLink);
+    addCondition(&TDevRelay::WriteJournal, rcJournal);
+    addCondition(&TDevRelay::WritePower, rcPower);
+    addCondition(&TDevRelay::WriteFire, rcFire);
+    addCondition(&TDevRelay::WriteDelay, rcDelay);
 
+    if (writes.empty()) {
+        return;
+    }
+    StartProgress(static_cast<int>(writes.size()));
+    for (const TWrite& write : writes) {
+        if (!write.Valid || !Answered(write.Send())) {
+            AddWriteError(write.Name);
+        }
+        StepProgress();
+    }
     m_view.HideProgress();
 }
 

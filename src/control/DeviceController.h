@@ -40,10 +40,12 @@ class TDeviceController {
     // The command sequences of the common page and of a relay page (by its Number). A read
     // replaces only the values that were read and are in range; on every way out, errors
     // included, the settings hold what was read so far.
+    // With onModule, the values the module holds: only what differs is written, each value with
+    // its ordinary command, in the usual order.
     void ReadCommon(TCommonSettings& common);
-    void WriteCommon(const TCommonSettings& common);
+    void WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule = nullptr);
     void ReadRelay(TRelaySettings& relay);
-    void WriteRelay(const TRelaySettings& relay);
+    void WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule = nullptr);
     // Starts a new command of the user: no errors, no stop.
     void ClearErrors();
     const std::vector<std::string>& GetErrors() const { return m_errors; }
@@ -57,7 +59,7 @@ class TDeviceController {
     void ReadCommonValues(TCommonSettings& common);
     void WriteCommonValues(const TCommonSettings& common);
     void ReadRelayValues(TRelaySettings& relay);
-    void WriteRelayValues(const TRelaySettings& relay);
+    void WriteRelayValues(const TRelaySettings& relay, const TRelaySettings* onModule);
     void StartProgress(int maximum);
     void StepProgress();
     void AddReadError(const std::string& parameterName);

@@ -1,7 +1,10 @@
-// The settings of the common page, as the page keeps them.
+// The settings of a whole module as the pages hold them: the common page and the five relays.
 #pragma once
 
+#include <array>
 #include <string>
+
+#include "RelaySettings.h"
 
 // The object number as its edit holds it: up to two decimal digits, possibly with a leading zero,
 // or whatever a file put there; a write checks it before it goes out.
@@ -9,4 +12,18 @@ struct TCommonSettings {
     std::string ObjectNumber = "01";
 
     bool operator==(const TCommonSettings&) const = default;
+};
+
+struct TModuleSettings {
+    TCommonSettings Common;
+    // Element n-1 is relay n, and carries that number.
+    std::array<TRelaySettings, kRelayCount> Relays;
+
+    TModuleSettings() {
+        for (int n = 1; n <= kRelayCount; ++n) {
+            Relays.at(n - 1).Number = n;
+        }
+    }
+
+    bool operator==(const TModuleSettings&) const = default;
 };

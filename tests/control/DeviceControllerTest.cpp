@@ -437,3 +437,30 @@ TEST_F(DeviceControllerTest, ReleaseSendsThreeBracketsSlowlyThenPlusRb) {
     EXPECT_EQ(m_transport.Sent(), std::vector<std::string>{"+rb\r"});
     EXPECT_EQ(m_log.Rendered().back().rfind("message: Ответ: ", 0), 0u);
 }
+
+// With the module's values given, only what differs goes out, in the order of a full write.
+TEST_F(DeviceControllerTest, WritingChangesSendsOnlyWhatDiffersInTheUsualOrder) {
+    TRelaySettings onModule = m_relay;
+    m_relay.Duration = 10;
+    m_relay.Zone(zeFault, 16) = rrOn1Hz;
+    m_relay.Partition(peArm, 1) = rrOff;
+    m_relay.YesOf(rcFire) = rrOff;
+    m_controller.WriteRelay(m_relay, &onModule);
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"T2=0A", "E2F=3", "M20=2", "F20=2"}));
+    EXPECT_EQ(m_view.Maximum, 4);
+    EXPECT_EQ(m_view.Steps, 4);
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+
+    // Nothing differs: nothing is sent, and no progress shows.
+    m_controller.WriteRelay(onModule, &onModule);
+    EXPECT_EQ(Commands().size(), 4u);
+
+    // The same object number in another spelling is no change; another number is.
+    TCommonSettings onModuleCommon{"7"};
+    m_common.ObjectNumber = "07";
+    m_controller.WriteCommon(m_common, &onModuleCommon);
+    EXPECT_EQ(Commands().size(), 4u);
+    m_common.ObjectNumber = "08";
+    m_controller.WriteCommon(m_common, &onModuleCommon);
+    EXPECT_EQ(Commands().back(), "o=08");
+}

@@ -1,0 +1,87 @@
+// Walks two module settings in the order of the module's writes and names what differs.
+#include "ModuleCompare.h"
+
+#include <array>
+
+#include "RelayCaptions.h"
+
+namespace {
+
+// Indexed by the reaction code.
+constexpr std::array<const char*, 5> kReactionNames{"Включение", "Включение на время", "Выключение",
+                                                    "Включение с частотой 1 Гц", "Без реакции"};
+
+bool IsPlainNumber(const std::string& text) {
+    return !text.empty() && text.size() <= 9 &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::string RelayPage(int relay) {
+    return "Реле " + std::to_string(relay);
+}
+
+}  // namespace
+
+bool SameObjectNumber(const std::string& a, const std::string& b) {
+    if (IsPlainNumber(a) && IsPlainNumber(b)) {
+        return std::stoi(a) == std::stoi(b);
+    }
+    return a == b;
+}
+
+std::string TSettingsDifference::Text() const {
+    std::string text = Page + ", " + Row;
+    if (!Column.empty()) {
+        text += ", " + Column;
+    }
+    return text + ": в модуле «" + ModuleValue + "», на страницах «" + PagesValue + "»";
+}
+
+std::string ReactionName(TRelayReaction code) {
+    if (code >= rrOn && code <= rrNone) {
+        return kReactionNames.at(static_cast<std::size_t>(code));
+    }
+    return std::to_string(code);
+}
+
+std::vector<TSettingsDifference> CompareSettings(const TModuleSettings& module,
+                                                 const TModuleSettings& pages) {
+    std::vector<TSettingsDifference> differences;
+    if (!SameObjectNumber(module.Common.ObjectNumber, pages.Common.ObjectNumber)) {
+        differences.push_back({"Общие", "Объект / Номер объекта", "", module.Common.ObjectNumber,
+                               pages.Common.ObjectNumber});
+    }
+    for (int n = 1; n <= kRelayCount; ++n) {
+        const TRelaySettings& m = module.Relays.at(n - 1);
+        const TRelaySettings& p = pages.Relays.at(n - 1);
+        const std::string page = RelayPage(n);
+        if (m.Duration != p.Duration) {
+            differences.push_back({page, "Импульс / Длительность", "", std::to_string(m.Duration),
+                                   std::to_string(p.Duration)});
+        }
+        auto compare = [&](const std::string& row, const std::string& column, TRelayReaction a,
+                           TRelayReaction b) {
+            if (a != b) {
+                differences.push_back({page, row, column, ReactionName(a), ReactionName(b)});
+            }
+        };
+        for (int zone = 1; zone <= kTableWidth; ++zone) {
+            for (TZoneEvent e : {zeAlarm, zeRestore, zeFault}) {
+                compare(std::string("Зоны / ") + ZoneRowCaption(e), std::to_string(zone),
+                        m.Zone(e, zone), p.Zone(e, zone));
+            }
+        }
+        for (int partition = 1; partition <= kTableWidth; ++partition) {
+            for (TPartitionEvent e : {peArm, peDisarm, peAlarm}) {
+                compare(std::string("Разделы / ") + PartitionRowCaption(e),
+                        std::to_string(partition), m.Partition(e, partition),
+                        p.Partition(e, partition));
+            }
+        }
+        for (TRelayCondition c : {rcPanelLink, rcJournal, rcPower, rcFire, rcDelay}) {
+            compare(ConditionCaption(c), ConditionStateCaption(c, false), m.NoOf(c), p.NoOf(c));
+            compare(ConditionCaption(c), ConditionStateCaption(c, true), m.YesOf(c), p.YesOf(c));
+        }
+    }
+    return differences;
+}

@@ -1,0 +1,33 @@
+// The differences between two sets of module settings, in the words of the pages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ModuleSettings.h"
+
+// One value that differs: where the pages show it, and the two values as the pages would show
+// them (reaction names as in the legend, numbers as numbers).
+struct TSettingsDifference {
+    std::string Page;    // "Реле 3"
+    std::string Row;     // "Зоны / Тревоги"
+    std::string Column;  // "5"; empty for a value without columns
+    std::string ModuleValue;
+    std::string PagesValue;
+
+    // One line: "Реле 3, Зоны / Тревоги, 5: в модуле «Включение», на страницах «Выключение»".
+    std::string Text() const;
+    bool operator==(const TSettingsDifference&) const = default;
+};
+
+// Object numbers are the same when both are plain decimal numbers of one value ("01" and "1"), or
+// the same text.
+bool SameObjectNumber(const std::string& a, const std::string& b);
+
+// The legend's name of a reaction code; a code outside 0..4 is shown as its number.
+std::string ReactionName(TRelayReaction code);
+
+// Every value that differs, in the order "Записать всё" writes them. Object numbers compare as
+// numbers when both are plain decimal numbers ("01" equals "1").
+std::vector<TSettingsDifference> CompareSettings(const TModuleSettings& module,
+                                                 const TModuleSettings& pages);
