@@ -252,6 +252,14 @@ void TFormsController::ReadAll() {
     });
 }
 
+void TFormsController::CompareWithModule() {
+    RunExchange([this] { CompareWithDevice(); });
+}
+
+void TFormsController::WriteChanges() {
+    RunExchange([this] { WriteChangesToDevice(); });
+}
+
 void TFormsController::WriteAll() {
     RunExchange([this] {
         for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {

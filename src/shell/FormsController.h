@@ -30,6 +30,8 @@ class TFormsController : public IMainCommands {
     void SaveToFile(const std::string& fileName) override;
     void SetCurrentDefaults() override;
     void SetAllDefaults() override;
+    void CompareWithModule() override;
+    void WriteChanges() override;
     // Writes nothing when the settings are read-only.
     void SaveSettings() override;
     void DiscardSettings() override;
@@ -87,6 +89,8 @@ class TFormsController : public IMainCommands {
     virtual std::unique_ptr<TLogWriter> CreateLog() = 0;
     virtual void ReadPageFromDevice() = 0;
     virtual void WritePageToDevice() = 0;
+    virtual void CompareWithDevice() {}
+    virtual void WriteChangesToDevice() {}
     virtual void BeginExchange() = 0;
     virtual void EndExchange() = 0;
     virtual void LockUI() = 0;

@@ -21,6 +21,10 @@ class IMainCommands {
     virtual void SaveToFile(const std::string& fileName) = 0;
     virtual void SetCurrentDefaults() = 0;
     virtual void SetAllDefaults() = 0;
+    // Reads the whole module aside and lists where it differs from the pages.
+    virtual void CompareWithModule() {}
+    // Reads the whole module aside and writes only the values of the pages that differ.
+    virtual void WriteChanges() {}
     // True while a read or write talks to the module; closing must wait for its end.
     virtual bool IsExchangeRunning() const { return false; }
     // Saves the pages to the settings file kept between runs; the main window calls it when it is

@@ -8,6 +8,7 @@
 #include "DeviceController.h"
 #include "IniFile.h"
 #include "MainDeviceView.h"
+#include "ModuleCompare.h"
 #include "SerialAdvice.h"
 #include "SerialEnum.h"
 #include "SerialErr.h"
@@ -15,6 +16,7 @@
 #include "TVLog.h"
 #include "fCommon.h"
 #include "fConnect.h"
+#include "fDifferences.h"
 #include "fErrors.h"
 #include "fMain.h"
 #include "fRelay.h"
@@ -106,7 +108,8 @@ void TRelayFormsController::SetConnected(bool connected) {
     for (QAction* action :
          {m_mainForm.tbDisconnect, m_mainForm.mnuDisconnect, m_mainForm.tbRead, m_mainForm.mnuRead,
           m_mainForm.tbWrite, m_mainForm.mnuWrite, m_mainForm.tbReadAll, m_mainForm.mnuReadAll,
-          m_mainForm.tbWriteAll, m_mainForm.mnuWriteAll}) {
+          m_mainForm.tbWriteAll, m_mainForm.mnuWriteAll, m_mainForm.mnuCompare,
+          m_mainForm.mnuWriteChanges}) {
         action->setEnabled(connected);
     }
 }
@@ -282,6 +285,63 @@ void TRelayFormsController::WritePageToDevice() {
             DeviceController->WriteCommon(common->Settings());
         } else if (const auto* relay = dynamic_cast<const TFormRelay*>(CurrentPage())) {
             DeviceController->WriteRelay(relay->Settings());
+        }
+    });
+}
+
+TModuleSettings TRelayFormsController::PagesSettings() const {
+    TModuleSettings settings;
+    settings.Common = m_commonPage->Settings();
+    for (int n = 1; n <= kRelayCount; ++n) {
+        settings.Relays.at(n - 1) = RelayPage(n)->Settings();
+    }
+    return settings;
+}
+
+// The module's values start from the pages', so a value whose read failed shows no difference;
+// the failed read is in the error window, and a write of changes does not start.
+bool TRelayFormsController::ReadModuleAside(TModuleSettings& module) {
+    module = PagesSettings();
+    RunOnConnection(true, [&] {
+        DeviceController->ReadCommon(module.Common);
+        for (TRelaySettings& relay : module.Relays) {
+            DeviceController->ReadRelay(relay);
+        }
+    });
+    return DeviceController && DeviceController->GetErrors().empty();
+}
+
+void TRelayFormsController::CompareWithDevice() {
+    TModuleSettings module;
+    if (!DeviceController || !ReadModuleAside(module)) {
+        return;
+    }
+    std::vector<std::string> lines;
+    for (const TSettingsDifference& difference : CompareSettings(module, PagesSettings())) {
+        lines.push_back(difference.Text());
+    }
+    if (lines.empty()) {
+        lines.push_back("Модуль и страницы совпадают");
+    }
+    if (ShowDifferences) {
+        ShowDifferences(lines);
+        return;
+    }
+    TFormDifferences window(&m_mainForm);
+    window.SetLines(lines);
+    window.exec();
+}
+
+void TRelayFormsController::WriteChangesToDevice() {
+    TModuleSettings module;
+    if (!DeviceController || !ReadModuleAside(module)) {
+        return;
+    }
+    const TModuleSettings pages = PagesSettings();
+    RunOnConnection(false, [&] {
+        DeviceController->WriteCommon(pages.Common, &module.Common);
+        for (int n = 1; n <= kRelayCount; ++n) {
+            DeviceController->WriteRelay(pages.Relays.at(n - 1), &module.Relays.at(n - 1));
         }
     });
 }

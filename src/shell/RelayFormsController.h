@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FormsController.h"
+#include "ModuleSettings.h"
 
 class TComPortWorker;
 class TDeviceController;
@@ -42,6 +43,8 @@ class TRelayFormsController : public TFormsController {
     std::function<bool(TFormConnect& dialog)> RunConnectDialog;
     std::function<void(TFormErrors& window)> RunErrorWindow;
     std::function<void(std::vector<std::string>& names)> ListPorts;
+    // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
+    std::function<void(const std::vector<std::string>& lines)> ShowDifferences;
     // Answers the question before the module is renumbered; a message box unless set.
     std::function<bool(int from, int to)> ConfirmRenumber;
 
@@ -54,6 +57,8 @@ class TRelayFormsController : public TFormsController {
     std::unique_ptr<TLogWriter> CreateLog() override;
     void ReadPageFromDevice() override;
     void WritePageToDevice() override;
+    void CompareWithDevice() override;
+    void WriteChangesToDevice() override;
     void BeginExchange() override;
     void EndExchange() override;
     void LockUI() override;
@@ -68,6 +73,10 @@ class TRelayFormsController : public TFormsController {
     void RunOnConnection(bool reading, TBody body);
     void LoseConnection(const std::exception& error, bool reading);
     void ReportFailedVersionCheck(int moduleNumber);
+    // What the pages hold, as module settings.
+    TModuleSettings PagesSettings() const;
+    // Reads every page of the module into settings of its own; false when a read failed.
+    bool ReadModuleAside(TModuleSettings& module);
     void ClosePort();
     void LoadConnectSettings(TFormConnect& dialog);
     void SaveConnectSettings(TFormConnect& dialog);

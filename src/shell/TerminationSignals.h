@@ -27,5 +27,5 @@ class TTerminationSignals : public QObject {
     int m_readFd = -1;
     int m_writeFd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previous[3] {};
+    struct sigaction m_previous[3]{};
 };

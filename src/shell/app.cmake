@@ -5,6 +5,7 @@ add_library(tarnel_app STATIC
     fConnect.h fConnect.cpp
     fLoad.h fLoad.cpp
     fAbout.h fAbout.cpp
+    fDifferences.h fDifferences.cpp
     MainDeviceView.h MainDeviceView.cpp
     QtSyncDispatcher.h QtSyncDispatcher.cpp
     TerminationSignals.h TerminationSignals.cpp)

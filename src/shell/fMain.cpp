@@ -125,6 +125,10 @@ void TFormMain::CreateMenu() {
                              &TFormMain::tbReadAllClick);
     mnuWriteAll = AddMenuItem(mnuPanel, "Записать всё", QKeySequence("Shift+Ctrl+W"),
                               &TFormMain::tbWriteAllClick);
+    mnuPanel->addSeparator();
+    mnuCompare = AddMenuItem(mnuPanel, "Сравнить с модулем", {}, &TFormMain::mnuCompareClick);
+    mnuWriteChanges =
+        AddMenuItem(mnuPanel, "Записать изменения", {}, &TFormMain::mnuWriteChangesClick);
 
     mnuSettings = bar->addMenu("Настройки");
     mnuSave =
@@ -158,7 +162,8 @@ void TFormMain::CreateMenu() {
     N22->setIcon(CommandIcon(TCommandIcon::DefaultAll));
     N8->setIcon(CommandIcon(TCommandIcon::About));
 
-    for (QAction* item : {mnuDisconnect, mnuRead, mnuWrite, mnuReadAll, mnuWriteAll}) {
+    for (QAction* item :
+         {mnuDisconnect, mnuRead, mnuWrite, mnuReadAll, mnuWriteAll, mnuCompare, mnuWriteChanges}) {
         item->setEnabled(false);
     }
 }
@@ -401,6 +406,14 @@ void TFormMain::tbReadAllClick() {
 
 void TFormMain::tbWriteAllClick() {
     RunController([](IMainCommands& c) { c.WriteAll(); });
+}
+
+void TFormMain::mnuCompareClick() {
+    RunController([](IMainCommands& c) { c.CompareWithModule(); });
+}
+
+void TFormMain::mnuWriteChangesClick() {
+    RunController([](IMainCommands& c) { c.WriteChanges(); });
 }
 
 void TFormMain::mnuSaveClick() {

@@ -56,6 +56,8 @@ class TFormMain : public QMainWindow {
     QAction* mnuWrite;
     QAction* mnuReadAll;
     QAction* mnuWriteAll;
+    QAction* mnuCompare;
+    QAction* mnuWriteChanges;
     QAction* mnuSave;
     QAction* mnuLoad;
     QAction* N21;
@@ -106,6 +108,8 @@ class TFormMain : public QMainWindow {
     void tbWriteClick();
     void tbReadAllClick();
     void tbWriteAllClick();
+    void mnuCompareClick();
+    void mnuWriteChangesClick();
     void mnuSaveClick();
     void mnuLoadClick();
     void N21Click();

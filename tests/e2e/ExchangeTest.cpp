@@ -279,3 +279,58 @@ TEST_F(ToolTest, ATerminationSignalDuringWriteAllEndsTheExchangeReleasesAndSaves
               pages.Relays[2].Zone(zeFault, 16));
     EXPECT_FALSE(m_main->SettingsLost());
 }
+
+// "Сравнить с модулем" reads the module aside and lists each difference; the pages stay.
+TEST_F(ToolTest, CompareListsEveryDifferenceAndLeavesThePages) {
+    const TModuleState stored = PatternedState(10, 5);
+    StartModule(stored);
+    StartTool();
+    TModuleState pages = stored;
+    pages.Relays[2].Zone(zeAlarm, 5) = (stored.Relays[2].Zone(zeAlarm, 5) + 1) % 5;
+    pages.Relays[4].Duration = (stored.Relays[4].Duration + 7) % 256;
+    SetPages(*m_controller, pages);
+    ConnectToModule();
+    std::vector<std::vector<std::string>> shown;
+    m_controller->ShowDifferences = [&](const std::vector<std::string>& lines) {
+        shown.push_back(lines);
+    };
+
+    Run(&TFormMain::mnuCompareClick);
+
+    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_EQ(shown[0].size(), 2u) << (shown[0].empty() ? "" : shown[0][0]);
+    EXPECT_EQ(shown[0][0].rfind("Реле 3, Зоны / Тревоги, 5: в модуле «", 0), 0u) << shown[0][0];
+    EXPECT_EQ(shown[0][1].rfind("Реле 5, Импульс / Длительность: в модуле «", 0), 0u)
+        << shown[0][1];
+    EXPECT_EQ(PagesState(*m_controller), pages);
+    EXPECT_TRUE(m_errorWindows.empty());
+
+    SetPages(*m_controller, stored);
+    Run(&TFormMain::mnuCompareClick);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], std::vector<std::string>{"Модуль и страницы совпадают"});
+}
+
+// "Записать изменения" sends only the values that differ, with their ordinary commands.
+TEST_F(ToolTest, WriteChangesSendsOnlyTheValuesThatDiffer) {
+    const TModuleState stored = PatternedState(10, 5);
+    StartModule(stored);
+    StartTool();
+    TModuleState pages = stored;
+    pages.Relays[0].Zone(zeFault, 16) = (stored.Relays[0].Zone(zeFault, 16) + 1) % 5;
+    pages.Relays[3].YesOf(rcDelay) = (stored.Relays[3].YesOf(rcDelay) + 2) % 5;
+    SetPages(*m_controller, pages);
+    ConnectToModule();
+    const std::size_t before = ReceivedCommands().size();
+
+    Run(&TFormMain::mnuWriteChangesClick);
+
+    const std::vector<std::string> commands = ReceivedCommands();
+    // The whole module read aside, then the two writes.
+    ASSERT_EQ(commands.size(), before + 1u + 5u * 12u + 2u);
+    EXPECT_EQ(commands[commands.size() - 2],
+              "*10E0F=" + std::to_string(pages.Relays[0].Zone(zeFault, 16)) + "\\r");
+    EXPECT_EQ(commands.back().substr(0, 6), "*10W30");
+    EXPECT_TRUE(m_errorWindows.empty());
+    EXPECT_EQ(m_module->Snapshot(), pages);
+}

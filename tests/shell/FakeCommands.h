@@ -35,6 +35,8 @@ class FakeCommands : public IMainCommands {
     }
     void SetCurrentDefaults() override { calls.push_back("SetCurrentDefaults"); }
     void SetAllDefaults() override { calls.push_back("SetAllDefaults"); }
+    void CompareWithModule() override { calls.push_back("CompareWithModule"); }
+    void WriteChanges() override { calls.push_back("WriteChanges"); }
 };
 
 // Collects error reports for the life of a test instead of showing message boxes.
