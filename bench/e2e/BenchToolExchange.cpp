@@ -1,10 +1,12 @@
-// Times "read all" and "write all" through the whole tool against the emulator paced like a
-// 19200-baud line, and prints each as a ratio to the line time of the bytes exchanged.
+// Times "read all", "write all" and "write changes" of five values through the whole tool against
+// the emulator paced like a 19200-baud line, and prints each as a ratio to the line time of the
+// bytes exchanged, and "write changes" as a share of "write all".
 #include <QElapsedTimer>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +15,11 @@
 #include "ModuleEmulator.h"
 #include "QtSyncDispatcher.h"
 #include "RelayFormsController.h"
+#include "fCommon.h"
 #include "fConnect.h"
 #include "fMain.h"
 #include "fProgress.h"
+#include "fRelay.h"
 
 namespace {
 
@@ -79,6 +83,8 @@ int main(int argc, char** argv) {
         return true;
     };
     controller.RunErrorWindow = [](TFormErrors&) {};
+    // The pages keep the module's number, so no write renumbers it.
+    controller.CommonPage()->etO->setText("10");
     controller.Connect();
     if (!controller.IsConnected()) {
         std::fprintf(stderr, "could not connect to the emulator\n");
@@ -90,12 +96,27 @@ int main(int argc, char** argv) {
     struct TCommand {
         const char* name;
         void (TFormMain::*handler)();
+        // Run before the timing starts.
+        std::function<void()> prepare;
     };
-    const TCommand commands[] = {{"read all", &TFormMain::tbReadAllClick},
-                                 {"write all", &TFormMain::tbWriteAllClick}};
+    // Five values changed on the pages, as an installer changes a few reactions on site.
+    auto changeFiveValues = [&controller] {
+        for (int n = 1; n <= 5; ++n) {
+            TRelaySettings settings = controller.RelayPage(n)->Settings();
+            NextReaction(settings.Zone(zeAlarm, n));
+            controller.RelayPage(n)->ShowSettings(settings);
+        }
+    };
+    const TCommand commands[] = {{"read all", &TFormMain::tbReadAllClick, {}},
+                                 {"write all", &TFormMain::tbWriteAllClick, {}},
+                                 {"changes", &TFormMain::mnuWriteChangesClick, changeFiveValues}};
     std::printf("%-10s %10s %12s %12s %8s\n", "command", "bytes", "measured ms", "line ms",
                 "ratio");
+    double writeAllMs = 0;
     for (const TCommand& command : commands) {
+        if (command.prepare) {
+            command.prepare();
+        }
         const std::size_t firstLine = lines;
         QElapsedTimer timer;
         timer.start();
@@ -105,6 +126,12 @@ int main(int argc, char** argv) {
         const double lineMs = static_cast<double>(bytes) * kBitsPerByte / kBaudRate * 1000.0;
         std::printf("%-10s %10zu %12.1f %12.1f %8.3f\n", command.name, bytes, measuredMs, lineMs,
                     measuredMs / lineMs);
+        if (command.handler == &TFormMain::tbWriteAllClick) {
+            writeAllMs = measuredMs;
+        } else if (command.handler == &TFormMain::mnuWriteChangesClick) {
+            std::printf("\"Записать изменения\" of five values takes %.3f of \"Записать всё\"\n",
+                        measuredMs / writeAllMs);
+        }
     }
     controller.Disconnect();
     controller.Shutdown();
