@@ -1,0 +1,135 @@
+// A settings file goes both ways between the window and tarnel-cli: the same keys, values and
+// bytes, and the window's replacements of values the pages cannot show.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "IniFile.h"
+#include "ModuleSettingsFile.h"
+#include "fCommon.h"
+#include "fRelay.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The pages of the window, created in the order the window creates them.
+struct TPages {
+    TPages() {
+        for (int n = 1; n <= kRelayCount; ++n) {
+            Relays.push_back(std::make_unique<TFormRelay>());
+            Relays.back()->SetNumber(n);
+        }
+    }
+    void Save(const std::string& path) {
+        TIniFile ini(path);
+        Common.SaveToIni(ini);
+        for (auto& relay : Relays) {
+            relay->SaveToIni(ini);
+        }
+        ini.UpdateFile();
+    }
+    void Load(const std::string& path) {
+        const TIniFile ini(path);
+        Common.LoadFromIni(ini);
+        for (auto& relay : Relays) {
+            relay->LoadFromIni(ini);
+        }
+    }
+    TModuleSettings Settings() const {
+        TModuleSettings settings;
+        settings.Common = Common.Settings();
+        for (int n = 1; n <= kRelayCount; ++n) {
+            settings.Relays.at(n - 1) = Relays.at(n - 1)->Settings();
+        }
+        return settings;
+    }
+    TFormCommon Common;
+    std::vector<std::unique_ptr<TFormRelay>> Relays;
+};
+
+TModuleSettings Patterned() {
+    TModuleSettings settings;
+    settings.Common.ObjectNumber = "42";
+    for (TRelaySettings& relay : settings.Relays) {
+        relay.Duration = relay.Number * 31;
+        for (int n = 1; n <= kTableWidth; ++n) {
+            relay.Zone(zeAlarm, n) = (n + relay.Number) % 5;
+            relay.Zone(zeFault, n) = (n * 3) % 5;
+            relay.Partition(peDisarm, n) = (n * relay.Number) % 5;
+        }
+        relay.YesOf(rcFire) = rrOff;
+        relay.NoOf(rcDelay) = rrOn1Hz;
+    }
+    return settings;
+}
+
+class SettingsFileRoundTripTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("tarnel-cli-files-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    fs::path m_dir;
+};
+
+TEST_F(SettingsFileRoundTripTest, TheToolWritesTheBytesOfTheWindowAndReadsWhatTheWindowSaved) {
+    const TModuleSettings settings = Patterned();
+    {
+        // Pages are named uniquely among the live ones; the window's go before the next set.
+        TPages window;
+        window.Common.ShowSettings(settings.Common);
+        for (int n = 1; n <= kRelayCount; ++n) {
+            window.Relays.at(n - 1)->ShowSettings(settings.Relays.at(n - 1));
+        }
+        window.Save(Path("window.txt"));
+    }
+    SaveModuleSettingsFile(Path("tool.txt"), settings);
+    EXPECT_EQ(Contents(Path("tool.txt")), Contents(Path("window.txt")));
+
+    std::vector<std::string> replaced;
+    EXPECT_EQ(LoadModuleSettingsFile(Path("window.txt"), replaced), settings);
+    EXPECT_TRUE(replaced.empty());
+
+    TPages loaded;
+    loaded.Load(Path("tool.txt"));
+    EXPECT_EQ(loaded.Settings(), settings);
+}
+
+TEST_F(SettingsFileRoundTripTest, TheToolReplacesWhatTheWindowReplaces) {
+    std::ofstream(Path("odd.txt"), std::ios::binary)
+        << "[FormCommon]\r\netO=123\r\n[FormRelay_2]\r\netDuration=999\r\nZ15=-7\r\nYes3=9\r\n";
+    std::vector<std::string> replaced;
+    const TModuleSettings tool = LoadModuleSettingsFile(Path("odd.txt"), replaced);
+    TPages window;
+    window.Load(Path("odd.txt"));
+    EXPECT_EQ(tool, window.Settings());
+    EXPECT_EQ(tool.Common.ObjectNumber, "01");
+    EXPECT_EQ(tool.Relays[2].Duration, kMaxDuration);
+    EXPECT_EQ(tool.Relays[2].Zone(zeAlarm, 5), rrNone);
+    EXPECT_EQ(replaced.size(), 3u);
+}
+
+TEST_F(SettingsFileRoundTripTest, FilesWithoutSettingsAreRefused) {
+    std::ofstream(Path("other.txt"), std::ios::binary) << "[General]\nx=1\n";
+    std::ofstream(Path("empty.txt"), std::ios::binary) << "";
+    std::vector<std::string> replaced;
+    for (const char* name : {"other.txt", "empty.txt", "missing.txt"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(LoadModuleSettingsFile(Path(name), replaced), ESettingsFileError);
+    }
+}
+
+}  // namespace
