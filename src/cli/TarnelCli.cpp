@@ -16,8 +16,8 @@
 #include "ModuleSettingsFile.h"
 #include "RelayCaptions.h"
 #include "SerialAdvice.h"
-#include "SerialEnum.h"
 #include "SerialErr.h"
+#include "SerialPortInfo.h"
 
 namespace {
 
@@ -279,11 +279,10 @@ int RunDiff(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
     return PrintDifferences(module, file);
 }
 
+// One port a line: the name the tool opens, a tab, and what the system knows of the port.
 int RunPorts() {
-    std::vector<std::string> ports;
-    EnumComPorts(ports);
-    for (const std::string& port : ports) {
-        std::printf("%s\n", port.c_str());
+    for (const TSerialPortInfo& port : ListSerialPorts()) {
+        std::printf("%s\t%s\n", port.Name.c_str(), port.Description().c_str());
     }
     return 0;
 }

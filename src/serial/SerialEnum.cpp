@@ -33,17 +33,6 @@ bool MatchesKind(const std::string& name, TPortKinds kinds) {
     return false;
 }
 
-// ttyS2 before ttyS10, ttyS before ttyUSB; digits compare by length first, so no number parse.
-bool NaturalLess(const std::string& a, const std::string& b) {
-    const auto split = [](const std::string& s) {
-        std::size_t digits = s.size();
-        while (digits > 0 && s[digits - 1] >= '0' && s[digits - 1] <= '9')
-            --digits;
-        return std::make_tuple(s.substr(0, digits), s.size() - digits, s.substr(digits));
-    };
-    return split(a) < split(b);
-}
-
 // An 8250-family entry exists for every legacy port number whether a UART answers or not; the
 // kernel reports the UART type 0 (unknown) for the empty ones.
 bool HasUart(const std::filesystem::path& entry) {
@@ -55,6 +44,17 @@ bool HasUart(const std::filesystem::path& entry) {
 }
 
 }  // namespace
+
+// Digits compare by length first, so no number is parsed.
+bool NaturalLess(const std::string& a, const std::string& b) {
+    const auto split = [](const std::string& s) {
+        std::size_t digits = s.size();
+        while (digits > 0 && s[digits - 1] >= '0' && s[digits - 1] <= '9')
+            --digits;
+        return std::make_tuple(s.substr(0, digits), s.size() - digits, s.substr(digits));
+    };
+    return split(a) < split(b);
+}
 
 bool EnumPortNames(std::vector<std::string>& list, TPortKinds kinds,
                    const TSpoolerPortList& source) {

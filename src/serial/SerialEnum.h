@@ -30,3 +30,6 @@ bool EnumPortNames(std::vector<std::string>& list, TPortKinds kinds,
 // Legacy ttyS entries with no UART behind them are left out.
 bool EnumComPorts(std::vector<std::string>& list,
                   const std::string& ttyClassDir = "/sys/class/tty");
+
+// ttyS2 before ttyS10, ttyS before ttyUSB: the order in which a person reads port names.
+bool NaturalLess(const std::string& a, const std::string& b);

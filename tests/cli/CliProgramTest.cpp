@@ -14,6 +14,7 @@
 #include "IniFile.h"
 #include "ModuleEmulator.h"
 #include "ModuleSettingsFile.h"
+#include "SerialPortInfo.h"
 
 extern char** environ;
 
@@ -210,6 +211,12 @@ TEST_F(CliProgramTest, PortsListsOnePortALine) {
     const TRun run = Run({"ports"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_TRUE(run.Out.empty() || run.Out.back() == '\n');
+    // Each line is the port's name, a tab and its description, as the system lists them.
+    std::string expected;
+    for (const TSerialPortInfo& port : ListSerialPorts()) {
+        expected += port.Name + "\t" + port.Description() + "\n";
+    }
+    EXPECT_EQ(run.Out, expected);
     const TRun help = Run({"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("tarnel-cli read"), std::string::npos);

@@ -1,0 +1,33 @@
+// What the system knows of each serial port, so that a person can tell two adapters apart.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TSerialPortInfo {
+    // What the driver opens and what the settings file keeps: ttyUSB0, ttyS0, ...
+    std::string Name;
+    bool IsUsb = false;
+    // Of the USB device behind the port; empty when unknown or unreadable.
+    std::string Manufacturer;
+    std::string Product;
+    std::string SerialNumber;
+    std::string VendorId;
+    std::string ProductId;
+    // The stable name under /dev/serial/by-id that points at the port, when there is one.
+    std::string ById;
+
+    // "FT232R USB UART (A50285BI)"; empty for a port without USB details.
+    std::string Description() const;
+    // "ttyUSB0 — FT232R USB UART (A50285BI)", or the bare name.
+    std::string DisplayName() const;
+};
+
+// Where the port list is read from; tests point these at trees of their own.
+struct TSerialPortRoots {
+    std::string TtyClassDir = "/sys/class/tty";
+    std::string ByIdDir = "/dev/serial/by-id";
+};
+
+// The ports that EnumComPorts lists, USB adapters first, each group in natural order.
+std::vector<TSerialPortInfo> ListSerialPorts(const TSerialPortRoots& roots = {});
