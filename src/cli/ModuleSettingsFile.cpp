@@ -11,12 +11,6 @@ namespace {
 
 const char kCommonSection[] = "FormCommon";
 const char kObjectNumberKey[] = "etO";
-const char kDefaultObjectNumber[] = "01";
-
-bool IsShownObjectNumber(const std::string& text) {
-    return !text.empty() && text.size() <= 2 &&
-           text.find_first_not_of("0123456789") == std::string::npos;
-}
 
 }  // namespace
 
@@ -36,8 +30,7 @@ TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
     }
     auto note = [&](const std::string& section, const std::string& key, const std::string& value,
                     const std::string& replacement) {
-        replaced.push_back("Файл " + fileName + ": значение " + section + "/" + key + "=" + value +
-                           " заменено на " + replacement);
+        replaced.push_back(LoadReplacementNote(fileName, section, key, value, replacement));
     };
     if (ini.ValueExists(kCommonSection, kObjectNumberKey)) {
         const std::string text = ini.ReadString(kCommonSection, kObjectNumberKey, "");

@@ -156,10 +156,7 @@ class TSession {
     // Reads every page; false when a read failed or the operation stopped.
     bool ReadModule(TModuleSettings& module) {
         m_controller->ClearErrors();
-        m_controller->ReadCommon(module.Common);
-        for (TRelaySettings& relay : module.Relays) {
-            m_controller->ReadRelay(relay);
-        }
+        m_controller->ReadModule(module);
         return ReportErrors();
     }
 
@@ -251,11 +248,7 @@ int RunWrite(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
         throw ECliFailure("Модуль прочитан не полностью; запись не выполнена");
     }
     controller.ClearErrors();
-    controller.WriteCommon(file.Common, options.Changed ? &module.Common : nullptr);
-    for (int n = 1; n <= kRelayCount; ++n) {
-        controller.WriteRelay(file.Relays.at(n - 1),
-                              options.Changed ? &module.Relays.at(n - 1) : nullptr);
-    }
+    controller.WriteModule(file, options.Changed ? &module : nullptr);
     if (!session.ReportErrors()) {
         return kExitDiffers;
     }

@@ -188,6 +188,22 @@ void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySett
     RunPageOperation(RelayName(relay.Number), false, [&] { WriteRelayValues(relay, onModule); });
 }
 
+void TDeviceController::ReadModule(TModuleSettings& module) {
+    ReadCommon(module.Common);
+    for (TRelaySettings& relay : module.Relays) {
+        ReadRelay(relay);
+    }
+}
+
+void TDeviceController::WriteModule(const TModuleSettings& module,
+                                    const TModuleSettings* onModule) {
+    WriteCommon(module.Common, onModule != nullptr ? &onModule->Common : nullptr);
+    for (int n = 1; n <= kRelayCount; ++n) {
+        WriteRelay(module.Relays.at(n - 1),
+                   onModule != nullptr ? &onModule->Relays.at(n - 1) : nullptr);
+    }
+}
+
 void TDeviceController::ReadCommonValues(TCommonSettings& common) {
     StartProgress(1);
     std::int32_t number = kNotRead;

@@ -46,6 +46,9 @@ class TDeviceController {
     void WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule = nullptr);
     void ReadRelay(TRelaySettings& relay);
     void WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule = nullptr);
+    // Every page of the module in the order of "Читать всё" and "Записать всё".
+    void ReadModule(TModuleSettings& module);
+    void WriteModule(const TModuleSettings& module, const TModuleSettings* onModule = nullptr);
     // Starts a new command of the user: no errors, no stop.
     void ClearErrors();
     const std::vector<std::string>& GetErrors() const { return m_errors; }

@@ -1,8 +1,6 @@
 // The common page: the module's object number.
 #include "fCommon.h"
 
-#include <algorithm>
-
 #include "IniFile.h"
 #include "InputController.h"
 
@@ -39,9 +37,8 @@ TFormCommon::TFormCommon(QWidget* parent) : TformIncl(parent, QStringLiteral("Fo
 void TFormCommon::LoadFromIni(const TIniFile& ini) {
     TformIncl::LoadFromIni(ini);
     const QString text = etO->text();
-    const bool plain = !text.isEmpty() && text.size() <= 2 &&
-                       std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
-    if (!plain && ini.ValueExists(Name().toStdString(), etO->objectName().toStdString())) {
+    if (!IsShownObjectNumber(text.toStdString()) &&
+        ini.ValueExists(Name().toStdString(), etO->objectName().toStdString())) {
         etO->setText(etO->Hint());
         NoteLoadReplacement(ini, etO->objectName().toStdString(), text.toStdString(),
                             etO->Hint().toStdString());

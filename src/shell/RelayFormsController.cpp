@@ -23,6 +23,18 @@
 
 namespace {
 
+// Reads into a copy of the page's settings and shows the copy on every way out, errors included.
+template <typename TPage, typename TRead>
+void ReadIntoPage(TPage& page, TRead read) {
+    auto settings = page.Settings();
+    struct TShowAtEnd {
+        TPage& page;
+        const decltype(settings)& shown;
+        ~TShowAtEnd() { page.ShowSettings(shown); }
+    } showAtEnd{page, settings};
+    read(settings);
+}
+
 const char kConnectError[] = "Ошибка подключения: ";
 const char kBadObjectNumber[] = "некорректный номер объекта.";
 // The connect dialog's section in the settings file.
@@ -257,21 +269,9 @@ void TRelayFormsController::ReadPageFromDevice() {
     }
     RunOnConnection(true, [this] {
         if (auto* common = dynamic_cast<TFormCommon*>(CurrentPage())) {
-            TCommonSettings settings = common->Settings();
-            struct TShowAtEnd {
-                TFormCommon& page;
-                const TCommonSettings& settings;
-                ~TShowAtEnd() { page.ShowSettings(settings); }
-            } showAtEnd{*common, settings};
-            DeviceController->ReadCommon(settings);
+            ReadIntoPage(*common, [this](TCommonSettings& s) { DeviceController->ReadCommon(s); });
         } else if (auto* relay = dynamic_cast<TFormRelay*>(CurrentPage())) {
-            TRelaySettings settings = relay->Settings();
-            struct TShowAtEnd {
-                TFormRelay& page;
-                const TRelaySettings& settings;
-                ~TShowAtEnd() { page.ShowSettings(settings); }
-            } showAtEnd{*relay, settings};
-            DeviceController->ReadRelay(settings);
+            ReadIntoPage(*relay, [this](TRelaySettings& s) { DeviceController->ReadRelay(s); });
         }
     });
 }
@@ -302,12 +302,7 @@ TModuleSettings TRelayFormsController::PagesSettings() const {
 // the failed read is in the error window, and a write of changes does not start.
 bool TRelayFormsController::ReadModuleAside(TModuleSettings& module) {
     module = PagesSettings();
-    RunOnConnection(true, [&] {
-        DeviceController->ReadCommon(module.Common);
-        for (TRelaySettings& relay : module.Relays) {
-            DeviceController->ReadRelay(relay);
-        }
-    });
+    RunOnConnection(true, [&] { DeviceController->ReadModule(module); });
     return DeviceController && DeviceController->GetErrors().empty();
 }
 
@@ -338,12 +333,7 @@ void TRelayFormsController::WriteChangesToDevice() {
         return;
     }
     const TModuleSettings pages = PagesSettings();
-    RunOnConnection(false, [&] {
-        DeviceController->WriteCommon(pages.Common, &module.Common);
-        for (int n = 1; n <= kRelayCount; ++n) {
-            DeviceController->WriteRelay(pages.Relays.at(n - 1), &module.Relays.at(n - 1));
-        }
-    });
+    RunOnConnection(false, [&] { DeviceController->WriteModule(pages, &module); });
 }
 
 template <typename TBody>

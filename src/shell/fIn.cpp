@@ -13,6 +13,7 @@
 
 #include "Controls.h"
 #include "IniFile.h"
+#include "ModuleSettings.h"
 
 namespace {
 
@@ -196,8 +197,8 @@ void TformIncl::ClearMarks() {
 
 void TformIncl::NoteLoadReplacement(const TIniFile& ini, const std::string& key,
                                     const std::string& value, const std::string& replacement) {
-    m_loadReplacements.push_back("Файл " + ini.FileName() + ": значение " + Name().toStdString() +
-                                 "/" + key + "=" + value + " заменено на " + replacement);
+    m_loadReplacements.push_back(
+        LoadReplacementNote(ini.FileName(), Name().toStdString(), key, value, replacement));
 }
 
 void TformIncl::LoadFromIni(const TIniFile& ini) {
