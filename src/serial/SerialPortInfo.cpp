@@ -99,6 +99,11 @@ std::vector<TSerialPortInfo> ListSerialPorts(const TSerialPortRoots& roots) {
         ports.push_back(std::move(info));
     }
     ReadByIdNames(roots.ByIdDir, ports);
+    SortSerialPorts(ports);
+    return ports;
+}
+
+void SortSerialPorts(std::vector<TSerialPortInfo>& ports) {
     std::stable_sort(ports.begin(), ports.end(),
                      [](const TSerialPortInfo& a, const TSerialPortInfo& b) {
                          if (a.IsUsb != b.IsUsb) {
@@ -106,5 +111,4 @@ std::vector<TSerialPortInfo> ListSerialPorts(const TSerialPortRoots& roots) {
                          }
                          return NaturalLess(a.Name, b.Name);
                      });
-    return ports;
 }

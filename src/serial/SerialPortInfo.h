@@ -29,5 +29,9 @@ struct TSerialPortRoots {
     std::string ByIdDir = "/dev/serial/by-id";
 };
 
-// The ports that EnumComPorts lists, USB adapters first, each group in natural order.
+// The ports that EnumComPorts lists, in the order of SortSerialPorts.
 std::vector<TSerialPortInfo> ListSerialPorts(const TSerialPortRoots& roots = {});
+
+// USB adapters first, each group in natural order (ttyUSB2 before ttyUSB10): the cable a person
+// has just plugged in is near the top.
+void SortSerialPorts(std::vector<TSerialPortInfo>& ports);

@@ -248,6 +248,13 @@ void TComboBox::SetItemIndex(int index) {
     }
 }
 
+void TComboBox::showPopup() {
+    if (OnDropDown) {
+        OnDropDown();
+    }
+    QComboBox::showPopup();
+}
+
 TLabel::TLabel(QWidget* parent) : QLabel(parent) {}
 
 TLabel::TLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}

@@ -129,6 +129,10 @@ class TComboBox : public QComboBox, public TControlInfo {
     int ItemIndex() const;
     // An index outside the item list leaves no item selected.
     void SetItemIndex(int index);
+
+    // Runs just before the list drops down, so its owner can fill it anew.
+    std::function<void()> OnDropDown;
+    void showPopup() override;
 };
 
 class TLabel : public QLabel, public TControlInfo {

@@ -53,7 +53,7 @@ TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress&
     };
     RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
     RunErrorWindow = [](TFormErrors& window) { window.exec(); };
-    ListPorts = [](std::vector<std::string>& names) { EnumComPorts(names); };
+    ListPorts = [] { return ListSerialPorts(); };
     Construct(&mainForm, mainForm.tv1);
 }
 
@@ -148,9 +148,8 @@ bool TRelayFormsController::HoldsSettings(const TIniFile& ini) const {
 bool TRelayFormsController::DoConnect() {
     // The dialog is destroyed on every path out of here, errors included.
     TFormConnect dialog(&m_mainForm);
-    std::vector<std::string> ports;
-    ListPorts(ports);
-    dialog.SetPortNames(ports);
+    dialog.SetPorts(ListPorts());
+    dialog.ListPorts = ListPorts;
     LoadConnectSettings(dialog);
     const bool accepted = RunConnectDialog(dialog);
     SaveConnectSettings(dialog);

@@ -9,6 +9,7 @@
 
 #include "FormsController.h"
 #include "ModuleSettings.h"
+#include "SerialPortInfo.h"
 
 class TComPortWorker;
 class TDeviceController;
@@ -42,7 +43,7 @@ class TRelayFormsController : public TFormsController {
     // port names come from.
     std::function<bool(TFormConnect& dialog)> RunConnectDialog;
     std::function<void(TFormErrors& window)> RunErrorWindow;
-    std::function<void(std::vector<std::string>& names)> ListPorts;
+    std::function<std::vector<TSerialPortInfo>()> ListPorts;
     // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
     std::function<void(const std::vector<std::string>& lines)> ShowDifferences;
     // Answers the question before the module is renumbered; a message box unless set.

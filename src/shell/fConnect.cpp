@@ -1,19 +1,27 @@
 #include "fConnect.h"
 
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
+#include <cstdint>
 
 #include "Controls.h"
+#include "IniFile.h"
 #include "InputController.h"
+#include "StrLib.h"
 #include "fIn.h"
 
 namespace {
 
 const char kMasterKeyMask[] = "!9999;1;_";
+// The port as the driver opens it. The list's index under "ComPorts" cannot say which port it
+// was once the ports change, so the name is kept beside it.
+const char kPortNameKey[] = "ComPortName";
 const char kMasterKeyDefault[] = "9618";
 constexpr int kMasterKeyDigits = 4;
+constexpr int kIsUsbRole = Qt::UserRole + 1;
 
 // A small picture of a serial plug for the dialog's corner.
 QPixmap DrawPlugIcon() {
@@ -103,6 +111,7 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     ComPorts->setObjectName("ComPorts");
     ComPorts->setEditable(true);
     ComPorts->setGeometry(96, 52, 144, 21);
+    ComPorts->OnDropDown = [this] { RefreshPorts(); };
 
     etObjN = new TEdit(this);
     etObjN->setObjectName("etObjN");
@@ -127,21 +136,106 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     }
 }
 
-void TFormConnect::SetPortNames(const std::vector<std::string>& names) {
-    QStringList items;
-    for (const std::string& name : names) {
-        items << QString::fromStdString(name);
-    }
-    std::sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+void TFormConnect::SetPorts(std::vector<TSerialPortInfo> ports) {
+    SortSerialPorts(ports);
     ComPorts->clear();
-    ComPorts->addItems(items);
+    for (const TSerialPortInfo& port : ports) {
+        ComPorts->addItem(QString::fromStdString(port.DisplayName()),
+                          QString::fromStdString(port.Name));
+        const int index = ComPorts->count() - 1;
+        const std::string path = port.ById.empty() ? "/dev/" + port.Name : port.ById;
+        ComPorts->setItemData(index, QString::fromStdString(path), Qt::ToolTipRole);
+        ComPorts->setItemData(index, port.IsUsb, kIsUsbRole);
+    }
+    // The drop-down is as wide as its longest line, however narrow the box itself is.
+    const QFontMetrics metrics(ComPorts->view()->font());
+    int widest = ComPorts->width();
+    for (int i = 0; i < ComPorts->count(); ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(ComPorts->itemText(i)) + 24);
+    }
+    ComPorts->view()->setMinimumWidth(widest);
     ComPorts->SetItemIndex(-1);
 }
 
 std::string TFormConnect::PortName() const {
-    return ComPorts->currentText().toStdString();
+    const int index = ComPorts->ItemIndex();
+    if (index >= 0) {
+        return ComPorts->itemData(index).toString().toStdString();
+    }
+    // A list item's text typed or pasted in full still means that item's device.
+    const QString text = ComPorts->currentText().trimmed();
+    const int shown = ComPorts->findText(text, Qt::MatchExactly);
+    if (shown >= 0) {
+        return ComPorts->itemData(shown).toString().toStdString();
+    }
+    return text.toStdString();
+}
+
+void TFormConnect::RefreshPorts() {
+    if (!ListPorts) {
+        return;
+    }
+    std::vector<TSerialPortInfo> ports;
+    try {
+        ports = ListPorts();
+    } catch (const std::exception&) {
+        return;
+    }
+    const std::string chosen = PortName();
+    const bool typed = ComPorts->ItemIndex() < 0;
+    const QString text = ComPorts->currentText();
+    SetPorts(std::move(ports));
+    if (typed) {
+        ComPorts->setEditText(text);
+    } else {
+        ShowPort(chosen);
+    }
+}
+
+void TFormConnect::ShowPort(const std::string& name) {
+    const int index = ComPorts->findData(QString::fromStdString(name));
+    ComPorts->SetItemIndex(index);
+    if (index < 0) {
+        ComPorts->setEditText(QString::fromStdString(name));
+    }
+}
+
+// The saved port is chosen again only when it is present. Otherwise the one USB adapter, if
+// there is exactly one, is the likely cable; with none or several the saved text stays, so the
+// tool never connects to a port the user did not see chosen.
+void TFormConnect::ChooseSavedPort(const TIniFile& ini) {
+    const std::string section = objectName().toStdString();
+    std::string saved = ini.ReadString(section, kPortNameKey, "");
+    if (saved.empty() && ini.ValueExists(section, "ComPorts")) {
+        // A name by hand under the index's key is a name; a bare index of an older file is not
+        // trusted, since the ports it counted may not be these.
+        const std::string stored = ini.ReadString(section, "ComPorts", "");
+        std::int32_t index = 0;
+        if (!TryStrToInt(stored, index)) {
+            saved = stored;
+        }
+    }
+    ComPorts->SetItemIndex(-1);
+    if (!saved.empty() && ComPorts->findData(QString::fromStdString(saved)) >= 0) {
+        ShowPort(saved);
+        return;
+    }
+    if (saved.empty() && !ini.ValueExists(section, "ComPorts")) {
+        return;
+    }
+    int usbIndex = -1;
+    int usbCount = 0;
+    for (int i = 0; i < ComPorts->count(); ++i) {
+        if (ComPorts->itemData(i, kIsUsbRole).toBool()) {
+            usbIndex = i;
+            ++usbCount;
+        }
+    }
+    if (usbCount == 1) {
+        ComPorts->SetItemIndex(usbIndex);
+    } else if (!saved.empty()) {
+        ComPorts->setEditText(QString::fromStdString(saved));
+    }
 }
 
 std::string TFormConnect::ModuleNumberText() const {
@@ -150,10 +244,12 @@ std::string TFormConnect::ModuleNumberText() const {
 
 void TFormConnect::LoadFromIni(const TIniFile& ini) {
     LoadFormFromIni(ini, *this);
+    ChooseSavedPort(ini);
 }
 
 void TFormConnect::SaveToIni(TIniFile& ini) {
     SaveFormToIni(ini, *this);
+    ini.WriteString(objectName().toStdString(), kPortNameKey, PortName());
 }
 
 // Keeps the master key at four digits whatever the settings file held.

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "FormInterfaces.h"
+#include "SerialPortInfo.h"
 
 class QDialogButtonBox;
 class QLabel;
@@ -32,8 +34,13 @@ class TFormConnect : public QDialog, public IIniStorable {
     TEdit* etObjN;
     TMaskEdit* meMasterKey;
 
-    // Replaces the port list; the box keeps its items sorted as text, so COM10 precedes COM2.
-    void SetPortNames(const std::vector<std::string>& names);
+    // Replaces the port list. Each item shows what a person knows the port by ("ttyUSB0 — FT232R
+    // USB UART (A50285BI)"), USB adapters first in natural order, and stands for its device name.
+    void SetPorts(std::vector<TSerialPortInfo> ports);
+    // Where the list is read again each time it drops down, so that an adapter plugged in while
+    // the dialog is open appears; a lister that fails leaves the list as it was.
+    std::function<std::vector<TSerialPortInfo>()> ListPorts;
+    // The device name of the chosen port, or the name or path typed into the box.
     std::string PortName() const;
     std::string ModuleNumberText() const;
 
@@ -42,4 +49,10 @@ class TFormConnect : public QDialog, public IIniStorable {
 
   public slots:
     void meMasterKeyChange();
+
+  private:
+    void RefreshPorts();
+    // Selects the item of that device, or shows the name as typed text when no item has it.
+    void ShowPort(const std::string& name);
+    void ChooseSavedPort(const TIniFile& ini);
 };

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include "Controls.h"
 #include "IniFile.h"
@@ -30,53 +31,167 @@ class ConnectDialogTest : public ::testing::Test {
     std::filesystem::path m_dir;
 };
 
+TSerialPortInfo Serial(const std::string& name) {
+    TSerialPortInfo port;
+    port.Name = name;
+    return port;
+}
+
+TSerialPortInfo Usb(const std::string& name, const std::string& product,
+                    const std::string& serialNumber) {
+    TSerialPortInfo port = Serial(name);
+    port.IsUsb = true;
+    port.Product = product;
+    port.SerialNumber = serialNumber;
+    return port;
+}
+
+QStringList Items(const TFormConnect& dialog) {
+    QStringList items;
+    for (int i = 0; i < dialog.ComPorts->count(); ++i) {
+        items << dialog.ComPorts->itemText(i);
+    }
+    return items;
+}
+
 }  // namespace
 
 TEST_F(ConnectDialogTest, WithoutSettingsNoPortIsChosenAndTheNumberIsTen) {
     TFormConnect dialog;
-    dialog.SetPortNames({"ttyS0", "ttyUSB0"});
+    dialog.SetPorts({Serial("ttyS0"), Usb("ttyUSB0", "FT232R USB UART", "A50285BI")});
     const TIniFile ini(FileName());
     dialog.LoadFromIni(ini);
     EXPECT_EQ(dialog.ComPorts->currentIndex(), -1);
     EXPECT_EQ(dialog.ComPorts->currentText(), "");
+    EXPECT_EQ(dialog.PortName(), "");
     EXPECT_EQ(dialog.etObjN->text(), "10");
     EXPECT_EQ(dialog.meMasterKey->Text(), "9618");
 }
 
-TEST_F(ConnectDialogTest, PortsAreSortedAsTextAndTheChosenIndexIsStored) {
+TEST_F(ConnectDialogTest, PortsShowTheirAdapterUsbFirstInNaturalOrderAndStandForTheirDevice) {
     TFormConnect dialog;
-    dialog.SetPortNames({"COM1", "COM2", "COM10"});
-    ASSERT_EQ(dialog.ComPorts->count(), 3);
-    EXPECT_EQ(dialog.ComPorts->itemText(0), "COM1");
-    EXPECT_EQ(dialog.ComPorts->itemText(1), "COM10");
-    EXPECT_EQ(dialog.ComPorts->itemText(2), "COM2");
+    dialog.SetPorts({Serial("ttyS10"), Serial("ttyS2"), Usb("ttyUSB10", "FT232R USB UART", "B1"),
+                     Usb("ttyUSB2", "CP2102 USB to UART Bridge Controller", ""),
+                     Usb("ttyACM0", "", "")});
+    EXPECT_EQ(Items(dialog),
+              (QStringList{"ttyACM0", "ttyUSB2 — CP2102 USB to UART Bridge Controller",
+                           "ttyUSB10 — FT232R USB UART (B1)", "ttyS2", "ttyS10"}));
 
     dialog.ComPorts->setCurrentIndex(2);
+    EXPECT_EQ(dialog.PortName(), "ttyUSB10");
     {
         TIniFile ini(FileName());
         dialog.SaveToIni(ini);
         ini.UpdateFile();
     }
+    // The file keeps the device name, never the text shown; the index stays where it was.
     const TIniFile ini(FileName());
     EXPECT_EQ(ini.ReadString("FormConnect", "ComPorts", ""), "2");
+    EXPECT_EQ(ini.ReadString("FormConnect", "ComPortName", ""), "ttyUSB10");
     EXPECT_EQ(ini.ReadSection("FormConnect"),
-              (std::vector<std::string>{"ComPorts", "etObjN", "meMasterKey"}));
+              (std::vector<std::string>{"ComPorts", "etObjN", "meMasterKey", "ComPortName"}));
 
-    // The port at index 2 has gone: the next dialog selects what is there now, or nothing.
-    TFormConnect fewer;
-    fewer.SetPortNames({"COM1", "COM3"});
-    fewer.LoadFromIni(ini);
-    EXPECT_EQ(fewer.ComPorts->currentIndex(), -1);
+    // The same port comes back chosen when the list has changed around it.
+    TFormConnect next;
+    next.SetPorts({Serial("ttyS2"), Usb("ttyUSB10", "FT232R USB UART", "B1")});
+    next.LoadFromIni(ini);
+    EXPECT_EQ(next.ComPorts->currentText(), "ttyUSB10 — FT232R USB UART (B1)");
+    EXPECT_EQ(next.PortName(), "ttyUSB10");
 }
 
-TEST_F(ConnectDialogTest, ATypedPortNameIsUsedButNotStored) {
+// What the dialog offers when it opens, for every way the saved port may relate to the ports
+// that are present now: a port that is not there is never swapped silently for another one
+// unless it is the only USB adapter.
+TEST_F(ConnectDialogTest, TheSavedPortIsChosenOnlyWhenPresentOrElseTheOneUsbAdapter) {
+    struct TCase {
+        const char* section;
+        std::vector<TSerialPortInfo> ports;
+        const char* shown;
+        const char* portName;
+    };
+    const TSerialPortInfo ftdi = Usb("ttyUSB0", "FT232R USB UART", "A50285BI");
+    const TSerialPortInfo acm = Usb("ttyACM0", "", "");
+    const TCase cases[] = {
+        {"ComPorts=1\r\nComPortName=ttyS1",
+         {Serial("ttyS0"), Serial("ttyS1"), ftdi},
+         "ttyS1",
+         "ttyS1"},
+        {"ComPorts=0\r\nComPortName=COM3",
+         {Serial("ttyS0"), ftdi},
+         "ttyUSB0 — FT232R USB UART (A50285BI)",
+         "ttyUSB0"},
+        {"ComPorts=0\r\nComPortName=COM3", {Serial("ttyS0"), ftdi, acm}, "COM3", "COM3"},
+        {"ComPorts=0\r\nComPortName=COM3", {Serial("ttyS0")}, "COM3", "COM3"},
+        {"ComPorts=-1\r\nComPortName=/dev/pts/9", {Serial("ttyS0")}, "/dev/pts/9", "/dev/pts/9"},
+        // A name put by hand under the index's key is taken as a name.
+        {"ComPorts=COM3", {Serial("ttyS0")}, "COM3", "COM3"},
+        {"ComPorts=ttyS1", {Serial("ttyS0"), Serial("ttyS1")}, "ttyS1", "ttyS1"},
+        // An older file's bare index counted other ports: it chooses nothing by itself.
+        {"ComPorts=2", {Serial("ttyS0"), Serial("ttyS1"), Serial("ttyS2")}, "", ""},
+        {"ComPorts=1", {Serial("ttyS0"), ftdi}, "ttyUSB0 — FT232R USB UART (A50285BI)", "ttyUSB0"},
+        // Nothing saved yet: the first connect chooses nothing.
+        {"etObjN=5", {ftdi}, "", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.section);
+        const std::string name = WriteFile(std::string("[FormConnect]\r\n") + c.section + "\r\n");
+        TFormConnect dialog;
+        dialog.SetPorts(c.ports);
+        dialog.LoadFromIni(TIniFile(name));
+        EXPECT_EQ(dialog.ComPorts->currentText().toStdString(), c.shown);
+        EXPECT_EQ(dialog.PortName(), c.portName);
+    }
+}
+
+TEST_F(ConnectDialogTest, ATypedPortNameOrPathIsUsedAndStored) {
     TFormConnect dialog;
-    dialog.SetPortNames({"ttyS0"});
+    dialog.SetPorts({Serial("ttyS0"), Usb("ttyUSB0", "FT232R USB UART", "A5")});
     dialog.ComPorts->setEditText("/dev/pts/9");
     EXPECT_EQ(dialog.PortName(), "/dev/pts/9");
     TIniFile ini(FileName());
     dialog.SaveToIni(ini);
     EXPECT_EQ(ini.ReadString("FormConnect", "ComPorts", ""), "-1");
+    EXPECT_EQ(ini.ReadString("FormConnect", "ComPortName", ""), "/dev/pts/9");
+
+    // An item's whole text, typed or pasted, still means that item's device.
+    dialog.ComPorts->setEditText(" ttyUSB0 — FT232R USB UART (A5) ");
+    EXPECT_EQ(dialog.PortName(), "ttyUSB0");
+}
+
+TEST_F(ConnectDialogTest, TheListIsReadAgainEachTimeItDropsDown) {
+    std::vector<TSerialPortInfo> present{Serial("ttyS0")};
+    bool failing = false;
+    TFormConnect dialog;
+    dialog.ListPorts = [&] {
+        if (failing) {
+            throw std::runtime_error("EnumPorts failed.");
+        }
+        return present;
+    };
+    dialog.SetPorts(present);
+    dialog.show();
+    dialog.ComPorts->setCurrentIndex(0);
+
+    // An adapter plugged in while the dialog is open appears; the chosen port stays chosen.
+    present.push_back(Usb("ttyUSB0", "FT232R USB UART", "A5"));
+    dialog.ComPorts->showPopup();
+    dialog.ComPorts->hidePopup();
+    EXPECT_EQ(Items(dialog), (QStringList{"ttyUSB0 — FT232R USB UART (A5)", "ttyS0"}));
+    EXPECT_EQ(dialog.PortName(), "ttyS0");
+
+    // Typed text survives the new list as it was typed.
+    dialog.ComPorts->setEditText("/dev/pts/3");
+    present.pop_back();
+    dialog.ComPorts->showPopup();
+    dialog.ComPorts->hidePopup();
+    EXPECT_EQ(Items(dialog), QStringList{"ttyS0"});
+    EXPECT_EQ(dialog.PortName(), "/dev/pts/3");
+
+    // A list that cannot be read leaves the one shown.
+    failing = true;
+    dialog.ComPorts->showPopup();
+    dialog.ComPorts->hidePopup();
+    EXPECT_EQ(Items(dialog), QStringList{"ttyS0"});
 }
 
 TEST_F(ConnectDialogTest, TheModuleNumberTakesTwoDigitsAndNothingElse) {
@@ -112,9 +227,9 @@ TEST_F(ConnectDialogTest, TheMasterKeyAlwaysHoldsFourDigits) {
 
 TEST_F(ConnectDialogTest, StoredValuesComeBackOnTheNextConnect) {
     const std::string name =
-        WriteFile("; written by hand\r\n[formconnect]\r\ncomports=1\r\nETOBJN=7\r\n");
+        WriteFile("; written by hand\r\n[formconnect]\r\ncomportname=ttyUSB0\r\nETOBJN=7\r\n");
     TFormConnect dialog;
-    dialog.SetPortNames({"ttyUSB0", "ttyS0"});
+    dialog.SetPorts({Usb("ttyUSB0", "", ""), Serial("ttyS0")});
     const TIniFile ini(name);
     dialog.LoadFromIni(ini);
     EXPECT_EQ(dialog.ComPorts->currentText(), "ttyUSB0");

@@ -143,7 +143,7 @@ TEST_F(FormsControllerTest, DisconnectWithoutAConnectionOnlySetsTheDisconnectedS
 TEST_F(FormsControllerTest, PortsThatCannotBeListedLeaveTheToolAsItWas) {
     Start();
     bool dialogShown = false;
-    m_controller->ListPorts = [](std::vector<std::string>&) {
+    m_controller->ListPorts = []() -> std::vector<TSerialPortInfo> {
         throw std::runtime_error("EnumPorts failed.");
     };
     m_controller->RunConnectDialog = [&dialogShown](TFormConnect&) { return dialogShown = true; };

@@ -224,7 +224,11 @@ TEST_F(SettingsFileTest, ReadOnlySettingsAreNeverWritten) {
     SetObjectNumber("42");
     // The connect dialog stores its values in the same file; a cancelled dialog still saves.
     m_controller->RunConnectDialog = [](TFormConnect&) { return false; };
-    m_controller->ListPorts = [](std::vector<std::string>& names) { names = {"ttyS0"}; };
+    m_controller->ListPorts = [] {
+        std::vector<TSerialPortInfo> ports(1);
+        ports[0].Name = "ttyS0";
+        return ports;
+    };
     m_controller->Connect();
     EXPECT_TRUE(m_main->close());
     m_controller->Shutdown();

@@ -156,6 +156,7 @@ TEST_F(ToolTest, CancellingTheDialogStillStoresItsValues) {
     const TIniFile ini(SettingsFile());
     EXPECT_EQ(ini.ReadString("FormConnect", "etObjN", ""), "42");
     EXPECT_EQ(ini.ReadString("FormConnect", "ComPorts", ""), "1");
+    EXPECT_EQ(ini.ReadString("FormConnect", "ComPortName", ""), "ttyS1");
     EXPECT_EQ(ini.ReadString("FormConnect", "meMasterKey", ""), "9618");
 }
 

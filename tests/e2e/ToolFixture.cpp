@@ -49,7 +49,12 @@ void ToolTest::StartTool() {
     m_progress = std::make_unique<TFormProgress>(m_main.get());
     m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, SettingsFile());
     m_main->Controller = m_controller.get();
-    m_controller->ListPorts = [](std::vector<std::string>& names) { names = {"ttyS0", "ttyS1"}; };
+    m_controller->ListPorts = [] {
+        std::vector<TSerialPortInfo> ports(2);
+        ports[0].Name = "ttyS0";
+        ports[1].Name = "ttyS1";
+        return ports;
+    };
     m_controller->ConfirmRenumber = [this](int from, int to) {
         m_renumberQuestions.push_back({from, to});
         return m_renumberAnswer;
