@@ -1,6 +1,7 @@
 #include "fConnect.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QPainter>
 #include <QPushButton>
@@ -112,6 +113,13 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     ComPorts->setEditable(true);
     ComPorts->setGeometry(96, 52, 144, 21);
     ComPorts->OnDropDown = [this] { RefreshPorts(); };
+    // A chosen port shows from its name on, however long its description, and its tooltip gives
+    // the device's path.
+    connect(ComPorts, &QComboBox::currentIndexChanged, this, [this](int index) {
+        ComPorts->lineEdit()->setCursorPosition(0);
+        ComPorts->setToolTip(index >= 0 ? ComPorts->itemData(index, Qt::ToolTipRole).toString()
+                                        : QString());
+    });
 
     etObjN = new TEdit(this);
     etObjN->setObjectName("etObjN");

@@ -1,0 +1,179 @@
+// Photographs the tool's windows for the documentation: the real windows and controller, talking
+// to the module emulator, with a made-up USB adapter in the port list. Run it under an X server
+// (Xvfb) with the scale factor to show; it writes one PNG a scene into the folder it is given.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "AppErrorReport.h"
+#include "Controls.h"
+#include "ModuleEmulator.h"
+#include "QtSyncDispatcher.h"
+#include "RelayFormsController.h"
+#include "fConnect.h"
+#include "fErrors.h"
+#include "fMain.h"
+#include "fProgress.h"
+
+namespace {
+
+void Settle(int ms = 300) {
+    QTimer wait;
+    wait.setSingleShot(true);
+    QEventLoop loop;
+    QObject::connect(&wait, &QTimer::timeout, &loop, &QEventLoop::quit);
+    wait.start(ms);
+    loop.exec();
+}
+
+// What the screen shows inside the rectangle (in logical pixels) of the widget and its pop-ups.
+void Photograph(const QRect& area, const QString& fileName) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    if (!shot.save(fileName)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(fileName));
+    } else {
+        std::printf("%s %dx%d\n", qPrintable(fileName), shot.width(), shot.height());
+    }
+}
+
+QRect Framed(const QWidget& window) {
+    return window.frameGeometry().adjusted(-2, -2, 2, 2);
+}
+
+TModuleState SampleModule() {
+    TModuleState state = PowerUpState(12);
+    int value = 5;
+    for (TRelaySettings& relay : state.Relays) {
+        relay.Duration = 10 * relay.Number;
+        for (auto& row : relay.Zones) {
+            for (auto& code : row) {
+                value = (value * 13 + 7) % 97;
+                code = value % 7 < 4 ? 0 : value % 5;
+            }
+        }
+        for (auto& row : relay.Partitions) {
+            for (auto& code : row) {
+                value = (value * 13 + 7) % 97;
+                code = value % 5 < 3 ? 0 : value % 5;
+            }
+        }
+        for (auto& code : relay.Yes) {
+            value = (value * 13 + 7) % 97;
+            code = value % 5;
+        }
+    }
+    return state;
+}
+
+std::vector<TSerialPortInfo> SamplePorts() {
+    std::vector<TSerialPortInfo> ports(3);
+    ports[0].Name = "ttyUSB0";
+    ports[0].IsUsb = true;
+    ports[0].Manufacturer = "FTDI";
+    ports[0].Product = "FT232R USB UART";
+    ports[0].SerialNumber = "A50285BI";
+    ports[0].VendorId = "0403";
+    ports[0].ProductId = "6001";
+    ports[1].Name = "ttyS0";
+    ports[2].Name = "ttyS1";
+    return ports;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TQtSyncDispatcherScope syncDispatcher;
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    QDir().mkpath(outDir);
+    auto name = [&](const char* scene) {
+        return outDir + "/" + scene + (suffix.isEmpty() ? "" : "-" + suffix) + ".png";
+    };
+
+    char pattern[] = "/tmp/tarnel-shots-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        return 1;
+    }
+    const std::filesystem::path dir = pattern;
+
+    TEmulatorOptions options;
+    options.Pacing = true;
+    TModuleEmulator module(options, SampleModule());
+
+    int status = 0;
+    {
+        TFormMain main;
+        TFormProgress progress(&main);
+        TRelayFormsController controller(main, progress, (dir / "current.ini").string());
+        main.Controller = &controller;
+        controller.ListPorts = SamplePorts;
+        main.show();
+        Settle();
+
+        // The connect dialog with its list dropped down, the USB adapter chosen.
+        controller.RunConnectDialog = [&](TFormConnect& dialog) {
+            dialog.show();
+            dialog.ComPorts->setCurrentIndex(0);
+            Settle();
+            Photograph(Framed(dialog), name("connect-dialog"));
+            dialog.ComPorts->showPopup();
+            Settle();
+            const QWidget* popup = dialog.ComPorts->view()->window();
+            Photograph(Framed(dialog).united(popup->frameGeometry()), name("connect-ports"));
+            dialog.ComPorts->hidePopup();
+            dialog.ComPorts->setEditText(QString::fromStdString(module.DevicePath()));
+            dialog.etObjN->setText("12");
+            return true;
+        };
+        controller.Connect();
+
+        // The progress window, photographed halfway through reading every page.
+        QTimer::singleShot(1500, [&] { Photograph(main.frameGeometry(), name("progress")); });
+        controller.ReadAll();
+        controller.SelectPage(3);
+        Settle();
+        Photograph(Framed(main), name("relay-page"));
+        controller.SelectPage(0);
+        Settle();
+        Photograph(Framed(main), name("common-page"));
+        controller.Disconnect();
+        main.close();
+    }
+    {
+        // A module that does not answer the alarm rows of relay 2: the error window.
+        TEmulatorOptions faultOptions;
+        faultOptions.Behaviour.Faults.IgnoreLetters = "A";
+        TModuleEmulator silentZones(faultOptions, SampleModule());
+        TFormMain main;
+        TFormProgress progress(&main);
+        TRelayFormsController controller(main, progress, (dir / "current.ini").string());
+        main.Controller = &controller;
+        controller.ListPorts = SamplePorts;
+        main.show();
+        controller.RunConnectDialog = [&](TFormConnect& dialog) {
+            dialog.ComPorts->setEditText(QString::fromStdString(silentZones.DevicePath()));
+            dialog.etObjN->setText("12");
+            return true;
+        };
+        controller.RunErrorWindow = [&](TFormErrors& window) {
+            window.show();
+            Settle();
+            Photograph(Framed(window), name("error-window"));
+        };
+        controller.Connect();
+        controller.SelectPage(2);
+        controller.ReadCurrent();
+        controller.Disconnect();
+        main.close();
+    }
+    std::filesystem::remove_all(dir);
+    return status;
+}
