@@ -4,9 +4,13 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev desktop-file-utils appstream man-db)
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(xvfb xauth imagemagick)
+fi
+# Making the Debian package (dpkg-shlibdeps, and file to find the programs) and checking it.
+if [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev file lintian)
 fi
 
 missing=()

@@ -269,8 +269,22 @@ std::string GetSettingsDir() {
     return SettingsDirFor(appDir, ::access(appDir.c_str(), W_OK) == 0);
 }
 
+bool IsInstalledProgramDir(const std::string& appDir) {
+    std::filesystem::path dir = std::filesystem::path(appDir).lexically_normal();
+    if (!dir.has_filename()) {
+        dir = dir.parent_path();
+    }
+    if (dir.filename() != "bin") {
+        return false;
+    }
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        dir.parent_path() / "share" / "applications" / "tarnel-config.desktop", ec);
+}
+
 std::string SettingsDirFor(const std::string& appDir, bool appDirWritable) {
-    if (appDirWritable) {
+    // Root can write /usr/bin, yet an installed program's settings belong to its user.
+    if (appDirWritable && !IsInstalledProgramDir(appDir)) {
         return appDir;
     }
     std::filesystem::path base;
