@@ -1,9 +1,13 @@
-// Painting, geometry and mouse handling of the owner-drawn grid.
+// Painting, geometry, mouse and key handling of the owner-drawn grid.
 #include "DrawGrid.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include "DrawGridAccessible.h"
 
 TDrawGrid::TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWidget* parent)
     : QWidget(parent),
@@ -13,6 +17,8 @@ TDrawGrid::TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, Q
       m_fixedRows(fixedRows),
       m_selectedCol(fixedCols),
       m_selectedRow(fixedRows) {
+    InstallDrawGridAccessibility();
+    setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, p.color(QPalette::Button));
@@ -22,6 +28,10 @@ TDrawGrid::TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, Q
 void TDrawGrid::SetColWidth(int col, int width) {
     m_colWidths.at(col) = width;
     update();
+}
+
+QSize TDrawGrid::ContentSize() const {
+    return {ColLeft(ColCount()), RowTop(RowCount())};
 }
 
 int TDrawGrid::ColLeft(int col) const {
@@ -68,11 +78,53 @@ void TDrawGrid::InvalidateCell(int col, int row) {
     update(CellRect(col, row));
 }
 
+void TDrawGrid::NotifyCellChanged(int col, int row) {
+    InvalidateCell(col, row);
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    if (QAccessibleInterface* cell = DrawGridCellInterface(this, col, row)) {
+        QAccessibleValueChangeEvent event(cell, OnCellValue ? OnCellValue(col, row) : QString());
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TDrawGrid::SetFocusCell(int col, int row) {
+    if (col < m_fixedCols || col >= ColCount() || row < m_fixedRows || row >= RowCount() ||
+        (col == m_selectedCol && row == m_selectedRow)) {
+        return;
+    }
+    InvalidateCell(m_selectedCol, m_selectedRow);
+    m_selectedCol = col;
+    m_selectedRow = row;
+    InvalidateCell(col, row);
+    NotifyFocusCell();
+}
+
+void TDrawGrid::NotifyFocusCell() {
+    if (!hasFocus() || !QAccessible::isActive()) {
+        return;
+    }
+    if (QAccessibleInterface* cell = DrawGridCellInterface(this, m_selectedCol, m_selectedRow)) {
+        QAccessibleEvent event(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TDrawGrid::DrawFixedCell(QPainter& painter, const QRect& rect) const {
     painter.fillRect(rect, palette().color(QPalette::Button));
     painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(rect.topLeft(), rect.topRight());
     painter.drawLine(rect.topLeft(), rect.bottomLeft());
+}
+
+void TDrawGrid::DrawFocusFrame(QPainter& painter, const QRect& rect) const {
+    const QColor color = palette().color(QPalette::Highlight);
+    const int w = kFocusFrameWidth;
+    painter.fillRect(rect.left(), rect.top(), rect.width(), w, color);
+    painter.fillRect(rect.left(), rect.bottom() + 1 - w, rect.width(), w, color);
+    painter.fillRect(rect.left(), rect.top() + w, w, rect.height() - 2 * w, color);
+    painter.fillRect(rect.right() + 1 - w, rect.top() + w, w, rect.height() - 2 * w, color);
 }
 
 void TDrawGrid::paintEvent(QPaintEvent* event) {
@@ -109,19 +161,19 @@ void TDrawGrid::paintEvent(QPaintEvent* event) {
                 m_canvas = nullptr;
                 painter.restore();
             }
+            // Drawn over the owner's painting, which fills the whole cell.
+            if ((state & gdFocused) != 0) {
+                DrawFocusFrame(painter, rect);
+            }
         }
     }
 }
 
 void TDrawGrid::mousePressEvent(QMouseEvent* event) {
-    // The selection moves like the original grid's, but PrepareCell never shows it, so nothing
-    // is repainted for it.
     int col = -1;
     int row = -1;
-    if (MouseToCell(event->position().toPoint(), col, row) && col >= m_fixedCols &&
-        row >= m_fixedRows) {
-        m_selectedCol = col;
-        m_selectedRow = row;
+    if (MouseToCell(event->position().toPoint(), col, row)) {
+        SetFocusCell(col, row);
     }
     QWidget::mousePressEvent(event);
 }
@@ -131,4 +183,57 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent* event) {
         OnMouseUp(event->button(), event->position().toPoint());
     }
     QWidget::mouseReleaseEvent(event);
+}
+
+void TDrawGrid::keyPressEvent(QKeyEvent* event) {
+    // Shortcuts with Ctrl, Alt or Meta belong to the window; Shift may be needed for "+".
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int col = m_selectedCol;
+    const int row = m_selectedRow;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            SetFocusCell(col - 1, row);
+            break;
+        case Qt::Key_Right:
+            SetFocusCell(col + 1, row);
+            break;
+        case Qt::Key_Up:
+            SetFocusCell(col, row - 1);
+            break;
+        case Qt::Key_Down:
+            SetFocusCell(col, row + 1);
+            break;
+        case Qt::Key_Home:
+            SetFocusCell(m_fixedCols, row);
+            break;
+        case Qt::Key_End:
+            SetFocusCell(ColCount() - 1, row);
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_Plus:
+        case Qt::Key_Backspace:
+        case Qt::Key_Minus:
+            if (OnKeyStep) {
+                OnKeyStep(col, row, event->key() == Qt::Key_Space || event->key() == Qt::Key_Plus);
+            }
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    // Taken even at an edge, so that the scrolled page does not move instead.
+    event->accept();
+}
+
+// The base handlers would repaint the whole grid; only the focus cell shows focus.
+void TDrawGrid::focusInEvent(QFocusEvent*) {
+    InvalidateCell(m_selectedCol, m_selectedRow);
+    NotifyFocusCell();
+}
+
+void TDrawGrid::focusOutEvent(QFocusEvent*) {
+    InvalidateCell(m_selectedCol, m_selectedRow);
 }

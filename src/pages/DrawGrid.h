@@ -1,4 +1,5 @@
-// A grid of fixed-size cells that its owner paints cell by cell and that reports mouse releases.
+// A grid of fixed-size cells that its owner paints cell by cell and that reports mouse releases
+// and the keys that step a cell; a screen reader reads it as a table of named cells.
 #pragma once
 
 #include <QWidget>
@@ -14,6 +15,8 @@ class TDrawGrid : public QWidget {
   public:
     static constexpr int kDefaultCellSize = 27;
     static constexpr int kGridLineWidth = 1;
+    // The focus frame's width inside the cell: within the margin the pictures leave free.
+    static constexpr int kFocusFrameWidth = 2;
 
     TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWidget* parent = nullptr);
 
@@ -24,12 +27,22 @@ class TDrawGrid : public QWidget {
     int ColWidth(int col) const { return m_colWidths.at(col); }
     void SetColWidth(int col, int width);
     int RowHeight(int row) const { return m_rowHeights.at(row); }
+    // The size that shows every cell with the lines after them.
+    QSize ContentSize() const;
 
     // The cell's rectangle without the grid lines around it.
     QRect CellRect(int col, int row) const;
     // The cell under a point; false, with -1 for the missing coordinate, outside the cells.
     bool MouseToCell(const QPoint& point, int& col, int& row) const;
     void InvalidateCell(int col, int row);
+    // Repaints a cell whose value changed and tells a screen reader its new value.
+    void NotifyCellChanged(int col, int row);
+
+    // The cell that keys act on, always a non-fixed one; framed while the grid has focus.
+    int FocusCol() const { return m_selectedCol; }
+    int FocusRow() const { return m_selectedRow; }
+    // Moves the focus cell; a fixed or missing cell leaves it where it is.
+    void SetFocusCell(int col, int row);
 
     // The painter of the paint in progress; null outside OnDrawCell.
     QPainter* Canvas() const { return m_canvas; }
@@ -38,16 +51,27 @@ class TDrawGrid : public QWidget {
     std::function<void(int col, int row, const QRect& rect, TGridDrawState state)> OnDrawCell;
     // A mouse button released over the grid, at a point in grid coordinates.
     std::function<void(Qt::MouseButton button, const QPoint& point)> OnMouseUp;
+    // A key asks to step the focus cell's value: forward for Space and "+", back for Backspace
+    // and "-".
+    std::function<void(int col, int row, bool forward)> OnKeyStep;
+    // What a screen reader says for a cell: its name, and the value it shows (empty for none).
+    std::function<QString(int col, int row)> OnCellName;
+    std::function<QString(int col, int row)> OnCellValue;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     int ColLeft(int col) const;
     int RowTop(int row) const;
     void DrawFixedCell(QPainter& painter, const QRect& rect) const;
+    void DrawFocusFrame(QPainter& painter, const QRect& rect) const;
+    void NotifyFocusCell();
 
     std::vector<int> m_colWidths;
     std::vector<int> m_rowHeights;

@@ -2,6 +2,8 @@
 #include "ReactionPictures.h"
 
 #include <QPainter>
+#include <QtMath>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -48,6 +50,40 @@ QImage MakeReactionBitmap(TRelayReaction code) {
     painter.setPen(Qt::black);
     painter.drawPolyline(path.data(), static_cast<int>(path.size()));
     return bitmap;
+}
+
+void PaintReaction(QPainter& painter, const QPoint& origin, TRelayReaction code) {
+    // Each pixel of the bitmap's lines becomes a unit square; whole-unit rectangles stay sharp
+    // at any scale, where a scaled-up bitmap would be resampled.
+    const auto path = TracePath(code);
+    const auto stripe = [&](QPoint a, QPoint b, const QColor& color) {
+        const QRect pixels(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                           QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+        painter.fillRect(QRectF(pixels.translated(origin)), color);
+    };
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        const QPoint a = path[i - 1];
+        const QPoint b = path[i];
+        const QPoint side = a.y() == b.y() ? QPoint(0, 1) : QPoint(1, 0);
+        stripe(a - side, b - side, QColor(192, 192, 192));
+        stripe(a + side, b + side, QColor(128, 128, 128));
+    }
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        stripe(path[i - 1], path[i], Qt::black);
+    }
+    painter.restore();
+}
+
+QPixmap ReactionPixmap(TRelayReaction code, qreal devicePixelRatio) {
+    const int side = qCeil(kPictureSize * devicePixelRatio);
+    QPixmap pixmap(side, side);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    PaintReaction(painter, QPoint(0, 0), code);
+    return pixmap;
 }
 
 QImage WithTransparency(const QImage& bitmap) {

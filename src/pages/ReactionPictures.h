@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
+
+class QPainter;
 
 #include "RelaySettings.h"
 
@@ -14,3 +17,9 @@ constexpr QRgb kTransparentColor = qRgb(255, 0, 255);
 QImage MakeReactionBitmap(TRelayReaction code);
 // The bitmap with its transparent colour turned into real transparency.
 QImage WithTransparency(const QImage& bitmap);
+// Paints a code's trace as vectors over a square of kPictureSize units whose top left is at
+// origin, in the painter's logical units: a scaled painter draws it at the device's resolution,
+// and at scale 1 it lays down the very pixels of the code's bitmap.
+void PaintReaction(QPainter& painter, const QPoint& origin, TRelayReaction code);
+// The code's picture on a transparent background, for a device of the given pixel ratio.
+QPixmap ReactionPixmap(TRelayReaction code, qreal devicePixelRatio);

@@ -1,18 +1,20 @@
 // The common page: the module's object number.
 #include "fCommon.h"
 
+#include <QVBoxLayout>
+#include <algorithm>
+
 #include "IniFile.h"
 #include "InputController.h"
 
 TFormCommon::TFormCommon(QWidget* parent) : TformIncl(parent, QStringLiteral("FormCommon")) {
     SetCaption(QString::fromUtf8("Общие"));
 
-    GroupBox1 = new QGroupBox(QString::fromUtf8("Общие настройки"), this);
+    GroupBox1 = new QGroupBox(QString::fromUtf8("Общие настройки"), ScrollBoxContent());
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     QFont bold = PageFont();
     bold.setBold(true);
     GroupBox1->setFont(bold);
-    GroupBox1->setGeometry(0, 0, 800, 600);
 
     GroupBox3 = new QGroupBox(QString::fromUtf8("Объект"), GroupBox1);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
@@ -32,6 +34,29 @@ TFormCommon::TFormCommon(QWidget* parent) : TformIncl(parent, QStringLiteral("Fo
     etO->setText(QStringLiteral("01"));
     etO->SetHint(QStringLiteral("01"));
     etO->OnKeyPress = [this](QChar& key) { etOKeyPress(key); };
+    etO->setAccessibleName(lbO->text());
+    Arrange();
+}
+
+void TFormCommon::Arrange() {
+    // The layout's positions, with the edit moved right and the groups widened where the label
+    // needs more room in the fonts at hand; the outer group fills the page beyond its needs.
+    constexpr int kGap = 8;
+    constexpr int kMargin = 9;
+    const int editHeight = std::max(etO->height(), etO->minimumSizeHint().height());
+    etO->setGeometry(std::max(etO->x(), lbO->x() + lbO->width() + kGap), etO->y(), etO->width(),
+                     editHeight);
+    GroupBox3->resize(std::max({GroupBox3->width(), etO->x() + etO->width() + 15,
+                                GroupBox3->minimumSizeHint().width()}),
+                      std::max(GroupBox3->height(), etO->y() + etO->height() + 12));
+    const QSize needed(std::max(GroupBox3->x() + GroupBox3->width() + kMargin,
+                                GroupBox1->minimumSizeHint().width()),
+                       GroupBox3->y() + GroupBox3->height() + kMargin);
+    GroupBox1->setMinimumSize(needed);
+    auto* layout = new QVBoxLayout(ScrollBoxContent());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(GroupBox1);
+    ScrollBoxContent()->setMinimumSize(needed);
 }
 
 void TFormCommon::LoadFromIni(const TIniFile& ini) {

@@ -25,5 +25,6 @@ class TFormCommon : public TformIncl {
     void ShowSettings(const TCommonSettings& settings);
 
   private:
+    void Arrange();
     void etOKeyPress(QChar& key);
 };

@@ -3,10 +3,14 @@
 
 #include <QFrame>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 #include "GridFunc.h"
 #include "IniFile.h"
 #include "InputController.h"
+#include "ModuleCompare.h"
 #include "ReactionPictures.h"
 #include "RelaySettingsIni.h"
 
@@ -17,6 +21,10 @@ constexpr int kTableRows = kEventRowCount + 1;
 constexpr int kAllCol = kTableCols - 1;
 constexpr int kTextIndent = 7;
 constexpr int kAllTextIndent = 4;
+// Room a caption column leaves after its widest caption.
+constexpr int kCaptionSlack = 15;
+// Space between a label and the control it names, and inside a group after its last control.
+constexpr int kGap = 8;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -43,22 +51,36 @@ void DrawCaption(TDrawGrid& grid, const QRect& rect, int indent, const QString& 
                             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
+// Codes other than 0 to 3 show the no-reaction picture.
+TRelayReaction ShownCode(TRelayReaction code) {
+    return code >= rrOn && code < rrNone ? code : rrNone;
+}
+
+QString ReactionText(TRelayReaction code) {
+    return QString::fromStdString(ReactionName(ShownCode(code)));
+}
+
+QString ColumnWord(const char* word, int col) {
+    return col == kAllCol ? Text("все") : Text(word) + ' ' + QString::number(col);
+}
+
 }  // namespace
 
 TFormRelay::TFormRelay(QWidget* parent) : TformIncl(parent, QStringLiteral("FormRelay")) {
     SetCaption(Text("Реле"));
     for (TRelayReaction code = rrOn; code <= rrNone; ++code) {
         m_bitmaps.at(code) = MakeReactionBitmap(code);
-        m_pictures.at(code) = WithTransparency(m_bitmaps.at(code));
     }
     CreateControls();
     CreateLegend();
     FormCreate();
+    Arrange();
+    ConnectGrids();
+    SetAccessibleNames();
 }
 
 void TFormRelay::CreateControls() {
     QWidget* content = ScrollBoxContent();
-    content->setMinimumSize(800, 600);
     RelayGB = MakeGroup(content, "RelayGB", "Реле", {0, 0, 800, 600});
     QFont bold = PageFont();
     bold.setBold(true);
@@ -98,22 +120,6 @@ void TFormRelay::CreateControls() {
     DGFire = MakeGrid(GroupBox6, "DGFire", 2, 2, 1, 0, conditionGrid);
     GroupBox7 = conditionGroup("GroupBox7", rcDelay, {159, 399});
     DGPause = MakeGrid(GroupBox7, "DGPause", 2, 2, 1, 0, conditionGrid);
-
-    using namespace std::placeholders;
-    DG1->OnDrawCell = std::bind(&TFormRelay::DG1DrawCell, this, _1, _2, _3, _4);
-    DG2->OnDrawCell = std::bind(&TFormRelay::DG2DrawCell, this, _1, _2, _3, _4);
-    DGConnection->OnDrawCell = std::bind(&TFormRelay::DGConnectionDrawCell, this, _1, _2, _3, _4);
-    DGJournal->OnDrawCell = std::bind(&TFormRelay::DGJournalDrawCell, this, _1, _2, _3, _4);
-    DGPower->OnDrawCell = std::bind(&TFormRelay::DGPowerDrawCell, this, _1, _2, _3, _4);
-    DGFire->OnDrawCell = std::bind(&TFormRelay::DGFireDrawCell, this, _1, _2, _3, _4);
-    DGPause->OnDrawCell = std::bind(&TFormRelay::DGPauseDrawCell, this, _1, _2, _3, _4);
-    DG1->OnMouseUp = std::bind(&TFormRelay::DG1MouseUp, this, _1, _2);
-    DG2->OnMouseUp = std::bind(&TFormRelay::DG2MouseUp, this, _1, _2);
-    DGConnection->OnMouseUp = std::bind(&TFormRelay::DGConnectionMouseUp, this, _1, _2);
-    DGJournal->OnMouseUp = std::bind(&TFormRelay::DGJournalMouseUp, this, _1, _2);
-    DGPower->OnMouseUp = std::bind(&TFormRelay::DGPowerMouseUp, this, _1, _2);
-    DGFire->OnMouseUp = std::bind(&TFormRelay::DGFireMouseUp, this, _1, _2);
-    DGPause->OnMouseUp = std::bind(&TFormRelay::DGPauseMouseUp, this, _1, _2);
 }
 
 void TFormRelay::CreateLegend() {
@@ -141,31 +147,237 @@ void TFormRelay::CreateLegend() {
         e.Image = new QLabel(frame);
         e.Image->setObjectName(QString::fromLatin1(e.Name));
         e.Image->setGeometry(1, 1, kPictureSize, kPictureSize);
-        e.Image->setPixmap(QPixmap::fromImage(m_pictures.at(e.Code)));
         auto* caption = new TLabel(Text(e.Caption), GroupBox1);
         caption->move(38, e.CaptionTop);
         caption->adjustSize();
+        m_legend.push_back({e.Image, e.Code});
+        m_legendCaptions.push_back(caption);
     }
+    UpdateLegendPictures();
+}
+
+void TFormRelay::UpdateLegendPictures() {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == m_legendRatio) {
+        return;
+    }
+    m_legendRatio = ratio;
+    for (const auto& [image, code] : m_legend) {
+        image->setPixmap(ReactionPixmap(code, ratio));
+    }
+}
+
+void TFormRelay::showEvent(QShowEvent* event) {
+    TformIncl::showEvent(event);
+    // A window moved to a screen of another pixel ratio gets its legend drawn anew there.
+    QWindow* handle = window()->windowHandle();
+    if (handle != nullptr && handle != m_watchedWindow) {
+        if (m_watchedWindow != nullptr) {
+            disconnect(m_screenConnection);
+        }
+        m_watchedWindow = handle;
+        m_screenConnection =
+            connect(handle, &QWindow::screenChanged, this, [this] { UpdateLegendPictures(); });
+    }
+    UpdateLegendPictures();
 }
 
 void TFormRelay::FormCreate() {
     m_zoneAll.fill(rrOn);
     m_partitionAll.fill(rrOn);
-    const int captionWidth =
-        QFontMetrics(DG1->font()).horizontalAdvance(Text("Пожарная тревога")) + 15;
-    for (TDrawGrid* grid : {DG1, DG2, DGConnection, DGJournal, DGFire, DGPause, DGPower}) {
+    // Wide enough for "Пожарная тревога" as laid out, and for every row caption in the fonts at
+    // hand.
+    const QFontMetrics metrics(DG1->font());
+    int widest = metrics.horizontalAdvance(Text("Пожарная тревога"));
+    for (const auto* captions : {&kZoneCaptions, &kPartitionCaptions}) {
+        for (const char* caption : *captions) {
+            widest = std::max(widest, metrics.horizontalAdvance(Text(caption)));
+        }
+    }
+    for (const auto& texts : kConditionTexts) {
+        widest = std::max({widest, metrics.horizontalAdvance(Text(texts.Yes)),
+                           metrics.horizontalAdvance(Text(texts.No))});
+    }
+    const int captionWidth = widest + kCaptionSlack;
+    for (TDrawGrid* grid : Grids()) {
         grid->SetColWidth(0, captionWidth);
     }
+    const int allWidth = metrics.horizontalAdvance(Text("Все")) + 2 * kAllTextIndent;
+    for (TDrawGrid* grid : {DG1, DG2}) {
+        grid->SetColWidth(kAllCol, std::max(grid->ColWidth(kAllCol), allWidth));
+    }
+}
+
+void TFormRelay::Arrange() {
+    // Positions are those of the layout; widths follow the fonts, each group around its
+    // contents and the legend beside the tables.
+    const int labelRight = Label1->x() + Label1->width();
+    const int editHeight = std::max(etDuration->height(), etDuration->minimumSizeHint().height());
+    etDuration->setGeometry(std::max(etDuration->x(), labelRight + kGap), etDuration->y(),
+                            etDuration->width(), editHeight);
+
+    const QSize table = DG1->ContentSize();
+    DG1->resize(table);
+    DG2->resize(table);
+    GroupBox12->resize(DG1->x() + table.width() + 7, GroupBox12->height());
+    GroupBox3->resize(GroupBox12->x() + GroupBox12->width() - GroupBox3->x(), GroupBox3->height());
+
+    const QSize condition = DGConnection->ContentSize();
+    int conditionWidth = condition.width() + 2 * DGConnection->x() - 2;
+    for (QGroupBox* group : ConditionGroups()) {
+        conditionWidth = std::max(conditionWidth, group->minimumSizeHint().width());
+    }
+    const int spacing = GroupBox5->x() - GroupBox4->x() - GroupBox4->width();
+    int bottom = 0;
+    for (const auto& line : {std::array{GroupBox4, GroupBox5, GroupBox8},
+                             std::array<QGroupBox*, 3>{GroupBox6, GroupBox7, nullptr}}) {
+        int left = GroupBox4->x();
+        for (QGroupBox* group : line) {
+            if (group == nullptr) {
+                continue;
+            }
+            group->setGeometry(left, group->y(), conditionWidth, group->height());
+            group->findChild<TDrawGrid*>()->resize(condition);
+            left += conditionWidth + spacing;
+            bottom = std::max(bottom, group->y() + group->height());
+        }
+    }
+
+    const int tablesRight = GroupBox12->x() + GroupBox12->width();
+    int legendWidth = std::max(GroupBox1->width(), GroupBox1->minimumSizeHint().width());
+    for (const TLabel* caption : m_legendCaptions) {
+        legendWidth = std::max(legendWidth, caption->x() + caption->width() + kGap);
+    }
+    GroupBox1->setGeometry(tablesRight + 2, GroupBox1->y(), legendWidth, bottom - GroupBox1->y());
+    const int right = GroupBox1->x() + GroupBox1->width();
+    GroupBox2->resize(right - 1 - GroupBox2->x(), GroupBox2->height());
+    RelayGB->resize(right + 6, bottom + kGap);
+    ScrollBoxContent()->setMinimumSize(RelayGB->size());
+}
+
+std::array<TDrawGrid*, 7> TFormRelay::Grids() const {
+    return {DG1, DG2, DGConnection, DGJournal, DGPower, DGFire, DGPause};
+}
+
+std::array<QGroupBox*, 5> TFormRelay::ConditionGroups() const {
+    return {GroupBox4, GroupBox5, GroupBox8, GroupBox6, GroupBox7};
+}
+
+void TFormRelay::ConnectGrids() {
+    using namespace std::placeholders;
+    DG1->OnDrawCell = std::bind(&TFormRelay::DG1DrawCell, this, _1, _2, _3, _4);
+    DG2->OnDrawCell = std::bind(&TFormRelay::DG2DrawCell, this, _1, _2, _3, _4);
+    DGConnection->OnDrawCell = std::bind(&TFormRelay::DGConnectionDrawCell, this, _1, _2, _3, _4);
+    DGJournal->OnDrawCell = std::bind(&TFormRelay::DGJournalDrawCell, this, _1, _2, _3, _4);
+    DGPower->OnDrawCell = std::bind(&TFormRelay::DGPowerDrawCell, this, _1, _2, _3, _4);
+    DGFire->OnDrawCell = std::bind(&TFormRelay::DGFireDrawCell, this, _1, _2, _3, _4);
+    DGPause->OnDrawCell = std::bind(&TFormRelay::DGPauseDrawCell, this, _1, _2, _3, _4);
+    DG1->OnMouseUp = std::bind(&TFormRelay::DG1MouseUp, this, _1, _2);
+    DG2->OnMouseUp = std::bind(&TFormRelay::DG2MouseUp, this, _1, _2);
+    DGConnection->OnMouseUp = std::bind(&TFormRelay::DGConnectionMouseUp, this, _1, _2);
+    DGJournal->OnMouseUp = std::bind(&TFormRelay::DGJournalMouseUp, this, _1, _2);
+    DGPower->OnMouseUp = std::bind(&TFormRelay::DGPowerMouseUp, this, _1, _2);
+    DGFire->OnMouseUp = std::bind(&TFormRelay::DGFireMouseUp, this, _1, _2);
+    DGPause->OnMouseUp = std::bind(&TFormRelay::DGPauseMouseUp, this, _1, _2);
+
+    // Keys take the mouse's path: the same step for the same cell.
+    struct TTableGrid {
+        TDrawGrid* Grid;
+        TTable* Table;
+        TAllValues* All;
+        const TCaptions* Captions;
+        const char* ColumnWord;
+    };
+    for (const TTableGrid& t :
+         {TTableGrid{DG1, &m_settings.Zones, &m_zoneAll, &kZoneCaptions, "зона"},
+          TTableGrid{DG2, &m_settings.Partitions, &m_partitionAll, &kPartitionCaptions,
+                     "раздел"}}) {
+        TDrawGrid* grid = t.Grid;
+        grid->OnKeyStep = [this, t](int col, int row, bool forward) {
+            TableStep(*t.Grid, *t.Table, *t.All, col, row, forward);
+        };
+        grid->OnCellName = [this, t](int col, int row) {
+            return TableCellName(*t.Grid, *t.Captions, t.ColumnWord, col, row);
+        };
+        grid->OnCellValue = [t](int col, int row) -> QString {
+            if (col <= 0 || row <= 0) {
+                return {};
+            }
+            return ReactionText(col == kAllCol ? t.All->at(row - 1)
+                                               : t.Table->at(row - 1).at(col - 1));
+        };
+    }
+    const std::pair<TDrawGrid*, TRelayCondition> conditions[] = {{DGConnection, rcPanelLink},
+                                                                 {DGJournal, rcJournal},
+                                                                 {DGPower, rcPower},
+                                                                 {DGFire, rcFire},
+                                                                 {DGPause, rcDelay}};
+    for (const auto& [grid, condition] : conditions) {
+        // Every key that steps does what every mouse button does: step forward.
+        grid->OnKeyStep = [this, grid, condition](int col, int row, bool) {
+            ConditionStep(*grid, condition, col, row);
+        };
+        grid->OnCellName = [this, grid, condition](int col, int row) {
+            return ConditionCellName(*grid, condition, col, row);
+        };
+        grid->OnCellValue = [this, condition](int col, int row) -> QString {
+            if (col < 1 || row < 0 || row > 1) {
+                return {};
+            }
+            return ReactionText(row == 0 ? m_settings.YesOf(condition)
+                                         : m_settings.NoOf(condition));
+        };
+    }
+
+    QWidget* previous = etDuration;
+    for (TDrawGrid* grid : Grids()) {
+        QWidget::setTabOrder(previous, grid);
+        previous = grid;
+    }
+}
+
+void TFormRelay::SetAccessibleNames() {
+    etDuration->setAccessibleName(Caption() + Text(", Длительность"));
+    for (TDrawGrid* grid : Grids()) {
+        grid->setAccessibleName(GroupOf(*grid).title());
+    }
+}
+
+const QGroupBox& TFormRelay::GroupOf(const TDrawGrid& grid) {
+    return *static_cast<const QGroupBox*>(grid.parentWidget());
+}
+
+QString TFormRelay::TableCellName(const TDrawGrid& grid, const TCaptions& captions,
+                                  const char* columnWord, int col, int row) const {
+    const QString group = GroupOf(grid).title();
+    if (row == 0) {
+        return col == 0 ? group : ColumnWord(columnWord, col);
+    }
+    const QString rowCaption = Text(captions.at(row - 1));
+    if (col == 0) {
+        return rowCaption;
+    }
+    return Caption() + ", " + group + ", " + rowCaption + ", " + ColumnWord(columnWord, col);
+}
+
+QString TFormRelay::ConditionCellName(const TDrawGrid& grid, TRelayCondition condition, int col,
+                                      int row) const {
+    const QString state = Text(ConditionStateCaption(condition, row == 0));
+    if (col == 0) {
+        return state;
+    }
+    return Caption() + ", " + GroupOf(grid).title() + ", " + state;
 }
 
 void TFormRelay::SetNumber(int n) {
     m_settings.Number = n;
     SetCaption(Text("Реле ") + QString::number(n));
     RelayGB->setTitle(Caption());
+    SetAccessibleNames();
 }
 
 const QImage& TFormRelay::ReactionPicture(TRelayReaction code) const {
-    return m_bitmaps.at(code >= rrOn && code < rrNone ? code : rrNone);
+    return m_bitmaps.at(ShownCode(code));
 }
 
 void TFormRelay::ShowSettings(const TRelaySettings& settings) {
@@ -175,7 +387,7 @@ void TFormRelay::ShowSettings(const TRelaySettings& settings) {
 }
 
 void TFormRelay::RepaintGrids() {
-    for (TDrawGrid* grid : {DG1, DG2, DGConnection, DGJournal, DGFire, DGPause, DGPower}) {
+    for (TDrawGrid* grid : Grids()) {
         grid->update();
     }
 }
@@ -207,12 +419,11 @@ void TFormRelay::SaveToIni(TIniFile& ini) {
 }
 
 void TFormRelay::DrawPicture(TDrawGrid& grid, const QRect& rect, TRelayReaction code) const {
-    const int index = code >= rrOn && code < rrNone ? code : rrNone;
-    // Drawn at its own size in the middle of the cell: stretching 23 pixels over 27 would make
-    // the three-pixel trace uneven.
+    // Drawn at its own size in the middle of the cell: stretching 23 units over 27 would make
+    // the three-unit trace uneven. Vectors keep it sharp on scaled screens.
     const QPoint at(rect.left() + (rect.width() - kPictureSize) / 2,
                     rect.top() + (rect.height() - kPictureSize) / 2);
-    grid.Canvas()->drawImage(at, m_pictures.at(index));
+    PaintReaction(*grid.Canvas(), at, ShownCode(code));
 }
 
 void TFormRelay::DrawTableCell(TDrawGrid& grid, const TTable& table, const TAllValues& all,
@@ -240,17 +451,26 @@ void TFormRelay::TableMouseUp(TDrawGrid& grid, TTable& table, TAllValues& all,
                               Qt::MouseButton button, const QPoint& point) {
     int col = -1;
     int row = -1;
-    if (!grid.MouseToCell(point, col, row) || col <= 0 || row <= 0) {
+    if (grid.MouseToCell(point, col, row)) {
+        TableStep(grid, table, all, col, row, button != Qt::RightButton);
+    }
+}
+
+void TFormRelay::TableStep(TDrawGrid& grid, TTable& table, TAllValues& all, int col, int row,
+                           bool forward) {
+    if (col <= 0 || row <= 0) {
         return;
     }
-    const auto step = button == Qt::RightButton ? PrevReaction : NextReaction;
+    const auto step = forward ? NextReaction : PrevReaction;
     if (col == kAllCol) {
         step(all.at(row - 1));
         table.at(row - 1).fill(all.at(row - 1));
-        grid.update();
+        for (int c = 1; c <= kAllCol; ++c) {
+            grid.NotifyCellChanged(c, row);
+        }
     } else {
         step(table.at(row - 1).at(col - 1));
-        grid.InvalidateCell(col, row);
+        grid.NotifyCellChanged(col, row);
     }
 }
 
@@ -270,15 +490,15 @@ void TFormRelay::ConditionMouseUp(TDrawGrid& grid, TRelayCondition condition, co
     int col = -1;
     int row = -1;
     grid.MouseToCell(point, col, row);
-    if (col < 1) {
+    ConditionStep(grid, condition, col, row);
+}
+
+void TFormRelay::ConditionStep(TDrawGrid& grid, TRelayCondition condition, int col, int row) {
+    if (col < 1 || row < 0 || row > 1) {
         return;
     }
-    if (row == 0) {
-        NextReaction(m_settings.YesOf(condition));
-    } else if (row == 1) {
-        NextReaction(m_settings.NoOf(condition));
-    }
-    grid.update();
+    NextReaction(row == 0 ? m_settings.YesOf(condition) : m_settings.NoOf(condition));
+    grid.NotifyCellChanged(col, row);
 }
 
 void TFormRelay::DG1DrawCell(int col, int row, const QRect& rect, TGridDrawState state) {

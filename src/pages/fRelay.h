@@ -3,7 +3,10 @@
 
 #include <QGroupBox>
 #include <QImage>
+#include <QPointer>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "Controls.h"
 #include "DrawGrid.h"
@@ -59,10 +62,21 @@ class TFormRelay : public TformIncl {
     QLabel* FallI;
     QLabel* IPulse1Hz;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void CreateControls();
     void CreateLegend();
     void FormCreate();
+    // Sizes the grids, their groups, the legend and the page to what the fonts need.
+    void Arrange();
+    void ConnectGrids();
+    void SetAccessibleNames();
+    // Draws the legend's pictures anew when the screen's pixel ratio differs from theirs.
+    void UpdateLegendPictures();
+    std::array<TDrawGrid*, 7> Grids() const;
+    std::array<QGroupBox*, 5> ConditionGroups() const;
 
     void DG1DrawCell(int col, int row, const QRect& rect, TGridDrawState state);
     void DG2DrawCell(int col, int row, const QRect& rect, TGridDrawState state);
@@ -89,15 +103,30 @@ class TFormRelay : public TformIncl {
                        TGridDrawState state);
     void TableMouseUp(TDrawGrid& grid, TTable& table, TAllValues& all, Qt::MouseButton button,
                       const QPoint& point);
+    // The one rule of a click and a key: a caption or header cell changes nothing, the "Все"
+    // column fills its row.
+    void TableStep(TDrawGrid& grid, TTable& table, TAllValues& all, int col, int row, bool forward);
     void DrawConditionCell(TDrawGrid& grid, TRelayCondition condition, int col, int row,
                            const QRect& rect, TGridDrawState state);
     void ConditionMouseUp(TDrawGrid& grid, TRelayCondition condition, const QPoint& point);
+    void ConditionStep(TDrawGrid& grid, TRelayCondition condition, int col, int row);
+    static const QGroupBox& GroupOf(const TDrawGrid& grid);
+    // "Реле 3, Зоны, Тревоги, зона 5" for a cell; header cells are named by their caption.
+    QString TableCellName(const TDrawGrid& grid, const TCaptions& captions, const char* columnWord,
+                          int col, int row) const;
+    // "Реле 3, Связь с панелью, Есть" for a cell; caption cells by their caption.
+    QString ConditionCellName(const TDrawGrid& grid, TRelayCondition condition, int col,
+                              int row) const;
     void DrawPicture(TDrawGrid& grid, const QRect& rect, TRelayReaction code) const;
 
     TRelaySettings m_settings;
     TAllValues m_zoneAll{};
     TAllValues m_partitionAll{};
-    // Per code 0..4: the legend bitmap, and the same with its background made transparent.
+    // Per code 0..4: the legend bitmap.
     std::array<QImage, 5> m_bitmaps;
-    std::array<QImage, 5> m_pictures;
+    std::vector<std::pair<QLabel*, TRelayReaction>> m_legend;
+    std::vector<TLabel*> m_legendCaptions;
+    qreal m_legendRatio = 0;
+    QPointer<QWindow> m_watchedWindow;
+    QMetaObject::Connection m_screenConnection;
 };

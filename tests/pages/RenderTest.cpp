@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QScrollBar>
 
 #include "fCommon.h"
 #include "fRelay.h"
@@ -24,16 +25,20 @@ TEST(PageRendering, RelayPageShowsEveryPictureAndCaption) {
     }
     s.YesOf(rcFire) = rrOn1Hz;
     s.NoOf(rcDelay) = rrOff;
-    page.resize(820, 620);
+    // At its content size the page shows whole, without scroll bars.
+    const QSize content = page.ScrollBoxContent()->minimumSize();
+    page.resize(content);
     page.show();
     const QImage image = page.grab().toImage();
     ASSERT_TRUE(image.save(OutputPath("relay-page.png")));
-    EXPECT_EQ(image.size(), QSize(820, 620));
+    EXPECT_EQ(image.size(), content);
+    EXPECT_FALSE(page.ScrollBox1->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(page.ScrollBox1->verticalScrollBar()->isVisible());
 }
 
 TEST(PageRendering, CommonPageShowsTheObjectNumber) {
     TFormCommon page;
-    page.resize(820, 620);
+    page.resize(page.ScrollBoxContent()->minimumSize());
     page.show();
     const QImage image = page.grab().toImage();
     ASSERT_TRUE(image.save(OutputPath("common-page.png")));
