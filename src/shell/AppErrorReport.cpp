@@ -10,8 +10,7 @@
 namespace {
 
 void ShowErrorBox(const QString& text) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                          text, QMessageBox::Ok);
+    QMessageBox::critical(QApplication::activeWindow(), ToolTitle(), text, QMessageBox::Ok);
 }
 
 TErrorReporter& CurrentReporter() {
@@ -23,6 +22,10 @@ TErrorReporter& CurrentReporter() {
 const char* const kUnknownError = "Unknown error";
 
 }  // namespace
+
+QString ToolTitle() {
+    return QString::fromUtf8(kToolTitle);
+}
 
 TErrorReporter SetErrorReporter(TErrorReporter reporter) {
     TErrorReporter previous = std::exchange(CurrentReporter(), std::move(reporter));
@@ -38,7 +41,7 @@ void ReportError(const QString& text) {
 
 bool AskGoOrStay(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& go,
                  const QString& stay) {
-    QMessageBox box(icon, QString(), text, QMessageBox::NoButton, parent);
+    QMessageBox box(icon, ToolTitle(), text, QMessageBox::NoButton, parent);
     QPushButton* goButton = box.addButton(go, QMessageBox::AcceptRole);
     QPushButton* stayButton = box.addButton(stay, QMessageBox::RejectRole);
     box.setDefaultButton(stayButton);

@@ -7,6 +7,10 @@
 
 #include <functional>
 
+// The title of every message box, so that a box on its own still says which program asks.
+inline constexpr const char* kToolTitle = "Тарнел";
+QString ToolTitle();
+
 // Shows an error's text; tests replace it to capture the report instead of showing a box.
 using TErrorReporter = std::function<void(const QString& text)>;
 

@@ -1,10 +1,16 @@
 // The pictures of the main window's commands, drawn so that they show without an icon theme.
 #include "Icons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <cmath>
 
 namespace {
 
@@ -150,22 +156,101 @@ void Draw(QPainter& p, TCommandIcon icon) {
     }
 }
 
-QPixmap Picture(TCommandIcon icon, int size) {
-    QPixmap pixmap(size, size);
+// Draws the picture on `pixels` device pixels, so that it is sharp at any scale of the screen.
+QPixmap Picture(TCommandIcon icon, const QSize& pixels) {
+    QPixmap pixmap(pixels);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 16.0, size / 16.0);
+    painter.scale(pixels.width() / 16.0, pixels.height() / 16.0);
     Draw(painter, icon);
     return pixmap;
 }
 
+// Paints a command's picture afresh at each size and device pixel ratio asked for, instead of
+// scaling one of a few ready pixmaps.
+class TCommandIconEngine : public QIconEngine {
+  public:
+    explicit TCommandIconEngine(TCommandIcon icon) : m_icon(icon) {}
+
+    QIconEngine* clone() const override { return new TCommandIconEngine(m_icon); }
+
+    // `size` is in device pixels here: QIcon asks for the logical size times the ratio.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        QPixmap picture = Picture(m_icon, size);
+        // The disabled and selected looks are the style's, as for any icon made of pixmaps.
+        if (mode == QIcon::Disabled || mode == QIcon::Selected) {
+            if (const QStyle* style = QApplication::style()) {
+                QStyleOption option;
+                option.palette = QApplication::palette();
+                picture = style->generatedIconPixmap(mode, picture, &option);
+            }
+        }
+        return picture;
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+        return pixmap(size, mode, state);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio =
+            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1;
+        const QSize pixels(static_cast<int>(std::lround(rect.width() * ratio)),
+                           static_cast<int>(std::lround(rect.height() * ratio)));
+        if (pixels.isEmpty()) {
+            return;
+        }
+        QPixmap picture = pixmap(pixels, mode, state);
+        picture.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect.topLeft(), picture);
+    }
+
+  private:
+    TCommandIcon m_icon;
+};
+
 }  // namespace
 
 QIcon CommandIcon(TCommandIcon icon) {
-    QIcon result;
-    for (int size : {16, 24, 32}) {
-        result.addPixmap(Picture(icon, size));
+    return QIcon(new TCommandIconEngine(icon));
+}
+
+QPixmap ConnectPicture(qreal devicePixelRatio) {
+    const QSizeF logical(41, 38);
+    QPixmap picture(static_cast<int>(std::ceil(logical.width() * devicePixelRatio)),
+                    static_cast<int>(std::ceil(logical.height() * devicePixelRatio)));
+    picture.setDevicePixelRatio(devicePixelRatio);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(QColor(90, 130, 200));
+    p.drawRoundedRect(QRectF(4, 10, 33, 18), 5, 5);
+    p.setBrush(Qt::white);
+    for (int i = 0; i < 5; ++i) {
+        p.drawEllipse(QPointF(10 + i * 5.3, 16), 1.6, 1.6);
     }
-    return result;
+    for (int i = 0; i < 4; ++i) {
+        p.drawEllipse(QPointF(12.5 + i * 5.3, 22), 1.6, 1.6);
+    }
+    p.setPen(QPen(QColor(40, 40, 40), 2.5));
+    p.drawLine(QPointF(20.5, 28), QPointF(20.5, 37));
+    return picture;
+}
+
+// A resource of a static library is linked in only when something names its initialiser.
+static void InitAppIconResource() {
+    Q_INIT_RESOURCE(app_icons);
+}
+
+QIcon AppIcon() {
+    static const bool registered = (InitAppIconResource(), true);
+    Q_UNUSED(registered);
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/%1x%1/tarnel-config.png").arg(size), QSize(size, size));
+    }
+    return icon;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 
 // The commands in the order of the main window's image list, and the log's clear button.
 enum class TCommandIcon {
@@ -19,4 +20,11 @@ enum class TCommandIcon {
     Clear,
 };
 
+// Drawn afresh at every size and device pixel ratio asked for, so it is sharp at any scale.
 QIcon CommandIcon(TCommandIcon icon);
+
+// The connect dialog's serial plug, 41 x 38 logical pixels, drawn at the given device pixel ratio.
+QPixmap ConnectPicture(qreal devicePixelRatio);
+
+// The application's window icon, from the packaged PNGs of every size.
+QIcon AppIcon();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "AppErrorReport.h"
 #include "fMain.h"
 #include "fProgress.h"
 
@@ -43,7 +44,7 @@ bool TMainDeviceView::ConfirmRenumber(int from, int to) {
     return AskRenumber ? AskRenumber(from, to) : ConfirmRenumberBox(from, to);
 }
 bool TMainDeviceView::ConfirmRenumberBox(int from, int to) {
-    return QMessageBox::question(&m_main, QString(),
+    return QMessageBox::question(&m_main, ToolTitle(),
                                  QString::fromUtf8("Номер объекта модуля будет изменён с %1 на %2. "
                                                    "Продолжить?")
                                      .arg(from)

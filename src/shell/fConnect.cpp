@@ -1,14 +1,16 @@
 #include "fConnect.h"
 
 #include <QAbstractItemView>
-#include <QLineEdit>
 #include <QDialogButtonBox>
-#include <QPainter>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cstdint>
 
 #include "Controls.h"
+#include "Icons.h"
 #include "IniFile.h"
 #include "InputController.h"
 #include "StrLib.h"
@@ -23,27 +25,6 @@ const char kPortNameKey[] = "ComPortName";
 const char kMasterKeyDefault[] = "9618";
 constexpr int kMasterKeyDigits = 4;
 constexpr int kIsUsbRole = Qt::UserRole + 1;
-
-// A small picture of a serial plug for the dialog's corner.
-QPixmap DrawPlugIcon() {
-    QPixmap icon(41, 38);
-    icon.fill(Qt::transparent);
-    QPainter p(&icon);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 40, 40), 1.5));
-    p.setBrush(QColor(90, 130, 200));
-    p.drawRoundedRect(QRectF(4, 10, 33, 18), 5, 5);
-    p.setBrush(Qt::white);
-    for (int i = 0; i < 5; ++i) {
-        p.drawEllipse(QPointF(10 + i * 5.3, 16), 1.6, 1.6);
-    }
-    for (int i = 0; i < 4; ++i) {
-        p.drawEllipse(QPointF(12.5 + i * 5.3, 22), 1.6, 1.6);
-    }
-    p.setPen(QPen(QColor(40, 40, 40), 2.5));
-    p.drawLine(QPointF(20.5, 28), QPointF(20.5, 37));
-    return icon;
-}
 
 TLabel* MakeLabel(const QString& caption, QWidget* parent, const QRect& geometry) {
     auto* label = new TLabel(caption, parent);
@@ -77,7 +58,7 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setGeometry(8, 4, 41, 38);
-    Image1->setPixmap(DrawPlugIcon());
+    DrawPlug();
 
     Label2 = MakeLabel(QString::fromUtf8("№ реле:"), this, QRect(10, 80, 80, 21));
     Label2->setObjectName("Label2");
@@ -99,19 +80,11 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     lbKey->setObjectName("lbKey");
     lbKey->hide();
 
-    RzDialogButtons1 = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    RzDialogButtons1->setObjectName("RzDialogButtons1");
-    RzDialogButtons1->setGeometry(5, 198, 245, 30);
-    RzDialogButtons1->button(QDialogButtonBox::Ok)->setText("OK");
-    RzDialogButtons1->button(QDialogButtonBox::Ok)->setDefault(true);
-    RzDialogButtons1->button(QDialogButtonBox::Cancel)->setText("Cancel");
-    connect(RzDialogButtons1, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(RzDialogButtons1, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     ComPorts = new TComboBox(this);
     ComPorts->setObjectName("ComPorts");
     ComPorts->setEditable(true);
     ComPorts->setGeometry(96, 52, 144, 21);
+    ComPorts->setAccessibleName(QString::fromUtf8("Com-порт"));
     ComPorts->OnDropDown = [this] { RefreshPorts(); };
     // A chosen port shows from its name on, however long its description, and its tooltip gives
     // the device's path.
@@ -124,6 +97,7 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     etObjN = new TEdit(this);
     etObjN->setObjectName("etObjN");
     etObjN->setGeometry(96, 80, 57, 21);
+    etObjN->setAccessibleName(QString::fromUtf8("№ реле"));
     etObjN->SetMaxLength(2);
     etObjN->SetDigitsOnly(true);
     etObjN->setText("10");
@@ -139,9 +113,36 @@ TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     meMasterKey->hide();
     connect(meMasterKey, &QLineEdit::textChanged, this, &TFormConnect::meMasterKeyChange);
 
+    // The keyboard order is the order of making: the port, the number, then the buttons. The
+    // button box passes the focus on to its first button, so it too comes after the boxes.
+    RzDialogButtons1 = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    RzDialogButtons1->setObjectName("RzDialogButtons1");
+    RzDialogButtons1->setGeometry(5, 198, 245, 30);
+    RzDialogButtons1->button(QDialogButtonBox::Ok)->setText("OK");
+    RzDialogButtons1->button(QDialogButtonBox::Ok)->setDefault(true);
+    RzDialogButtons1->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("Отмена"));
+    connect(RzDialogButtons1, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(RzDialogButtons1, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    ComPorts->setFocus();
+
     if (owner != nullptr) {
         move(owner->geometry().center() - rect().center());
     }
+}
+
+void TFormConnect::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The window's screen is known once it shows, and it may later move to one of another scale.
+    if (QWindow* window = windowHandle()) {
+        connect(window, &QWindow::screenChanged, this, &TFormConnect::DrawPlug,
+                Qt::UniqueConnection);
+    }
+    DrawPlug();
+}
+
+void TFormConnect::DrawPlug() {
+    Image1->setPixmap(ConnectPicture(Image1->devicePixelRatioF()));
 }
 
 void TFormConnect::SetPorts(std::vector<TSerialPortInfo> ports) {

@@ -50,7 +50,12 @@ class TFormConnect : public QDialog, public IIniStorable {
   public slots:
     void meMasterKeyChange();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    // The plug picture, at the resolution of the screen the dialog is on.
+    void DrawPlug();
     void RefreshPorts();
     // Selects the item of that device, or shows the name as typed text when no item has it.
     void ShowPort(const std::string& name);

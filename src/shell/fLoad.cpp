@@ -29,6 +29,10 @@ TFormLoad::TFormLoad(QWidget* parent)
     Label1->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
+    // Where Tahoma is missing the substitute draws the title wider, and the window grows with it.
+    const QMargins margins = layout->contentsMargins();
+    setFixedSize(std::max(width(), Label1->sizeHint().width() + margins.left() + margins.right()),
+                 height());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

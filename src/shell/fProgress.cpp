@@ -1,31 +1,31 @@
-// The progress window: a small borderless bar over the main window while a page is read or written.
+// The progress window: a small framed window over the main window while a page is read or written.
 #include "fProgress.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include <algorithm>
 
-namespace {
-constexpr qreal kOpacity = 215.0 / 255.0;
-}
-
+// A dialog window of the main window stays above it but not above other programs, and its frame
+// offers no close button, since "Отмена" is the way to stop.
 TFormProgress::TFormProgress(QWidget* mainForm)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       pb(new QProgressBar(this)),
       btCancel(new QPushButton(QString::fromUtf8("Отмена"), this)),
       m_mainForm(mainForm) {
     setObjectName("FormProgress");
     setWindowTitle("Прогресс");
     setFixedSize(165, 64);
-    setWindowOpacity(kOpacity);
     pb->setObjectName("pb");
     pb->setGeometry(8, 9, 150, 17);
     pb->setRange(0, 100);
     pb->setValue(0);
     pb->setTextVisible(false);
     btCancel->setObjectName("btCancel");
-    btCancel->setGeometry(45, 33, 75, 23);
+    // The button keeps its designed place unless the font needs it wider, and stays centred.
+    const int buttonWidth = std::max(75, btCancel->sizeHint().width());
+    btCancel->setGeometry((width() - buttonWidth) / 2, 33, buttonWidth, 23);
     connect(btCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
 }
 
@@ -66,9 +66,20 @@ void TFormProgress::ShowProgress() {
         around = screen->availableGeometry();
     }
     if (around.isValid()) {
-        move(around.center() - rect().center());
+        // The frame is centred. Before the window is first shown its frame is not known yet, and
+        // the main window's frame stands in for it, as the same window manager draws both.
+        QSize outer = frameGeometry().size();
+        if (outer == size() && m_mainForm != nullptr) {
+            outer += m_mainForm->frameGeometry().size() - m_mainForm->size();
+        }
+        move(around.center() - QRect(QPoint(), outer).center());
     }
     show();
+}
+
+void TFormProgress::closeEvent(QCloseEvent* event) {
+    m_cancelRequested = true;
+    event->ignore();
 }
 
 void TFormProgress::HideProgress() {

@@ -1,4 +1,4 @@
-// The progress window: a small borderless bar over the main window while a page is read or written.
+// The progress window: a small framed window over the main window while a page is read or written.
 #pragma once
 
 #include <QProgressBar>
@@ -8,7 +8,7 @@
 class TFormProgress : public QWidget {
     Q_OBJECT
   public:
-    // `mainForm` is the window it is centred on; the progress window stays a window of its own.
+    // `mainForm` is the window it is centred on and stays above; it owns the progress window.
     explicit TFormProgress(QWidget* mainForm = nullptr);
 
     QProgressBar* pb;
@@ -29,6 +29,11 @@ class TFormProgress : public QWidget {
 
     bool CancelRequested() const { return m_cancelRequested; }
     void ResetCancel() { m_cancelRequested = false; }
+
+  protected:
+    // Closing the window from its frame asks the operation to stop, as "Отмена" does; the window
+    // goes when the operation ends.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     QWidget* m_mainForm;

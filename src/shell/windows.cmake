@@ -2,7 +2,7 @@
 add_library(tarnel_windows STATIC
     AppErrorReport.h AppErrorReport.cpp
     CollapsibleSplitter.h CollapsibleSplitter.cpp
-    Icons.h Icons.cpp
+    Icons.h Icons.cpp app_icons.qrc
     MainCommands.h
     fErrors.h fErrors.cpp
     fMain.h fMain.cpp

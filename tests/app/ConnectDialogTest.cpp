@@ -1,6 +1,10 @@
-// The connect dialog: its port list, its key filters, the master key and its settings section.
+// The connect dialog: its port list, its key filters, the master key, its settings section and
+// its keyboard order.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -235,4 +239,36 @@ TEST_F(ConnectDialogTest, StoredValuesComeBackOnTheNextConnect) {
     EXPECT_EQ(dialog.ComPorts->currentText(), "ttyUSB0");
     EXPECT_EQ(dialog.etObjN->text(), "7");
     EXPECT_EQ(dialog.ModuleNumberText(), "7");
+}
+
+TEST_F(ConnectDialogTest, OpensInThePortBoxAndTabGoesPortNumberOkCancel) {
+    TFormConnect dialog;
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_TRUE(dialog.ComPorts->hasFocus());
+
+    QPushButton* ok = dialog.RzDialogButtons1->button(QDialogButtonBox::Ok);
+    QPushButton* cancel = dialog.RzDialogButtons1->button(QDialogButtonBox::Cancel);
+    EXPECT_EQ(cancel->text(), QString::fromUtf8("Отмена"));
+    const std::vector<QWidget*> chain = {dialog.ComPorts, dialog.etObjN, ok, cancel,
+                                         dialog.ComPorts};
+    for (std::size_t step = 1; step < chain.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(chain[step]->hasFocus()) << "Tab " << step;
+    }
+    for (std::size_t step = chain.size() - 1; step-- > 0;) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        EXPECT_TRUE(chain[step]->hasFocus()) << "Shift+Tab to " << step;
+    }
+}
+
+TEST_F(ConnectDialogTest, TheBoxesHaveTheirCaptionsAsNamesAndThePlugIsDrawnForTheScreen) {
+    TFormConnect dialog;
+    EXPECT_EQ(dialog.ComPorts->accessibleName(), QString::fromUtf8("Com-порт"));
+    EXPECT_EQ(dialog.etObjN->accessibleName(), QString::fromUtf8("№ реле"));
+    EXPECT_EQ(dialog.size(), QSize(255, 234));
+    const QPixmap plug = dialog.Image1->pixmap();
+    EXPECT_DOUBLE_EQ(plug.devicePixelRatio(), dialog.Image1->devicePixelRatioF());
+    EXPECT_EQ(plug.deviceIndependentSize().toSize(), QSize(41, 38));
 }

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "FakeCommands.h"
+#include "ModalBoxes.h"
 #include "fMain.h"
 
 namespace {
@@ -50,6 +51,23 @@ TEST(ErrorReportTest, AnErrorEscapingAnEventHandlerIsReportedByTheApplication) {
     EXPECT_FALSE(QCoreApplication::sendEvent(&target, &event));
     ASSERT_EQ(reports.texts.size(), 1u);
     EXPECT_EQ(reports.texts[0], "Unable to write to /nowhere/x.txt");
+}
+
+TEST(ErrorReportTest, EveryMessageBoxIsTitledWithTheToolsName) {
+    const TErrorReporter previous = SetErrorReporter({});
+    const struct {
+        const char* name;
+        std::function<void()> open;
+    } cases[] = {
+        {"error report", [] { ReportError("Порт занят"); }},
+        {"question",
+         [] { EXPECT_FALSE(AskGoOrStay(nullptr, QMessageBox::Warning, "Закрыть?", "Да", "Нет")); }},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TitleOfModalBox(c.open), "Тарнел") << c.name;
+    }
+    SetErrorReporter(previous);
+    EXPECT_EQ(ToolTitle(), "Тарнел");
 }
 
 }  // namespace
