@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
-          clang libclang-rt-14-dev desktop-file-utils appstream man-db)
+          clang libclang-rt-14-dev desktop-file-utils appstream man-db
+          qt6-translations-l10n)
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(xvfb xauth imagemagick)
 fi

@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "AppErrorReport.h"
+#include "Icons.h"
 #include "LogWriter.h"
 #include "QtSyncDispatcher.h"
+#include "QtTranslations.h"
 #include "RelayFormsController.h"
 #include "SettingsLock.h"
 #include "TerminationSignals.h"
@@ -33,6 +35,11 @@ bool AskStartReadOnly(const std::string& settingsDir) {
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(ToolTitle());
+    // Ties the windows to the installed desktop entry, whose icon and name the desktop shows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarnel-config"));
+    QApplication::setWindowIcon(AppIcon());
+    InstallRussianQtTexts(app);
     TQtSyncDispatcherScope syncDispatcher;
 
     const std::string appDir = GetAppDir();
@@ -68,7 +75,7 @@ int main(int argc, char** argv) {
             SettingsStartFile(appDir, settingsDir));
     } catch (const std::exception& error) {
         splash.reset();
-        QMessageBox::critical(nullptr, QString(), QString::fromUtf8(error.what()));
+        QMessageBox::critical(nullptr, ToolTitle(), QString::fromUtf8(error.what()));
         return 1;
     }
     controller->SetSettingsReadOnly(readOnly);

@@ -8,7 +8,8 @@ add_library(tarnel_app STATIC
     fDifferences.h fDifferences.cpp
     MainDeviceView.h MainDeviceView.cpp
     QtSyncDispatcher.h QtSyncDispatcher.cpp
-    TerminationSignals.h TerminationSignals.cpp)
+    TerminationSignals.h TerminationSignals.cpp
+    QtTranslations.h QtTranslations.cpp)
 tarnel_warnings(tarnel_app)
 target_include_directories(tarnel_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tarnel_app PUBLIC tarnel_control tarnel_pages tarnel_pagebase tarnel_windows

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -28,6 +30,9 @@ constexpr int kPageSplitterBar = 165;
 constexpr int kLogPanelWidth = 95;
 constexpr int kTreeIndent = 19;
 constexpr int kUnattendedRetryMs = 50;
+// The status panels' widths as designed; a longer text widens its panel.
+constexpr std::array<int, 3> kStatusPanelWidths{60, 100, 50};
+constexpr int kPortPanel = 1;
 
 const QString kTextFilesFilter = "Text Files (*.txt)";
 
@@ -275,6 +280,8 @@ void TFormMain::CreateLayout() {
     panelLayout->addWidget(BitBtn1);
     panelLayout->addWidget(cbScrolling);
     panelLayout->addStretch(1);
+    // As designed, unless the fonts at hand need more room for "Прокрутка?".
+    Panel1->setFixedWidth(std::max(kLogPanelWidth, panelLayout->sizeHint().width()));
     lowerLayout->addWidget(Panel1);
 
     RzSplitter1->addWidget(upper);
@@ -287,12 +294,11 @@ void TFormMain::CreateStatusBar() {
     StatusBar1 = statusBar();
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setFixedHeight(kStatusBarHeight);
-    const std::array<int, 3> widths{60, 100, 50};
     const std::array<QString, 3> texts{"Com", "Версия", ""};
     for (std::size_t i = 0; i < m_statusPanels.size(); ++i) {
         auto* panel = new QLabel(texts[i]);
         panel->setObjectName(QString("StatusPanel%1").arg(i + 1));
-        panel->setFixedWidth(widths[i]);
+        panel->setFixedWidth(kStatusPanelWidths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setContentsMargins(2, 0, 2, 0);
         StatusBar1->addWidget(panel);
@@ -323,8 +329,16 @@ QList<QMenu*> TFormMain::TopLevelMenus() const {
 }
 
 void TFormMain::SetStatusText(int panel, const QString& text) {
-    if (panel >= 1 && panel <= static_cast<int>(m_statusPanels.size())) {
-        m_statusPanels[static_cast<std::size_t>(panel - 1)]->setText(text);
+    if (panel < 1 || panel > static_cast<int>(m_statusPanels.size())) {
+        return;
+    }
+    QLabel* shown = m_statusPanels[static_cast<std::size_t>(panel - 1)];
+    shown->setText(text);
+    const int designed = kStatusPanelWidths[static_cast<std::size_t>(panel - 1)];
+    shown->setFixedWidth(std::max(designed, shown->sizeHint().width()));
+    if (panel == kPortPanel) {
+        const bool bareName = !text.isEmpty() && !text.contains('/');
+        shown->setToolTip(bareName ? "/dev/" + text : text);
     }
 }
 
@@ -484,7 +498,39 @@ void TFormMain::showEvent(QShowEvent* event) {
         RzSplitter1->setSizes({kLogSplitterBar, std::max(0, height - kLogSplitterBar)});
         const int width = rzCntSpl->width() - rzCntSpl->handleWidth();
         rzCntSpl->setSizes({kPageSplitterBar, std::max(0, width - kPageSplitterBar)});
+        if (const QScreen* shownOn = screen()) {
+            FitToScreen(shownOn->availableGeometry());
+        }
     }
+}
+
+void TFormMain::FitToScreen(const QRect& available) {
+    QSize content(0, 0);
+    QScrollArea* shown = nullptr;
+    for (QScrollArea* area : m_pagePane->findChildren<QScrollArea*>()) {
+        if (area->widget() != nullptr) {
+            content = content.expandedTo(area->widget()->minimumSize());
+        }
+        if (area->isVisibleTo(this)) {
+            shown = area;
+        }
+    }
+    QSize target = size();
+    if (shown != nullptr) {
+        // Every page sits in the same pane, so the shown one tells how much room any page has.
+        target += (content - shown->maximumViewportSize()).expandedTo(QSize(0, 0));
+    }
+    // The window manager's frame is not known before the window is mapped; a title bar's height
+    // is a fair guess for it.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty() && !isVisible()) {
+        frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    }
+    target = target.boundedTo(available.size() - frame).expandedTo(minimumSizeHint());
+    resize(target);
+    const QPoint topLeft = available.center() - QPoint((target.width() + frame.width()) / 2,
+                                                       (target.height() + frame.height()) / 2);
+    move(std::max(topLeft.x(), available.left()), std::max(topLeft.y(), available.top()));
 }
 
 // The settings are saved while the window still exists, so that a failed save can keep it open

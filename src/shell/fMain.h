@@ -90,7 +90,12 @@ class TFormMain : public QMainWindow {
     // Every top-level item of the main menu, in menu order.
     QList<QMenu*> TopLevelMenus() const;
 
-    // Status bar panels are counted from 1 as the user sees them; panel 3 is unused.
+    // Grows the window until the largest page shows without scrolling, as far as the free area of
+    // the screen allows, and centres it there; on a smaller screen only the page scrolls.
+    void FitToScreen(const QRect& available);
+
+    // Status bar panels are counted from 1 as the user sees them; panel 3 is unused. A panel
+    // widens to show its whole text; the port panel's tooltip gives the device's full path.
     void SetStatusText(int panel, const QString& text);
     void SetStatusText(int panel, const std::string& text);
     QString StatusText(int panel) const;
