@@ -7,6 +7,10 @@
 
 #include <algorithm>
 
+namespace {
+constexpr int kWidth = 240;
+}
+
 // A dialog window of the main window stays above it but not above other programs, and its frame
 // offers no close button, since "Отмена" is the way to stop.
 TFormProgress::TFormProgress(QWidget* mainForm)
@@ -16,9 +20,11 @@ TFormProgress::TFormProgress(QWidget* mainForm)
       m_mainForm(mainForm) {
     setObjectName("FormProgress");
     setWindowTitle("Прогресс");
-    setFixedSize(165, 64);
+    // Wider than designed, so that a window manager's title bar, buttons and all, still shows the
+    // title whole; the bar fills the width.
+    setFixedSize(kWidth, 64);
     pb->setObjectName("pb");
-    pb->setGeometry(8, 9, 150, 17);
+    pb->setGeometry(8, 9, kWidth - 16, 17);
     pb->setRange(0, 100);
     pb->setValue(0);
     pb->setTextVisible(false);

@@ -17,8 +17,8 @@ namespace {
 TEST(ProgressWindowTest, IsAnOpaqueFramedWindowOfTheMainWindowWithoutACloseButton) {
     QMainWindow mainWindow;
     TFormProgress progress(&mainWindow);
-    EXPECT_EQ(progress.size(), QSize(165, 64));
-    EXPECT_EQ(progress.pb->size(), QSize(150, 17));
+    EXPECT_EQ(progress.size(), QSize(240, 64));
+    EXPECT_EQ(progress.pb->size(), QSize(224, 17));
     EXPECT_EQ(progress.btCancel->text(), QString::fromUtf8("Отмена"));
     EXPECT_GE(progress.btCancel->width(), std::max(75, progress.btCancel->sizeHint().width()));
     EXPECT_LE(std::abs(progress.btCancel->geometry().center().x() - progress.rect().center().x()),
