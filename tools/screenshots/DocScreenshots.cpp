@@ -86,6 +86,20 @@ std::vector<TSerialPortInfo> SamplePorts() {
     return ports;
 }
 
+// The tool's main window with its controller, its settings in the given folder.
+struct TToolWindow {
+    explicit TToolWindow(const std::filesystem::path& dir)
+        : progress(&main), controller(main, progress, (dir / "current.ini").string()) {
+        main.Controller = &controller;
+        controller.ListPorts = SamplePorts;
+        main.show();
+        Settle();
+    }
+    TFormMain main;
+    TFormProgress progress;
+    TRelayFormsController controller;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,15 +122,10 @@ int main(int argc, char** argv) {
     options.Pacing = true;
     TModuleEmulator module(options, SampleModule());
 
-    int status = 0;
     {
-        TFormMain main;
-        TFormProgress progress(&main);
-        TRelayFormsController controller(main, progress, (dir / "current.ini").string());
-        main.Controller = &controller;
-        controller.ListPorts = SamplePorts;
-        main.show();
-        Settle();
+        TToolWindow tool(dir);
+        TFormMain& main = tool.main;
+        TRelayFormsController& controller = tool.controller;
 
         // The connect dialog with its list dropped down, the USB adapter chosen.
         controller.RunConnectDialog = [&](TFormConnect& dialog) {
@@ -152,12 +161,9 @@ int main(int argc, char** argv) {
         TEmulatorOptions faultOptions;
         faultOptions.Behaviour.Faults.IgnoreLetters = "A";
         TModuleEmulator silentZones(faultOptions, SampleModule());
-        TFormMain main;
-        TFormProgress progress(&main);
-        TRelayFormsController controller(main, progress, (dir / "current.ini").string());
-        main.Controller = &controller;
-        controller.ListPorts = SamplePorts;
-        main.show();
+        TToolWindow tool(dir);
+        TFormMain& main = tool.main;
+        TRelayFormsController& controller = tool.controller;
         controller.RunConnectDialog = [&](TFormConnect& dialog) {
             dialog.ComPorts->setEditText(QString::fromStdString(silentZones.DevicePath()));
             dialog.etObjN->setText("12");
@@ -175,5 +181,5 @@ int main(int argc, char** argv) {
         main.close();
     }
     std::filesystem::remove_all(dir);
-    return status;
+    return 0;
 }
