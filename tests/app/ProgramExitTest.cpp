@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
+#include "FileContents.h"
 #include "IniFile.h"
 
 extern char** environ;
@@ -21,11 +21,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A copy of the program in a folder of the test's own, so that its current.ini is kept there.
 class ProgramExitTest : public ::testing::Test {
@@ -88,7 +83,7 @@ class ProgramExitTest : public ::testing::Test {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        m_stderr = Contents(m_dir / "stderr.txt");
+        m_stderr = FileContents(m_dir / "stderr.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 

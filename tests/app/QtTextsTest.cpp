@@ -61,12 +61,3 @@ TEST(QtTextsTest, QtsOwnTextsAreRussian) {
     EXPECT_TRUE(ActionTexts(*menu).join('|').contains(QString::fromUtf8("Вставить")))
         << ActionTexts(*menu).join('|').toStdString();
 }
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -9,9 +9,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "Controls.h"
+#include "FileContents.h"
 #include "IniFile.h"
 #include "RelayFormsController.h"
 #include "SettingsLock.h"
@@ -26,11 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A literal with the NUL bytes inside it, without the one at its end.
 template <std::size_t N>
@@ -101,9 +96,9 @@ TEST_F(SettingsFileTest, TheSettingsAreSavedWhenTheWindowIsAskedToClose) {
     ASSERT_TRUE(m_main->close());
     // Saved while the window and the pages still exist, before the controller ends.
     EXPECT_EQ(TIniFile(Settings().string()).ReadString("FormCommon", "etO", ""), "42");
-    const std::string saved = Contents(Settings());
+    const std::string saved = FileContents(Settings());
     m_controller->Shutdown();
-    EXPECT_EQ(Contents(Settings()), saved);
+    EXPECT_EQ(FileContents(Settings()), saved);
     EXPECT_TRUE(m_questions.empty());
 }
 
@@ -198,7 +193,7 @@ TEST_F(SettingsFileTest, AFileWithoutSettingsIsReplacedWhole) {
         EXPECT_EQ(lines.filter(QString::fromUtf8("не содержит настроек")).size(), 1)
             << lines.join('\n').toStdString();
         m_main->close();
-        const std::string saved = Contents(Settings());
+        const std::string saved = FileContents(Settings());
         EXPECT_TRUE(saved.starts_with("[FormCommon]\r\netO=01\r\n")) << saved.substr(0, 40);
         EXPECT_EQ(saved.find("General"), std::string::npos);
         EXPECT_EQ(saved.find("ELF"), std::string::npos);
@@ -211,13 +206,13 @@ TEST_F(SettingsFileTest, AFileWithSettingsIsUpdatedInPlaceWithoutAWord) {
     Start();
     EXPECT_TRUE(LogLines().filter(QString::fromUtf8("не содержит настроек")).isEmpty());
     m_main->close();
-    const std::string saved = Contents(Settings());
+    const std::string saved = FileContents(Settings());
     EXPECT_TRUE(saved.starts_with("; kept\r\n[FormConnect]\r\netObjN=12\r\n")) << saved;
 }
 
 TEST_F(SettingsFileTest, ReadOnlySettingsAreNeverWritten) {
     Write(Settings(), "[FormCommon]\r\netO=07\r\n");
-    const std::string before = Contents(Settings());
+    const std::string before = FileContents(Settings());
     Start();
     m_controller->SetSettingsReadOnly(true);
     EXPECT_EQ(m_controller->CommonPage()->etO->text(), QStringLiteral("07"));
@@ -232,7 +227,7 @@ TEST_F(SettingsFileTest, ReadOnlySettingsAreNeverWritten) {
     m_controller->Connect();
     EXPECT_TRUE(m_main->close());
     m_controller->Shutdown();
-    EXPECT_EQ(Contents(Settings()), before);
+    EXPECT_EQ(FileContents(Settings()), before);
 }
 
 TEST_F(SettingsFileTest, AReadOnlyInstallsFileIsTheStartOfTheUsersOwn) {

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
+#include "FileContents.h"
 #include "IniFile.h"
 #include "ModuleEmulator.h"
 #include "ModuleSettingsFile.h"
@@ -21,11 +21,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct TRun {
     int Status = -1;
@@ -79,8 +74,8 @@ class CliProgramTest : public ::testing::Test {
             run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         posix_spawn_file_actions_destroy(&actions);
-        run.Out = Contents(out);
-        run.Err = Contents(err);
+        run.Out = FileContents(out);
+        run.Err = FileContents(err);
         return run;
     }
     std::vector<std::string> Connection(const char* object = "10") const {

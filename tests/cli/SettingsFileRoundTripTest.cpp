@@ -6,57 +6,18 @@
 #include <QApplication>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
+#include "FileContents.h"
 #include "IniFile.h"
 #include "ModuleSettingsFile.h"
+#include "PageSet.h"
 #include "fCommon.h"
 #include "fRelay.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The pages of the window, created in the order the window creates them.
-struct TPages {
-    TPages() {
-        for (int n = 1; n <= kRelayCount; ++n) {
-            Relays.push_back(std::make_unique<TFormRelay>());
-            Relays.back()->SetNumber(n);
-        }
-    }
-    void Save(const std::string& path) {
-        TIniFile ini(path);
-        Common.SaveToIni(ini);
-        for (auto& relay : Relays) {
-            relay->SaveToIni(ini);
-        }
-        ini.UpdateFile();
-    }
-    void Load(const std::string& path) {
-        const TIniFile ini(path);
-        Common.LoadFromIni(ini);
-        for (auto& relay : Relays) {
-            relay->LoadFromIni(ini);
-        }
-    }
-    TModuleSettings Settings() const {
-        TModuleSettings settings;
-        settings.Common = Common.Settings();
-        for (int n = 1; n <= kRelayCount; ++n) {
-            settings.Relays.at(n - 1) = Relays.at(n - 1)->Settings();
-        }
-        return settings;
-    }
-    TFormCommon Common;
-    std::vector<std::unique_ptr<TFormRelay>> Relays;
-};
 
 TModuleSettings Patterned() {
     TModuleSettings settings;
@@ -89,7 +50,7 @@ TEST_F(SettingsFileRoundTripTest, TheToolWritesTheBytesOfTheWindowAndReadsWhatTh
     const TModuleSettings settings = Patterned();
     {
         // Pages are named uniquely among the live ones; the window's go before the next set.
-        TPages window;
+        TPageSet window;
         window.Common.ShowSettings(settings.Common);
         for (int n = 1; n <= kRelayCount; ++n) {
             window.Relays.at(n - 1)->ShowSettings(settings.Relays.at(n - 1));
@@ -97,13 +58,13 @@ TEST_F(SettingsFileRoundTripTest, TheToolWritesTheBytesOfTheWindowAndReadsWhatTh
         window.Save(Path("window.txt"));
     }
     SaveModuleSettingsFile(Path("tool.txt"), settings);
-    EXPECT_EQ(Contents(Path("tool.txt")), Contents(Path("window.txt")));
+    EXPECT_EQ(FileContents(Path("tool.txt")), FileContents(Path("window.txt")));
 
     std::vector<std::string> replaced;
     EXPECT_EQ(LoadModuleSettingsFile(Path("window.txt"), replaced), settings);
     EXPECT_TRUE(replaced.empty());
 
-    TPages loaded;
+    TPageSet loaded;
     loaded.Load(Path("tool.txt"));
     EXPECT_EQ(loaded.Settings(), settings);
 }
@@ -113,7 +74,7 @@ TEST_F(SettingsFileRoundTripTest, TheToolReplacesWhatTheWindowReplaces) {
         << "[FormCommon]\r\netO=123\r\n[FormRelay_2]\r\netDuration=999\r\nZ15=-7\r\nYes3=9\r\n";
     std::vector<std::string> replaced;
     const TModuleSettings tool = LoadModuleSettingsFile(Path("odd.txt"), replaced);
-    TPages window;
+    TPageSet window;
     window.Load(Path("odd.txt"));
     EXPECT_EQ(tool, window.Settings());
     EXPECT_EQ(tool.Common.ObjectNumber, "01");

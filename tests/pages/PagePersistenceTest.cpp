@@ -8,39 +8,13 @@
 
 #include "ExpectedRelayKeys.h"
 #include "IniFile.h"
+#include "PageSet.h"
 #include "PageTestSupport.h"
 #include "RelaySettingsIni.h"
 #include "fCommon.h"
 #include "fRelay.h"
 
 namespace {
-
-// The pages as the tool creates them: the common page, then relays 1 to 5.
-struct TPageSet {
-    TPageSet() {
-        for (int n = 1; n <= 5; ++n) {
-            Relays.push_back(std::make_unique<TFormRelay>());
-            Relays.back()->SetNumber(n);
-        }
-    }
-    void Save(const std::string& path) {
-        TIniFile ini(path);
-        Common.SaveToIni(ini);
-        for (auto& relay : Relays) {
-            relay->SaveToIni(ini);
-        }
-        ini.UpdateFile();
-    }
-    void Load(const std::string& path) {
-        const TIniFile ini(path);
-        Common.LoadFromIni(ini);
-        for (auto& relay : Relays) {
-            relay->LoadFromIni(ini);
-        }
-    }
-    TFormCommon Common;
-    std::vector<std::unique_ptr<TFormRelay>> Relays;
-};
 
 void FillSample(TPageSet& pages) {
     pages.Common.etO->setText(QStringLiteral("7"));

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include "FileContents.h"
+
 // A folder of its own for each test, removed afterwards.
 class TScratchFolder {
   public:
@@ -33,11 +35,6 @@ class TScratchFolder {
   private:
     std::filesystem::path m_dir;
 };
-
-inline std::string FileContents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Collects the regions that a widget is asked to paint.
 class TPaintRecorder : public QObject {
