@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "RelaySettings.h"
+
 const char* const kCliUsage =
     "Использование:\n"
     "  tarnel-cli read  --port PORT --object N [--output FILE]\n"
@@ -49,7 +51,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         } else if (arg == "--port") {
             options.Port = value();
         } else if (arg == "--object") {
-            options.ObjectNumber = ParseNumber(arg, value(), 0, 99);
+            options.ObjectNumber = ParseNumber(arg, value(), 0, kMaxObjectNumber);
         } else if (arg == "--output") {
             options.Output = value();
         } else if (arg == "--timeout") {

@@ -2,6 +2,7 @@
 // batch provisioning. Exit status: 0 done, 1 the module differs or did not take a write, 2 error.
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -23,7 +24,7 @@ namespace {
 
 constexpr int kExitDiffers = 1;
 constexpr int kExitFailed = 2;
-const char kProgramVersion[] = "tarnel-cli 1.005";
+const char kProgramVersion[] = "tarnel-cli " TARNEL_VERSION;
 
 // Set by SIGINT and SIGTERM: the operation stops after its command and the module is released.
 volatile std::sig_atomic_t g_stopRequested = 0;
@@ -60,7 +61,13 @@ class TConsoleView : public IDeviceView {
     void SetVersionText(const std::string& /*version*/) override {}
     void ProcessMessages() override {}
     bool CancelRequested() override { return g_stopRequested != 0; }
-    bool ConfirmRenumber(int /*from*/, int /*to*/) override { return true; }
+    // Said when the new number is about to go out, not before: a run that fails to connect has
+    // renumbered nothing.
+    bool ConfirmRenumber(int from, int to) override {
+        HideProgress();
+        std::fprintf(stderr, "tarnel-cli: модуль перенумерован с %d на %d\n", from, to);
+        return true;
+    }
 
   private:
     void Draw() {
@@ -234,12 +241,8 @@ int RunRead(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
 
 int RunWrite(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
     TModuleSettings file = LoadFile(options.File);
-    const std::string connected = std::to_string(options.ObjectNumber);
     if (options.KeepNumber) {
-        file.Common.ObjectNumber = connected;
-    } else if (!SameObjectNumber(file.Common.ObjectNumber, connected)) {
-        std::fprintf(stderr, "tarnel-cli: модуль перенумерован с %s на %s\n", connected.c_str(),
-                     file.Common.ObjectNumber.c_str());
+        file.Common.ObjectNumber = std::to_string(options.ObjectNumber);
     }
     TSession session(options, log, view);
     TDeviceController& controller = session.Controller();

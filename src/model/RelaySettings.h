@@ -22,6 +22,8 @@ constexpr int kEventRowCount = 3;
 constexpr int kTableWidth = 16;  // zones or partitions per row
 constexpr int kConditionCount = 5;
 constexpr int kMaxDuration = 255;
+// Object numbers of the module run from 0 to 99.
+constexpr int kMaxObjectNumber = 99;
 
 // One row of a table: element n-1 holds zone or partition n.
 using TReactionRow = std::array<TRelayReaction, kTableWidth>;

@@ -6,8 +6,6 @@
 
 namespace {
 
-const char* const kDurationKey = "etDuration";
-
 std::string CellKey(char table, int row, int number) {
     return table + std::to_string(row) + std::to_string(number);
 }
@@ -32,6 +30,12 @@ void ForEachTableKey(TSettings& settings, TVisit visit) {
 }
 
 }  // namespace
+
+bool IsPlainDuration(const std::string& text) {
+    return !text.empty() && text.size() <= 3 &&
+           text.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoi(text) <= kMaxDuration;
+}
 
 std::string RelaySectionName(int relayNumber) {
     return relayNumber == 1 ? std::string("FormRelay")

@@ -10,6 +10,13 @@
 
 class TIniFile;
 
+// The relay's pulse duration, as the page's edit text.
+inline constexpr const char* kDurationKey = "etDuration";
+
+// A duration as the page's edit holds it when sound: one to three decimal digits, 0..255. Any
+// other text in a file is clamped on load, and the load says so.
+bool IsPlainDuration(const std::string& text);
+
 // "FormRelay" for relay 1, "FormRelay_1" ... "FormRelay_4" for relays 2 to 5.
 std::string RelaySectionName(int relayNumber);
 

@@ -170,14 +170,9 @@ void TFormRelay::UpdateLegendPictures() {
 void TFormRelay::showEvent(QShowEvent* event) {
     TformIncl::showEvent(event);
     // A window moved to a screen of another pixel ratio gets its legend drawn anew there.
-    QWindow* handle = window()->windowHandle();
-    if (handle != nullptr && handle != m_watchedWindow) {
-        if (m_watchedWindow != nullptr) {
-            disconnect(m_screenConnection);
-        }
-        m_watchedWindow = handle;
-        m_screenConnection =
-            connect(handle, &QWindow::screenChanged, this, [this] { UpdateLegendPictures(); });
+    if (QWindow* handle = window()->windowHandle()) {
+        connect(handle, &QWindow::screenChanged, this, &TFormRelay::UpdateLegendPictures,
+                Qt::UniqueConnection);
     }
     UpdateLegendPictures();
 }
@@ -395,15 +390,12 @@ void TFormRelay::RepaintGrids() {
 void TFormRelay::LoadFromIni(const TIniFile& ini) {
     const std::string section = Name().toStdString();
     TformIncl::LoadFromIni(ini);
-    if (ini.ValueExists(section, "etDuration")) {
+    if (ini.ValueExists(section, kDurationKey)) {
         // The edit has clamped what it was given; only a value that was no plain duration is a
         // replacement worth a word.
-        const std::string stored = ini.ReadString(section, "etDuration", "");
-        const bool plain = !stored.empty() && stored.size() <= 3 &&
-                           stored.find_first_not_of("0123456789") == std::string::npos &&
-                           std::stoi(stored) <= kMaxDuration;
-        if (!plain) {
-            NoteLoadReplacement(ini, "etDuration", stored, etDuration->text().toStdString());
+        const std::string stored = ini.ReadString(section, kDurationKey, "");
+        if (!IsPlainDuration(stored)) {
+            NoteLoadReplacement(ini, kDurationKey, stored, etDuration->text().toStdString());
         }
     }
     LoadRelayTables(ini, section, m_settings);

@@ -3,7 +3,6 @@
 
 #include <QGroupBox>
 #include <QImage>
-#include <QPointer>
 #include <array>
 #include <utility>
 #include <vector>
@@ -127,6 +126,4 @@ class TFormRelay : public TformIncl {
     std::vector<std::pair<QLabel*, TRelayReaction>> m_legend;
     std::vector<TLabel*> m_legendCaptions;
     qreal m_legendRatio = 0;
-    QPointer<QWindow> m_watchedWindow;
-    QMetaObject::Connection m_screenConnection;
 };

@@ -12,8 +12,6 @@
 // The pulse durations of all relays as the module lists them: element 0 is relay 1.
 using TPulseDurations = std::array<std::int32_t, kRelayCount>;
 
-constexpr std::int32_t kMaxObjectNumber = 99;
-
 class TDevRelay : public TDevice {
   public:
     TDevRelay(TCommunication* comm, std::int32_t objectNumber, TLogWriter* log);

@@ -21,6 +21,7 @@
 
 #include "SerialLock.h"
 #include "SerialOs.h"
+#include "SerialPortInfo.h"
 
 // glibc's termios has no arbitrary rates; the kernel's termios2 has, through these ioctls.
 struct termios2 {
@@ -177,7 +178,7 @@ class TPosixSerialOs : public ISerialOs {
             errno = ENOENT;
             return InvalidOsHandle;
         }
-        const std::string path = deviceName[0] == '/' ? deviceName : "/dev/" + deviceName;
+        const std::string path = SerialDevicePath(deviceName);
         // Taken before the device is opened, whose opening may already move its modem lines; it
         // is removed again unless the whole open succeeds.
         TUucpLock uucpLock;
@@ -338,8 +339,13 @@ class TPosixSerialOs : public ISerialOs {
     bool PurgeComm(TOsHandle handle, std::uint32_t flags) override {
         const bool input = flags & (purgeRxAbort | purgeRxClear);
         const bool output = flags & (purgeTxAbort | purgeTxClear);
-        if (input)
-            ForgetReportedInput(handle, std::numeric_limits<std::uint32_t>::max());
+        // Forgetting the counted input and flushing it are one step for the event wait, like a
+        // read: a count taken between them would be the queue from before the flush.
+        std::unique_lock lock(m_mutex, std::defer_lock);
+        if (input) {
+            lock.lock();
+            ForgetReportedInputLocked(handle, std::numeric_limits<std::uint32_t>::max());
+        }
         // Callers purge between quick single-byte writes and expect a completed write to be on
         // its way. Linux would still drop it while it waits in a pseudo-terminal's buffers for
         // the other side to read, so output is flushed only when the transmit queue holds bytes.
@@ -493,11 +499,6 @@ class TPosixSerialOs : public ISerialOs {
 
     // Bytes taken from the queue no longer count as reported, so bytes that arrive after them
     // raise a new arrival event even when the queue ends up shorter than it was.
-    void ForgetReportedInput(TOsHandle handle, std::uint32_t count) {
-        std::lock_guard lock(m_mutex);
-        ForgetReportedInputLocked(handle, count);
-    }
-
     void ForgetReportedInputLocked(TOsHandle handle, std::uint32_t count) {
         if (THandleState* stored = Find(handle))
             stored->ReportedQueue -= std::min(stored->ReportedQueue, count);

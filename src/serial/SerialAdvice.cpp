@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "SerialEnum.h"
+#include "SerialPortInfo.h"
 
 namespace {
 
@@ -22,10 +23,6 @@ struct THolder {
     long Pid = 0;
     std::string Program;
 };
-
-std::string DevicePath(const std::string& portName, const TSerialAdviceRoots& roots) {
-    return !portName.empty() && portName[0] == '/' ? portName : roots.DevDir + "/" + portName;
-}
 
 // The program name /proc shows for a process, or nothing when it shows none.
 std::optional<std::string> ProgramOf(long pid, const TSerialAdviceRoots& roots) {
@@ -116,16 +113,9 @@ std::string NotFoundAdvice(const std::string& portName, const TSerialAdviceRoots
            "портов: " + list + ".";
 }
 
-}  // namespace
-
-std::string OpenFailureAdvice(const std::string& portName, const EDeviceError& error) {
-    return OpenFailureAdvice(portName, error, TSerialAdviceRoots{});
-}
-
-std::string OpenFailureAdvice(const std::string& portName, const EDeviceError& error,
-                              const TSerialAdviceRoots& roots) {
-    const std::string devicePath = DevicePath(portName, roots);
-    switch (error.OsError()) {
+std::string AdviceFor(const std::string& portName, int osError, const TSerialAdviceRoots& roots) {
+    const std::string devicePath = SerialDevicePath(portName, roots.DevDir);
+    switch (osError) {
         case EACCES:
         case EPERM:
             return NoPermissionAdvice(portName, devicePath);
@@ -142,5 +132,22 @@ std::string OpenFailureAdvice(const std::string& portName, const EDeviceError& e
                    " не является последовательным портом: выберите порт вида ttyUSB0 или ttyS0.";
         default:
             return "";
+    }
+}
+
+}  // namespace
+
+std::string OpenFailureAdvice(const std::string& portName, const EDeviceError& error) {
+    return OpenFailureAdvice(portName, error, TSerialAdviceRoots{});
+}
+
+std::string OpenFailureAdvice(const std::string& portName, const EDeviceError& error,
+                              const TSerialAdviceRoots& roots) {
+    // The advice only adds to the open error; a process or folder vanishing while it looks (a
+    // /proc entry, a port unplugged) must not replace that error with its own.
+    try {
+        return AdviceFor(portName, error.OsError(), roots);
+    } catch (const std::exception&) {
+        return "";
     }
 }

@@ -72,6 +72,10 @@ void ReadByIdNames(const std::string& byIdDir, std::vector<TSerialPortInfo>& por
 
 }  // namespace
 
+std::string SerialDevicePath(const std::string& portName, const std::string& devDir) {
+    return !portName.empty() && portName[0] == '/' ? portName : devDir + "/" + portName;
+}
+
 std::string TSerialPortInfo::Description() const {
     std::string text = !Product.empty() ? Product : Manufacturer;
     if (text.empty() && IsUsb && !VendorId.empty()) {

@@ -23,6 +23,9 @@ struct TSerialPortInfo {
     std::string DisplayName() const;
 };
 
+// The device file a port name stands for: a path as it is, a bare name (ttyUSB0) under devDir.
+std::string SerialDevicePath(const std::string& portName, const std::string& devDir = "/dev");
+
 // Where the port list is read from; tests point these at trees of their own.
 struct TSerialPortRoots {
     std::string TtyClassDir = "/sys/class/tty";

@@ -152,7 +152,7 @@ void TFormConnect::SetPorts(std::vector<TSerialPortInfo> ports) {
         ComPorts->addItem(QString::fromStdString(port.DisplayName()),
                           QString::fromStdString(port.Name));
         const int index = ComPorts->count() - 1;
-        const std::string path = port.ById.empty() ? "/dev/" + port.Name : port.ById;
+        const std::string path = port.ById.empty() ? SerialDevicePath(port.Name) : port.ById;
         ComPorts->setItemData(index, QString::fromStdString(path), Qt::ToolTipRole);
         ComPorts->setItemData(index, port.IsUsb, kIsUsbRole);
     }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int kMaxObjectNumber = 999'999'999;
+constexpr int kLargestOptionNumber = 999'999'999;
 constexpr int kMaxReplyDelayMs = 60'000;
 
 class TArgumentReader {
@@ -52,7 +52,7 @@ TEmulatorCommandLine ParseEmulatorCommandLine(const std::vector<std::string>& ar
         if (option == "--help" || option == "-h") {
             line.ShowHelp = true;
         } else if (option == "--object") {
-            line.ObjectNumber = reader.NumberOf(option, 0, kMaxObjectNumber);
+            line.ObjectNumber = reader.NumberOf(option, 0, kLargestOptionNumber);
         } else if (option == "--version") {
             options.Behaviour.Version = reader.ValueOf(option);
         } else if (option == "--state") {
@@ -89,7 +89,7 @@ TEmulatorCommandLine ParseEmulatorCommandLine(const std::vector<std::string>& ar
         } else if (option == "--trailing") {
             faults.Trailing = true;
         } else if (option == "--hangup-after") {
-            options.HangUpAfter = reader.NumberOf(option, 1, kMaxObjectNumber);
+            options.HangUpAfter = reader.NumberOf(option, 1, kLargestOptionNumber);
         } else {
             throw std::invalid_argument("unknown argument \"" + option + "\"");
         }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -145,7 +146,8 @@ int main(int argc, char** argv) {
         controller.Connect();
 
         // The progress window, photographed halfway through reading every page.
-        QTimer::singleShot(1500, [&] { Photograph(main.frameGeometry(), name("progress")); });
+        QTimer::singleShot(1500, &main,
+                           [&] { Photograph(main.frameGeometry(), name("progress")); });
         controller.ReadAll();
         controller.SelectPage(3);
         Settle();
