@@ -151,6 +151,7 @@ bool TDeviceController::CheckVersion() {
 template <typename TOperation>
 void TDeviceController::RunPageOperation(const std::string& pageName, bool reading,
                                          TOperation operation) {
+    m_operationPage = pageName;
     const std::string name = "Страница \"" + pageName + "\" ";
     if (m_stopped) {
         m_errors.push_back(name + (reading ? "не прочитана" : "не записана"));

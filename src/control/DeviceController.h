@@ -21,7 +21,6 @@ class TDeviceController {
     using TSlowSend = std::function<void(const std::string&)>;
 
     static constexpr int kRelayReadCommands = 12;
-    static constexpr int kRelayWriteCommands = 107;
     static constexpr int kReleaseBrackets = 3;
     // This many commands in a row without an answer stop the operation.
     static constexpr int kSilentCommandsToStop = 5;
@@ -37,6 +36,8 @@ class TDeviceController {
     // What the last version check got: whether the module answered, and the text it sent.
     bool VersionAnswered() const { return m_versionAnswered; }
     const std::string& VersionAnswer() const { return m_versionAnswer; }
+    // The page the last page operation worked on ("Общие", "Реле 2"); empty before the first.
+    const std::string& OperationPage() const { return m_operationPage; }
     // The command sequences of the common page and of a relay page (by its Number). A read
     // replaces only the values that were read and are in range; on every way out, errors
     // included, the settings hold what was read so far.
@@ -80,6 +81,7 @@ class TDeviceController {
     int m_silentInRow = 0;
     bool m_versionAnswered = false;
     std::string m_versionAnswer;
+    std::string m_operationPage;
     // Set when an operation stopped; the rest of the command's pages are then left alone.
     bool m_stopped = false;
 };

@@ -48,5 +48,8 @@ bool TMainDeviceView::ConfirmRenumberBox(int from, int to) {
                                  QString::fromUtf8("Номер объекта модуля будет изменён с %1 на %2. "
                                                    "Продолжить?")
                                      .arg(from)
-                                     .arg(to)) == QMessageBox::Yes;
+                                     .arg(to),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 // Enter alone must not renumber a module.
+                                 QMessageBox::No) == QMessageBox::Yes;
 }

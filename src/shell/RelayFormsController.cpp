@@ -27,12 +27,13 @@ namespace {
 template <typename TPage, typename TRead>
 void ReadIntoPage(TPage& page, TRead read) {
     auto settings = page.Settings();
-    struct TShowAtEnd {
-        TPage& page;
-        const decltype(settings)& shown;
-        ~TShowAtEnd() { page.ShowSettings(shown); }
-    } showAtEnd{page, settings};
-    read(settings);
+    try {
+        read(settings);
+    } catch (...) {
+        page.ShowSettings(settings);
+        throw;
+    }
+    page.ShowSettings(settings);
 }
 
 const char kConnectError[] = "Ошибка подключения: ";
@@ -347,7 +348,11 @@ void TRelayFormsController::RunOnConnection(bool reading, TBody body) {
 // A port that failed (a pulled cable) is closed at once; the commands show the disconnected
 // state, so that no later command runs into the same failure again.
 void TRelayFormsController::LoseConnection(const std::exception& error, bool reading) {
-    const QString page = CurrentPage()->Caption();
+    // The page the exchange was on: "Сравнить с модулем" and "Записать изменения" go through
+    // every page while another one is shown.
+    const QString page = DeviceController && !DeviceController->OperationPage().empty()
+                             ? QString::fromStdString(DeviceController->OperationPage())
+                             : CurrentPage()->Caption();
     DeviceController.reset();
     try {
         ClosePort();

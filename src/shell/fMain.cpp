@@ -337,7 +337,8 @@ void TFormMain::SetStatusText(int panel, const QString& text) {
     const int designed = kStatusPanelWidths[static_cast<std::size_t>(panel - 1)];
     shown->setFixedWidth(std::max(designed, shown->sizeHint().width()));
     if (panel == kPortPanel) {
-        const bool bareName = !text.isEmpty() && !text.contains('/');
+        // As the driver reads a port name: a path as it is, a bare name under /dev.
+        const bool bareName = !text.isEmpty() && !text.startsWith('/');
         shown->setToolTip(bareName ? "/dev/" + text : text);
     }
 }

@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include "Controls.h"
+#include "DeviceController.h"
 #include "RelayFormsController.h"
 #include "ToolFixture.h"
 #include "fCommon.h"
@@ -128,6 +129,24 @@ TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
     EXPECT_FALSE(m_main->tbReadAll->isEnabled());
     EXPECT_TRUE(m_main->tbConnect->isEnabled());
     ExpectUnlocked(*m_main);
+}
+
+// A comparison reads every page while the common page is shown: the box names the page the
+// cable was pulled in, not the one on screen.
+TEST_F(ToolTest, APulledCableDuringACompareNamesThePageBeingRead) {
+    StartModule(PowerUpState(10), {}, false, 1 + 1 + TDeviceController::kRelayReadCommands + 5);
+    StartTool();
+    ConnectToModule();
+    m_controller->SelectPage(0);
+    m_controller->ShowDifferences = [](const std::vector<std::string>&) {};
+
+    Run(&TFormMain::mnuCompareClick);
+
+    ASSERT_EQ(m_reportedErrors.size(), 1u);
+    EXPECT_TRUE(m_reportedErrors[0].startsWith(
+        QString::fromUtf8("Связь с модулем потеряна при чтении страницы \"Реле 2\"")))
+        << m_reportedErrors[0].toStdString();
+    EXPECT_FALSE(m_controller->IsConnected());
 }
 
 TEST_F(ToolTest, AnAnswerThatIsNoNumberEndsTheReadWithAnErrorBox) {
