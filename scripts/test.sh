@@ -19,9 +19,13 @@ run_pass() {
 }
 
 run_pass build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_pass build-asan -DCMAKE_BUILD_TYPE=Debug -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_BENCH=OFF
+# The sanitizer options (and Qt's leak suppressions) belong to this pass only; the fuzzers set
+# their own.
+(
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1
+    export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    run_pass build-asan -DCMAKE_BUILD_TYPE=Debug -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_BENCH=OFF
+)
 echo "=== all tests passed in the plain and the sanitizer build"
 scripts/fuzz.sh

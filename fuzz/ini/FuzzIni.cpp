@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 #include <fstream>
 #include <map>
 #include <stdexcept>
@@ -105,10 +106,20 @@ std::string ScratchFile() {
     return (dir / ("tarnel-fuzz-ini-" + std::to_string(::getpid()) + ".ini")).string();
 }
 
+// The scratch file goes when the fuzzer ends, so that runs leave nothing in /dev/shm.
+struct TScratchFile {
+    std::string Path = ScratchFile();
+    ~TScratchFile() {
+        std::error_code error;
+        std::filesystem::remove(Path, error);
+    }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = ScratchFile();
+    static const TScratchFile scratch;
+    const std::string& path = scratch.Path;
     FuzzedDataProvider input(data, size);
     const std::string content = input.ConsumeRandomLengthString(4096);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
