@@ -48,10 +48,10 @@ TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress&
     : TFormsController(mainForm.PagePane(), std::move(settingsFile), std::move(startFile)),
       m_mainForm(mainForm),
       m_deviceView(std::make_unique<TMainDeviceView>(mainForm, progress)) {
-    m_deviceView->AskRenumber = [this](int from, int to) {
-        return ConfirmRenumber ? ConfirmRenumber(from, to)
-                               : m_deviceView->ConfirmRenumberBox(from, to);
+    ConfirmRenumber = [view = m_deviceView.get()](int from, int to) {
+        return view->ConfirmRenumberBox(from, to);
     };
+    m_deviceView->AskRenumber = [this](int from, int to) { return ConfirmRenumber(from, to); };
     RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
     RunErrorWindow = [](TFormErrors& window) { window.exec(); };
     ListPorts = [] { return ListSerialPorts(); };
