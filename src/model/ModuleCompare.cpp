@@ -37,6 +37,38 @@ std::string TSettingsDifference::Text() const {
     return text + ": в модуле «" + ModuleValue + "», на страницах «" + PagesValue + "»";
 }
 
+std::string TableKeyPlace(const std::string& key) {
+    for (int e = 1; e <= kEventRowCount; ++e) {
+        for (int n = 1; n <= kTableWidth; ++n) {
+            const std::string cell = std::to_string(e) + std::to_string(n);
+            if (key == "Z" + cell) {
+                return std::string("Зоны / ") + ZoneRowCaption(static_cast<TZoneEvent>(e)) + ", " +
+                       std::to_string(n);
+            }
+            if (key == "P" + cell) {
+                return std::string("Разделы / ") +
+                       PartitionRowCaption(static_cast<TPartitionEvent>(e)) + ", " +
+                       std::to_string(n);
+            }
+        }
+    }
+    for (int c = 1; c <= kConditionCount; ++c) {
+        const auto condition = static_cast<TRelayCondition>(c);
+        for (const bool yes : {true, false}) {
+            if (key == (yes ? "Yes" : "No") + std::to_string(c)) {
+                return std::string(ConditionCaption(condition)) + ", " +
+                       ConditionStateCaption(condition, yes);
+            }
+        }
+    }
+    return key;
+}
+
+std::string ReplacementText(const std::string& page, const std::string& place,
+                            const std::string& value, const std::string& shownInstead) {
+    return page + ", " + place + ": " + value + " заменено на «" + shownInstead + "»";
+}
+
 std::string ReactionName(TRelayReaction code) {
     if (code >= rrOn && code <= rrNone) {
         return kReactionNames.at(static_cast<std::size_t>(code));

@@ -27,6 +27,15 @@ bool SameObjectNumber(const std::string& a, const std::string& b);
 // The legend's name of a reaction code; a code outside 0..4 is shown as its number.
 std::string ReactionName(TRelayReaction code);
 
+// Where the pages show the value of a relay table key ("Z13" is "Зоны / Тревоги, 3", "Yes2" is
+// "Режим, Пустой журнал"); an unknown key is given back as it is.
+std::string TableKeyPlace(const std::string& key);
+
+// A value a page could not show and replaced, in the page's words:
+// "Реле 1, Зоны / Тревоги, 3: 9 заменено на «Без реакции»".
+std::string ReplacementText(const std::string& page, const std::string& place,
+                            const std::string& value, const std::string& shownInstead);
+
 // Every value that differs, in the order "Записать всё" writes them. Object numbers compare as
 // numbers when both are plain decimal numbers ("01" equals "1").
 std::vector<TSettingsDifference> CompareSettings(const TModuleSettings& module,

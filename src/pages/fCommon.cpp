@@ -1,6 +1,8 @@
 // The common page: the module's object number.
 #include "fCommon.h"
 
+#include "ModuleCompare.h"
+
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -66,7 +68,9 @@ void TFormCommon::LoadFromIni(const TIniFile& ini) {
         ini.ValueExists(Name().toStdString(), etO->objectName().toStdString())) {
         etO->setText(etO->Hint());
         NoteLoadReplacement(ini, etO->objectName().toStdString(), text.toStdString(),
-                            etO->Hint().toStdString());
+                            etO->Hint().toStdString(),
+                            ReplacementText(Caption().toStdString(), "Объект / Номер объекта",
+                                            text.toStdString(), etO->Hint().toStdString()));
     }
 }
 

@@ -395,12 +395,16 @@ void TFormRelay::LoadFromIni(const TIniFile& ini) {
         // replacement worth a word.
         const std::string stored = ini.ReadString(section, kDurationKey, "");
         if (!IsPlainDuration(stored)) {
-            NoteLoadReplacement(ini, kDurationKey, stored, etDuration->text().toStdString());
+            NoteLoadReplacement(ini, kDurationKey, stored, etDuration->text().toStdString(),
+                                ReplacementText(Caption().toStdString(), "Импульс / Длительность",
+                                                stored, etDuration->text().toStdString()));
         }
     }
     LoadRelayTables(ini, section, m_settings);
     for (const auto& [key, code] : ReplaceCodesOutOfRange(m_settings)) {
-        NoteLoadReplacement(ini, key, std::to_string(code), std::to_string(rrNone));
+        NoteLoadReplacement(ini, key, std::to_string(code), std::to_string(rrNone),
+                            ReplacementText(Caption().toStdString(), TableKeyPlace(key),
+                                            std::to_string(code), ReactionName(rrNone)));
     }
     RepaintGrids();
 }

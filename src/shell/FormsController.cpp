@@ -1,20 +1,81 @@
 #include "FormsController.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QGridLayout>
+#include <QSignalBlocker>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <stdexcept>
 
+#include "AppErrorReport.h"
+#include "FileErrorMessage.h"
 #include "IniFile.h"
 #include "LogWriter.h"
+#include "fDifferences.h"
 #include "fIn.h"
 #include "fMain.h"
+
+namespace {
+
+// Why the file cannot be loaded, in Russian, or nothing when it can be read.
+std::string UnreadableFileProblem(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return FileErrorMessage(fileName, errno, false);
+    }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    return regular ? std::string() : FileErrorMessage(fileName, EISDIR, false);
+}
+
+void MarkPageNode(QTreeWidget& tree, int index) {
+    if (index < 0) {
+        return;
+    }
+    for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+        if (StateIndexOf(*it) == index) {
+            if (tree.currentItem() != *it || !(*it)->isSelected()) {
+                const QSignalBlocker quiet(&tree);
+                tree.setCurrentItem(*it);
+            }
+            tree.scrollToItem(*it);
+            // The blocked signals would have repainted the selection; the viewport is told here.
+            tree.viewport()->update();
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 TFormsController::TFormsController(QWidget* container, std::string settingsFile,
                                    std::string startFile)
     : m_container(container),
       m_settingsFile(std::move(settingsFile)),
-      m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)) {}
+      m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)) {
+    ShowLoadNote = [container](const std::string& text) {
+        QMessageBox box(QMessageBox::Information, ToolTitle(), QString::fromStdString(text),
+                        QMessageBox::Ok, container != nullptr ? container->window() : nullptr);
+        box.exec();
+    };
+    ShowLoadReplacements = [container](const std::vector<std::string>& lines) {
+        TFormDifferences window(container != nullptr ? container->window() : nullptr);
+        window.setWindowTitle(QString::fromUtf8("Заменённые значения"));
+        window.SetLines(lines);
+        window.lbCount->setText(
+            QString::fromUtf8("Страницы не могут показать эти значения файла; они заменены "
+                              "(%1):")
+                .arg(lines.size()));
+        window.exec();
+    };
+}
 
 TFormsController::~TFormsController() = default;
 
@@ -22,23 +83,29 @@ void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
     m_log = CreateLog();
     CreatePages(mainForm);
     PlacePages();
+    m_tree = tree;
     BuildTree(*tree);
     tree->expandAll();
+    MarkPageInTree(CurrentPageIndex());
     LoadStartFile();
 }
 
-void TFormsController::LoadPages(const TIniFile& ini) {
+std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini) {
+    std::vector<std::string> replaced;
     for (TformIncl* page : m_pages) {
         page->LoadFromIni(ini);
-        for (const std::string& line : page->TakeLoadReplacements()) {
-            m_log->WriteInfo(line);
+        for (const TformIncl::TLoadReplacement& replacement : page->TakeLoadReplacements()) {
+            m_log->WriteInfo(replacement.LogLine);
+            replaced.push_back(replacement.Text);
         }
     }
+    return replaced;
 }
 
 void TFormsController::LoadStartFile() {
     const TIniFile ini(m_startFile);
     LoadPages(ini);
+    LoadToolSettings(ini);
     std::error_code ec;
     if (std::filesystem::exists(m_startFile, ec) && !HoldsSettings(ini)) {
         m_replaceSettingsFile = true;
@@ -80,6 +147,7 @@ void TFormsController::SaveSettings() {
         for (TformIncl* page : m_pages) {
             page->SaveToIni(*ini);
         }
+        SaveToolSettings(*ini);
         CommitSettings(*ini);
     }
     m_settingsSettled = true;
@@ -163,6 +231,13 @@ void TFormsController::ShowCurrentPage() {
 
 void TFormsController::SelectPage(int index) {
     if (index < 0 || index >= static_cast<int>(m_pages.size())) {
+        // A node without a page (the relays' group) shows no page of its own: the selection goes
+        // back to the page on screen once the click that chose the node is done with it.
+        if (m_tree != nullptr) {
+            QTimer::singleShot(0, m_tree, [tree = m_tree, shown = CurrentPageIndex()] {
+                MarkPageNode(*tree, shown);
+            });
+        }
         return;
     }
     if (m_currentPage != nullptr) {
@@ -170,10 +245,70 @@ void TFormsController::SelectPage(int index) {
     }
     m_currentPage = m_pages[static_cast<std::size_t>(index)];
     ShowCurrentPage();
+    MarkPageInTree(index);
 }
 
+int TFormsController::CurrentPageIndex() const {
+    const auto found = std::find(m_pages.begin(), m_pages.end(), m_currentPage);
+    return found == m_pages.end() ? -1 : static_cast<int>(found - m_pages.begin());
+}
+
+void TFormsController::MarkPageInTree(int index) {
+    if (m_tree != nullptr) {
+        MarkPageNode(*m_tree, index);
+    }
+}
+
+template <typename TBody>
+void TFormsController::KeepUsersPage(TBody body) {
+    struct TShowAgain {
+        TFormsController& owner;
+        int page;
+        ~TShowAgain() { owner.SelectPage(page); }
+    } showAgain{*this, CurrentPageIndex()};
+    body();
+}
+
+// A file that cannot be read, or that holds no page of the tool, changes nothing and says why;
+// a file with some pages loads those and names the pages it left as they were.
 void TFormsController::LoadFromFile(const std::string& fileName) {
-    LoadPages(TIniFile(fileName));
+    if (const std::string problem = UnreadableFileProblem(fileName); !problem.empty()) {
+        throw std::runtime_error(problem);
+    }
+    const TIniFile ini(fileName);
+    std::vector<TformIncl*> held;
+    std::vector<std::string> missing;
+    for (TformIncl* page : m_pages) {
+        if (ini.SectionExists(page->Name().toStdString())) {
+            held.push_back(page);
+        } else {
+            missing.push_back(page->Caption().toStdString());
+        }
+    }
+    if (held.empty()) {
+        throw std::runtime_error("Файл " + fileName +
+                                 " не содержит настроек страниц программы (это не файл настроек "
+                                 "Тарнел или он повреждён). Страницы не изменены.");
+    }
+    std::vector<std::string> replaced;
+    for (TformIncl* page : held) {
+        page->LoadFromIni(ini);
+        for (const TformIncl::TLoadReplacement& replacement : page->TakeLoadReplacements()) {
+            m_log->WriteInfo(replacement.LogLine);
+            replaced.push_back(replacement.Text);
+        }
+    }
+    if (!missing.empty()) {
+        std::string pages;
+        for (const std::string& caption : missing) {
+            pages += (pages.empty() ? "" : ", ") + caption;
+        }
+        ShowLoadNote("В файле " + fileName + " нет настроек страниц: " + pages +
+                     ". Эти страницы сохранили свои значения.");
+    }
+    if (!replaced.empty()) {
+        ShowLoadReplacements(replaced);
+    }
 }
 
 void TFormsController::SaveToFile(const std::string& fileName) {
@@ -244,11 +379,13 @@ void TFormsController::WriteCurrent() {
 
 void TFormsController::ReadAll() {
     RunExchange([this] {
-        for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
-            SelectPage(i);
-            m_currentPage->ClearMarks();
-            ReadPageFromDevice();
-        }
+        KeepUsersPage([this] {
+            for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+                SelectPage(i);
+                m_currentPage->ClearMarks();
+                ReadPageFromDevice();
+            }
+        });
     });
 }
 
@@ -262,10 +399,12 @@ void TFormsController::WriteChanges() {
 
 void TFormsController::WriteAll() {
     RunExchange([this] {
-        for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
-            SelectPage(i);
-            m_currentPage->ClearMarks();
-            WritePageToDevice();
-        }
+        KeepUsersPage([this] {
+            for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+                SelectPage(i);
+                m_currentPage->ClearMarks();
+                WritePageToDevice();
+            }
+        });
     });
 }

@@ -2,6 +2,7 @@
 // sequences that read, write, load, save and reset them.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,8 +41,15 @@ class TFormsController : public IMainCommands {
     void SetSettingsReadOnly(bool readOnly) { m_settingsReadOnly = readOnly; }
     bool AreSettingsReadOnly() const { return m_settingsReadOnly; }
 
+    // How "Загрузить" tells of pages the file did not hold, and lists the values the pages
+    // replaced; a message box and a list window unless set.
+    std::function<void(const std::string& text)> ShowLoadNote;
+    std::function<void(const std::vector<std::string>& lines)> ShowLoadReplacements;
+
     QWidget* Container() const { return m_container; }
     TformIncl* CurrentPage() const { return m_currentPage; }
+    // The index of the page on screen; -1 before the pages exist.
+    int CurrentPageIndex() const;
     // The pages in index order: the position of a page here is its index in the tree.
     const std::vector<TformIncl*>& Pages() const { return m_pages; }
     TLogWriter& Log() const { return *m_log; }
@@ -83,6 +91,9 @@ class TFormsController : public IMainCommands {
     virtual QTreeWidgetItem* AddChildPageNode(QTreeWidgetItem& parent, TformIncl& page, int index);
     virtual void BuildTree(QTreeWidget& tree);
     virtual void ShowCurrentPage();
+    // The page tree's selection follows the page on screen; the tree's own signal is held back so
+    // that the selection never asks for the page a second time.
+    void MarkPageInTree(int index);
     virtual void SetConnected(bool connected) = 0;
     virtual bool DoConnect() = 0;
     virtual void DoDisconnect() = 0;
@@ -97,16 +108,26 @@ class TFormsController : public IMainCommands {
     virtual void UnlockUI() = 0;
     // Runs after the controls are unlocked at the end of every exchange, also a failed one.
     virtual void ExchangeEnded() {}
+    // What the tool keeps in the settings file beside the pages.
+    virtual void LoadToolSettings(const TIniFile& /*ini*/) {}
+    virtual void SaveToolSettings(TIniFile& /*ini*/) {}
 
   private:
     template <typename TBody>
     void RunExchange(TBody body);
 
     void LoadStartFile();
-    // Loads every page and logs each value that a page had to replace.
-    void LoadPages(const TIniFile& ini);
+    // Loads every page and logs each value that a page had to replace; gives those values in the
+    // pages' words.
+    std::vector<std::string> LoadPages(const TIniFile& ini);
+
+    // Runs a body that goes through the pages and shows again, on every way out, the page the
+    // user had chosen before it.
+    template <typename TBody>
+    void KeepUsersPage(TBody body);
 
     QWidget* m_container;
+    QTreeWidget* m_tree = nullptr;
     std::string m_settingsFile;
     std::string m_startFile;
     // The start file held no settings: the next save replaces it whole instead of adding to it.

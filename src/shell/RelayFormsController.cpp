@@ -40,6 +40,9 @@ const char kConnectError[] = "Ошибка подключения: ";
 const char kBadObjectNumber[] = "некорректный номер объекта.";
 // The connect dialog's section in the settings file.
 const char kConnectSection[] = "FormConnect";
+// The main window's section, and the folder its file dialogs last used.
+const char kMainSection[] = "FormMain";
+const char kFileFolderKey[] = "FileFolder";
 
 }  // namespace
 
@@ -115,7 +118,17 @@ void TRelayFormsController::BuildTree(QTreeWidget& tree) {
     }
 }
 
+void TRelayFormsController::ShowConnectionState() {
+    if (!DeviceController) {
+        m_mainForm.ShowConnection(std::nullopt);
+        return;
+    }
+    m_mainForm.ShowConnection(
+        TShownConnection{m_portName, DeviceController->Device().GetObjectNumber()});
+}
+
 void TRelayFormsController::SetConnected(bool connected) {
+    ShowConnectionState();
     m_mainForm.tbConnect->setEnabled(!connected);
     m_mainForm.mnuConnect->setEnabled(!connected);
     for (QAction* action :
@@ -144,6 +157,15 @@ void TRelayFormsController::SaveConnectSettings(TFormConnect& dialog) {
 
 bool TRelayFormsController::HoldsSettings(const TIniFile& ini) const {
     return TFormsController::HoldsSettings(ini) || ini.SectionExists(kConnectSection);
+}
+
+void TRelayFormsController::LoadToolSettings(const TIniFile& ini) {
+    m_mainForm.SetFileFolder(
+        QString::fromStdString(ini.ReadString(kMainSection, kFileFolderKey, "")));
+}
+
+void TRelayFormsController::SaveToolSettings(TIniFile& ini) {
+    ini.WriteString(kMainSection, kFileFolderKey, m_mainForm.FileFolder().toStdString());
 }
 
 bool TRelayFormsController::DoConnect() {
@@ -228,7 +250,7 @@ bool TRelayFormsController::OpenPort(const std::string& portName) {
         ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(error.what()));
         return false;
     }
-    m_mainForm.SetStatusText(1, portName);
+    m_portName = portName;
     return true;
 }
 
@@ -360,7 +382,6 @@ void TRelayFormsController::LoseConnection(const std::exception& error, bool rea
         Worker.reset();
     }
     SetConnected(false);
-    m_mainForm.SetStatusText(2, QString());
     ReportError(QString::fromUtf8("Связь с модулем потеряна при %1 страницы \"%2\": %3. Порт "
                                   "закрыт; проверьте кабель и подключитесь снова.")
                     .arg(QString::fromUtf8(reading ? "чтении" : "записи"), page,
@@ -403,5 +424,9 @@ void TRelayFormsController::UnlockUI() {
 }
 
 void TRelayFormsController::ExchangeEnded() {
+    // A write may have renumbered the module.
+    if (DeviceController) {
+        ShowConnectionState();
+    }
     m_mainForm.ExchangeEnded();
 }

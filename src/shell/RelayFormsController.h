@@ -66,6 +66,8 @@ class TRelayFormsController : public TFormsController {
     void UnlockUI() override;
     void ExchangeEnded() override;
     bool HoldsSettings(const TIniFile& ini) const override;
+    void LoadToolSettings(const TIniFile& ini) override;
+    void SaveToolSettings(TIniFile& ini) override;
 
   private:
     bool OpenPort(const std::string& portName);
@@ -82,6 +84,8 @@ class TRelayFormsController : public TFormsController {
     void LoadConnectSettings(TFormConnect& dialog);
     void SaveConnectSettings(TFormConnect& dialog);
     void SetUiEnabled(bool enabled);
+    // The status bar's port and object number, or "Нет связи".
+    void ShowConnectionState();
 
     TFormMain& m_mainForm;
     std::unique_ptr<TMainDeviceView> m_deviceView;
@@ -89,4 +93,6 @@ class TRelayFormsController : public TFormsController {
     // The worker outlives the device controller that talks through it.
     std::unique_ptr<TComPortWorker> Worker;
     std::unique_ptr<TDeviceController> DeviceController;
+    // The port of the connection, as the user chose it.
+    std::string m_portName;
 };

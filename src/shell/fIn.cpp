@@ -196,9 +196,11 @@ void TformIncl::ClearMarks() {
 }
 
 void TformIncl::NoteLoadReplacement(const TIniFile& ini, const std::string& key,
-                                    const std::string& value, const std::string& replacement) {
+                                    const std::string& value, const std::string& replacement,
+                                    std::string text) {
     m_loadReplacements.push_back(
-        LoadReplacementNote(ini.FileName(), Name().toStdString(), key, value, replacement));
+        {LoadReplacementNote(ini.FileName(), Name().toStdString(), key, value, replacement),
+         std::move(text)});
 }
 
 void TformIncl::LoadFromIni(const TIniFile& ini) {

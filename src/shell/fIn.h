@@ -37,21 +37,28 @@ class TformIncl : public QWidget, public IDefaultable, public IIniStorable, publ
     void SaveToIni(TIniFile& ini) override;
     void SetDefaults() override;
 
-    // What the last load replaced because the page cannot show it, one line each, for the log;
-    // taking them empties the list.
-    std::vector<std::string> TakeLoadReplacements() {
+    // A value the last load replaced because the page cannot show it: the log's line, in the
+    // file's key names, and the same in the page's words for the user.
+    struct TLoadReplacement {
+        std::string LogLine;
+        std::string Text;
+        bool operator==(const TLoadReplacement&) const = default;
+    };
+    // What the last load replaced, one each; taking them empties the list.
+    std::vector<TLoadReplacement> TakeLoadReplacements() {
         return std::exchange(m_loadReplacements, {});
     }
 
   protected:
     TformIncl(QWidget* parent, const QString& designName);
-    // Notes that the value of key in the file became replacement.
+    // Notes that the value of key in the file became replacement; `text` says it in the page's
+    // words.
     void NoteLoadReplacement(const TIniFile& ini, const std::string& key, const std::string& value,
-                             const std::string& replacement);
+                             const std::string& replacement, std::string text);
 
   private:
     QString m_claimedName;
-    std::vector<std::string> m_loadReplacements;
+    std::vector<TLoadReplacement> m_loadReplacements;
 };
 
 // The controls a form owns at any depth, in the order they were created, skipping those of

@@ -2,10 +2,13 @@
 #include "fMain.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -34,7 +37,9 @@ constexpr int kUnattendedRetryMs = 50;
 constexpr std::array<int, 3> kStatusPanelWidths{60, 100, 50};
 constexpr int kPortPanel = 1;
 
-const QString kTextFilesFilter = "Text Files (*.txt)";
+const QString kSettingsFilesFilter = QString::fromUtf8("Файлы настроек (*.txt)");
+// What the status bar shows while no module is connected.
+const char kNotConnected[] = "Нет связи";
 
 bool AskCloseWithoutSavingBox(QWidget* parent, const QString& error) {
     return AskGoOrStay(
@@ -90,6 +95,20 @@ TFormMain::TFormMain(QWidget* parent)
         move(std::max(topLeft.x(), desk.left()), std::max(topLeft.y(), desk.top()));
     }
 
+    // F10 opens the menu bar, as on the Linux desktops.
+    auto* openMenuBar = new QAction(this);
+    openMenuBar->setShortcut(QKeySequence(Qt::Key_F10));
+    openMenuBar->setShortcutContext(Qt::WindowShortcut);
+    connect(openMenuBar, &QAction::triggered, this, [this] {
+        for (QAction* top : menuBar()->actions()) {
+            if (top->isVisible() && top->isEnabled()) {
+                menuBar()->setActiveAction(top);
+                return;
+            }
+        }
+    });
+    addAction(openMenuBar);
+
     // Page edits claim keys such as Ctrl+C before the menu sees them; the filter takes them back.
     qApp->installEventFilter(this);
 }
@@ -111,49 +130,49 @@ QAction* TFormMain::AddMenuItem(QMenu* menu, const QString& caption, const QKeyS
 
 void TFormMain::CreateMenu() {
     QMenuBar* bar = menuBar();
-    mnuFile = bar->addMenu("Файл");
-    N2 = AddMenuItem(mnuFile, "Выход", QKeySequence("Ctrl+X"), &TFormMain::N2Click);
+    mnuFile = bar->addMenu("&Файл");
+    N2 = AddMenuItem(mnuFile, "&Выход", QKeySequence("Ctrl+X"), &TFormMain::N2Click);
 
-    mnuConnection = bar->addMenu("Соединение");
-    mnuConnect = AddMenuItem(mnuConnection, "Подключиться", QKeySequence("Ctrl+C"),
+    mnuConnection = bar->addMenu("&Соединение");
+    mnuConnect = AddMenuItem(mnuConnection, "&Подключиться", QKeySequence("Ctrl+C"),
                              &TFormMain::tbConnectClick);
-    mnuDisconnect = AddMenuItem(mnuConnection, "Отключиться", QKeySequence("Ctrl+D"),
+    mnuDisconnect = AddMenuItem(mnuConnection, "&Отключиться", QKeySequence("Ctrl+D"),
                                 &TFormMain::tbDisconnectClick);
 
-    mnuPanel = bar->addMenu("Панель");
-    mnuRead = AddMenuItem(mnuPanel, "Прочитать параметры", QKeySequence("Ctrl+R"),
+    mnuPanel = bar->addMenu("&Панель");
+    mnuRead = AddMenuItem(mnuPanel, "&Прочитать параметры", QKeySequence("Ctrl+R"),
                           &TFormMain::tbReadClick);
-    mnuWrite = AddMenuItem(mnuPanel, "Записать параметры", QKeySequence("Ctrl+W"),
+    mnuWrite = AddMenuItem(mnuPanel, "&Записать параметры", QKeySequence("Ctrl+W"),
                            &TFormMain::tbWriteClick);
     mnuPanel->addSeparator();
-    mnuReadAll = AddMenuItem(mnuPanel, "Прочитать всё", QKeySequence("Shift+Ctrl+R"),
+    mnuReadAll = AddMenuItem(mnuPanel, "Прочитать &всё", QKeySequence("Shift+Ctrl+R"),
                              &TFormMain::tbReadAllClick);
-    mnuWriteAll = AddMenuItem(mnuPanel, "Записать всё", QKeySequence("Shift+Ctrl+W"),
+    mnuWriteAll = AddMenuItem(mnuPanel, "Записать в&сё", QKeySequence("Shift+Ctrl+W"),
                               &TFormMain::tbWriteAllClick);
     mnuPanel->addSeparator();
-    mnuCompare = AddMenuItem(mnuPanel, "Сравнить с модулем", {}, &TFormMain::mnuCompareClick);
+    mnuCompare = AddMenuItem(mnuPanel, "С&равнить с модулем", {}, &TFormMain::mnuCompareClick);
     mnuWriteChanges =
-        AddMenuItem(mnuPanel, "Записать изменения", {}, &TFormMain::mnuWriteChangesClick);
+        AddMenuItem(mnuPanel, "Записать &изменения", {}, &TFormMain::mnuWriteChangesClick);
 
-    mnuSettings = bar->addMenu("Настройки");
+    mnuSettings = bar->addMenu("&Настройки");
     mnuSave =
-        AddMenuItem(mnuSettings, "Сохранить", QKeySequence("Ctrl+S"), &TFormMain::mnuSaveClick);
+        AddMenuItem(mnuSettings, "&Сохранить", QKeySequence("Ctrl+S"), &TFormMain::mnuSaveClick);
     mnuLoad =
-        AddMenuItem(mnuSettings, "Загрузить", QKeySequence("Ctrl+L"), &TFormMain::mnuLoadClick);
+        AddMenuItem(mnuSettings, "&Загрузить", QKeySequence("Ctrl+L"), &TFormMain::mnuLoadClick);
     mnuSettings->addSeparator();
-    N21 = AddMenuItem(mnuSettings, "По умолчанию", {}, &TFormMain::N21Click);
-    N22 = AddMenuItem(mnuSettings, "По умолчанию все", {}, &TFormMain::N22Click);
+    N21 = AddMenuItem(mnuSettings, "По &умолчанию", {}, &TFormMain::N21Click);
+    N22 = AddMenuItem(mnuSettings, "По умолчанию &все", {}, &TFormMain::N22Click);
 
-    mnuDebug = bar->addMenu("Отладка");
-    mnuShowInWindow = AddMenuItem(mnuDebug, "Выводить информацию в окно", {}, nullptr);
+    mnuDebug = bar->addMenu("&Отладка");
+    mnuShowInWindow = AddMenuItem(mnuDebug, "Выводить информацию в &окно", {}, nullptr);
     mnuShowInWindow->setCheckable(true);
     mnuShowInWindow->setChecked(true);
-    mnuShowInLog = AddMenuItem(mnuDebug, "Выводить информацию в лог", {}, nullptr);
+    mnuShowInLog = AddMenuItem(mnuDebug, "Выводить информацию в &лог", {}, nullptr);
     mnuShowInLog->setCheckable(true);
     mnuDebug->menuAction()->setVisible(false);
 
-    mnuHelp = bar->addMenu("Помощь");
-    N8 = AddMenuItem(mnuHelp, "О программе", QKeySequence(Qt::Key_F1), &TFormMain::N8Click);
+    mnuHelp = bar->addMenu("По&мощь");
+    N8 = AddMenuItem(mnuHelp, "&О программе", QKeySequence(Qt::Key_F1), &TFormMain::N8Click);
 
     mnuConnect->setIcon(CommandIcon(TCommandIcon::Connect));
     mnuDisconnect->setIcon(CommandIcon(TCommandIcon::Disconnect));
@@ -185,8 +204,9 @@ QAction* TFormMain::AddToolButton(const QString& caption, TCommandIcon icon,
 }
 
 void TFormMain::CreateToolBar() {
-    ToolBar1 = addToolBar("ToolBar1");
+    ToolBar1 = addToolBar(QString::fromUtf8("Панель инструментов"));
     ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setAccessibleName(ToolBar1->windowTitle());
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->toggleViewAction()->setEnabled(false);
@@ -232,6 +252,7 @@ void TFormMain::CreateLayout() {
     treeLayout->setContentsMargins(0, 1, 1, 0);
     tv1 = new QTreeWidget;
     tv1->setObjectName("tv1");
+    tv1->setAccessibleName(QString::fromUtf8("Страницы"));
     tv1->setHeaderHidden(true);
     tv1->setFrameShape(QFrame::NoFrame);
     tv1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -251,6 +272,7 @@ void TFormMain::CreateLayout() {
 
     m_pagePane = new QWidget;
     m_pagePane->setObjectName("PagePane");
+    m_pagePane->setAccessibleName(QString::fromUtf8("Страница"));
     rzCntSpl->addWidget(treePane);
     rzCntSpl->addWidget(m_pagePane);
     rzCntSpl->setStretchFactor(0, 0);
@@ -262,11 +284,13 @@ void TFormMain::CreateLayout() {
     lowerLayout->setSpacing(0);
     tvLog = new TLogView;
     tvLog->setObjectName("tvLog");
+    tvLog->setAccessibleName(QString::fromUtf8("Журнал обмена"));
     lowerLayout->addWidget(tvLog, 1);
     connect(tvLog, &TLogView::Addition, this, &TFormMain::tvLogAddition);
 
     Panel1 = new QFrame;
     Panel1->setObjectName("Panel1");
+    Panel1->setAccessibleName(QString::fromUtf8("Управление журналом"));
     Panel1->setFixedWidth(kLogPanelWidth);
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(4, 4, 4, 4);
@@ -293,17 +317,34 @@ void TFormMain::CreateLayout() {
 void TFormMain::CreateStatusBar() {
     StatusBar1 = statusBar();
     StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setAccessibleName(QString::fromUtf8("Строка состояния"));
     StatusBar1->setFixedHeight(kStatusBarHeight);
-    const std::array<QString, 3> texts{"Com", "Версия", ""};
+    const std::array<QString, 3> names{QString::fromUtf8("Порт"),
+                                       QString::fromUtf8("Версия модуля"),
+                                       QString::fromUtf8("Номер объекта")};
     for (std::size_t i = 0; i < m_statusPanels.size(); ++i) {
-        auto* panel = new QLabel(texts[i]);
+        auto* panel = new QLabel;
         panel->setObjectName(QString("StatusPanel%1").arg(i + 1));
+        panel->setAccessibleName(names[i]);
         panel->setFixedWidth(kStatusPanelWidths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setContentsMargins(2, 0, 2, 0);
         StatusBar1->addWidget(panel);
         m_statusPanels[i] = panel;
     }
+    ShowConnection(std::nullopt);
+}
+
+void TFormMain::ShowConnection(const std::optional<TShownConnection>& connection) {
+    if (!connection) {
+        SetStatusText(1, QString::fromUtf8(kNotConnected));
+        m_statusPanels[0]->setToolTip(QString());
+        SetStatusText(2, QString());
+        SetStatusText(3, QString());
+        return;
+    }
+    SetStatusText(1, QString::fromStdString(connection->Port));
+    SetStatusText(3, QString::fromUtf8("Объект %1").arg(connection->ObjectNumber));
 }
 
 void TFormMain::CreateFileDialogs() {
@@ -317,7 +358,8 @@ void TFormMain::CreateFileDialogs() {
     SFD->setAcceptMode(QFileDialog::AcceptSave);
     SFD->setFileMode(QFileDialog::AnyFile);
     for (QFileDialog* dialog : {OFD, SFD}) {
-        dialog->setNameFilter(kTextFilesFilter);
+        dialog->setNameFilter(kSettingsFilesFilter);
+        dialog->setDirectory(QDir::homePath());
         dialog->setOption(QFileDialog::HideNameFilterDetails, true);
         dialog->setDefaultSuffix("txt");
         dialog->setSizeGripEnabled(true);
@@ -376,12 +418,24 @@ const QAction* TFormMain::LiveItemFor(const QKeySequence& keys) const {
     return nullptr;
 }
 
+// With text selected in an edit, Ctrl+C and Ctrl+X copy and cut as everywhere else; without a
+// selection the menu's Ctrl+C (connect) and Ctrl+X (exit) keep their meaning.
+bool TFormMain::EditKeepsKey(const QWidget& widget, const QKeyEvent& key) {
+    const auto* edit = qobject_cast<const QLineEdit*>(&widget);
+    if (edit == nullptr || !edit->hasSelectedText()) {
+        return false;
+    }
+    return key.matches(QKeySequence::Copy) ||
+           (key.matches(QKeySequence::Cut) && !edit->isReadOnly());
+}
+
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* widget = qobject_cast<QWidget*>(watched);
         if (widget != nullptr && widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (LiveItemFor(QKeySequence(key->keyCombination())) != nullptr) {
+            if (!EditKeepsKey(*widget, *key) &&
+                LiveItemFor(QKeySequence(key->keyCombination())) != nullptr) {
                 // Left unaccepted, the key goes to the menu's shortcut instead of the widget.
                 key->ignore();
                 return true;
@@ -434,6 +488,7 @@ void TFormMain::mnuWriteChangesClick() {
 void TFormMain::mnuSaveClick() {
     RunController([this](IMainCommands& c) {
         if (const std::optional<QString> fileName = RunFileDialog(SFD)) {
+            SetFileFolder(QFileInfo(*fileName).absolutePath());
             c.SaveToFile(QFile::encodeName(*fileName).toStdString());
         }
     });
@@ -442,9 +497,22 @@ void TFormMain::mnuSaveClick() {
 void TFormMain::mnuLoadClick() {
     RunController([this](IMainCommands& c) {
         if (const std::optional<QString> fileName = RunFileDialog(OFD)) {
+            SetFileFolder(QFileInfo(*fileName).absolutePath());
             c.LoadFromFile(QFile::encodeName(*fileName).toStdString());
         }
     });
+}
+
+QString TFormMain::FileFolder() const {
+    return OFD->directory().absolutePath();
+}
+
+void TFormMain::SetFileFolder(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        return;
+    }
+    OFD->setDirectory(folder);
+    SFD->setDirectory(folder);
 }
 
 void TFormMain::N21Click() {
@@ -505,6 +573,33 @@ void TFormMain::showEvent(QShowEvent* event) {
     }
 }
 
+QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available,
+                        const QMargins& frame) {
+    const QSize room(available.width() - frame.left() - frame.right(),
+                     available.height() - frame.top() - frame.bottom());
+    const QSize inner = wanted.boundedTo(room).expandedTo(minimum);
+    const QSize outer = inner.grownBy(frame);
+    const QPoint centred = available.center() - QPoint(outer.width() / 2, outer.height() / 2);
+    // A window larger than the room (its minimum) keeps its title bar on the screen.
+    const QPoint outerTopLeft(std::max(centred.x(), available.left()),
+                              std::max(centred.y(), available.top()));
+    return {outerTopLeft + QPoint(frame.left(), frame.top()), inner};
+}
+
+QMargins TFormMain::FrameMargins() const {
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    if (isVisible() && outer != inner) {
+        return {inner.left() - outer.left(), inner.top() - outer.top(),
+                outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+    }
+    // Before the window manager has framed the window, a title bar and a thin border are a fair
+    // guess; the fit is made again once the real frame is known.
+    const int border = std::max(1, style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return {border, title + border, border, border};
+}
+
 void TFormMain::FitToScreen(const QRect& available) {
     QSize content(0, 0);
     QScrollArea* shown = nullptr;
@@ -521,17 +616,30 @@ void TFormMain::FitToScreen(const QRect& available) {
         // Every page sits in the same pane, so the shown one tells how much room any page has.
         target += (content - shown->maximumViewportSize()).expandedTo(QSize(0, 0));
     }
-    // The window manager's frame is not known before the window is mapped; a title bar's height
-    // is a fair guess for it.
-    QSize frame = frameGeometry().size() - size();
-    if (frame.isEmpty() && !isVisible()) {
-        frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    m_fittedTo = available;
+    setGeometry(FitWindowGeometry(target, minimumSizeHint(), available, FrameMargins()));
+}
+
+// The window manager frames the window after it is shown; once the frame is known, a window
+// whose frame leaves the free area is fitted again with the real frame.
+void TFormMain::RefitToRealFrame() {
+    if (m_frameChecked || !m_fittedTo.isValid() || !isVisible() || frameGeometry() == geometry()) {
+        return;
     }
-    target = target.boundedTo(available.size() - frame).expandedTo(minimumSizeHint());
-    resize(target);
-    const QPoint topLeft = available.center() - QPoint((target.width() + frame.width()) / 2,
-                                                       (target.height() + frame.height()) / 2);
-    move(std::max(topLeft.x(), available.left()), std::max(topLeft.y(), available.top()));
+    m_frameChecked = true;
+    if (!m_fittedTo.contains(frameGeometry())) {
+        FitToScreen(m_fittedTo);
+    }
+}
+
+void TFormMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    RefitToRealFrame();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    RefitToRealFrame();
 }
 
 // The settings are saved while the window still exists, so that a failed save can keep it open
@@ -539,6 +647,9 @@ void TFormMain::FitToScreen(const QRect& available) {
 void TFormMain::closeEvent(QCloseEvent* event) {
     if (Controller != nullptr && Controller->IsExchangeRunning()) {
         m_closeDeferred = true;
+        if (SayCloseDeferred) {
+            SayCloseDeferred();
+        }
         event->ignore();
         return;
     }

@@ -28,6 +28,17 @@ constexpr int StateIndexRole = Qt::UserRole;
 int StateIndexOf(const QTreeWidgetItem* node);
 void SetStateIndex(QTreeWidgetItem* node, int index);
 
+// The inner geometry of a window that, with `frame` around it, fits `available`: as near to
+// `wanted` as the room allows but never below `minimum`, centred, and never with its title bar
+// above the free area.
+QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame);
+
+// What the status bar shows of a connection.
+struct TShownConnection {
+    std::string Port;
+    int ObjectNumber = 0;
+};
+
 class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -42,6 +53,8 @@ class TFormMain : public QMainWindow {
     // Shows why the settings could not be saved at close and asks whether to close anyway;
     // true closes without saving.
     std::function<bool(const QString& error)> AskCloseWithoutSaving;
+    // Tells the user that a close asked for during an exchange waits for its end.
+    std::function<void()> SayCloseDeferred;
 
     QMenu* mnuFile;
     QMenu* mnuConnection;
@@ -97,6 +110,11 @@ class TFormMain : public QMainWindow {
     // Status bar panels are counted from 1 as the user sees them; panel 3 is unused. A panel
     // widens to show its whole text; the port panel's tooltip gives the device's full path.
     void SetStatusText(int panel, const QString& text);
+    // The port and object number of the connection, or "Нет связи" and empty panels without one.
+    void ShowConnection(const std::optional<TShownConnection>& connection);
+    // The folder the file dialogs open in: the one last used.
+    QString FileFolder() const;
+    void SetFileFolder(const QString& folder);
     void SetStatusText(int panel, const std::string& text);
     QString StatusText(int panel) const;
     // Called by the controller when an exchange has ended; carries out a close held back meanwhile.
@@ -135,6 +153,8 @@ class TFormMain : public QMainWindow {
     // the connection is never released under it.
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -143,6 +163,10 @@ class TFormMain : public QMainWindow {
     void CreateLayout();
     void CreateStatusBar();
     void CreateFileDialogs();
+    static bool EditKeepsKey(const QWidget& widget, const QKeyEvent& key);
+    // The window manager's frame around the window, or a guess while it has none yet.
+    QMargins FrameMargins() const;
+    void RefitToRealFrame();
     QAction* AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                          void (TFormMain::*handler)());
     QAction* AddToolButton(const QString& caption, TCommandIcon icon, void (TFormMain::*handler)());
@@ -160,4 +184,7 @@ class TFormMain : public QMainWindow {
     bool m_closingUnattended = false;
     bool m_settingsLost = false;
     bool m_barsPlaced = false;
+    // The free area the window was last fitted to, and whether the real frame was checked.
+    QRect m_fittedTo;
+    bool m_frameChecked = false;
 };

@@ -2,6 +2,7 @@
 // file kept between runs.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QTreeWidget>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "Controls.h"
 #include "IniFile.h"
 #include "RelayFormsController.h"
+#include "Unprivileged.h"
 #include "fCommon.h"
 #include "fIn.h"
 #include "fMain.h"
@@ -63,7 +65,8 @@ TEST_F(FormsControllerTest, TheTreeListsTheCommonPageAndTheRelaysUnderOneGroup) 
         EXPECT_EQ(group->child(n - 1)->text(0), QString::fromUtf8("Реле ") + QString::number(n));
         EXPECT_EQ(StateIndexOf(group->child(n - 1)), n);
     }
-    EXPECT_EQ(tree.currentItem(), nullptr);
+    // The tree names the page on screen from the start.
+    EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0));
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
     EXPECT_TRUE(m_controller->CommonPage()->isVisible());
 }
@@ -90,11 +93,33 @@ TEST_F(FormsControllerTest, SelectingANodeShowsItsPageAndTheGroupNodeKeepsThePag
     tree.setCurrentItem(tree.topLevelItem(1));
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
     EXPECT_TRUE(m_controller->RelayPage(3)->isVisible());
+    // The group has no page: once the click is done, the selection names the page shown again.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree.currentItem(), tree.topLevelItem(1)->child(2));
+    EXPECT_TRUE(tree.topLevelItem(1)->child(2)->isSelected());
 
     for (int index : {-1, 6, 100}) {
         m_controller->SelectPage(index);
         EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
     }
+
+    // A page chosen by the program, not by a click, is named by the tree too.
+    m_controller->SelectPage(5);
+    EXPECT_EQ(tree.currentItem(), tree.topLevelItem(1)->child(4));
+    m_controller->SelectPage(0);
+    EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0));
+}
+
+TEST_F(FormsControllerTest, TheFileDialogsFolderIsKeptInTheSettingsFile) {
+    Start();
+    m_main->SetFileFolder(QString::fromStdString(m_dir.string()));
+    m_controller->Shutdown();
+    EXPECT_EQ(TIniFile(Settings()).ReadString("FormMain", "FileFolder", ""), m_dir.string());
+    m_controller.reset();
+    m_progress.reset();
+    m_main.reset();
+    Start();
+    EXPECT_EQ(m_main->FileFolder().toStdString(), m_dir.string());
 }
 
 TEST_F(FormsControllerTest, WithoutASettingsFileThePagesShowTheirDesignValues) {
@@ -227,3 +252,121 @@ TEST_F(FormsControllerTest, LoadedValuesThePagesCannotHoldAreReplacedAndLogged) 
         m_main.reset();
     }
 }
+
+namespace {
+
+// "Загрузить" of what is not a settings file of the tool: a box says what is wrong, in Russian,
+// and every page keeps its values.
+class LoadFileTest : public FormsControllerTest {
+  protected:
+    void SetUp() override {
+        FormsControllerTest::SetUp();
+        Start();
+        m_controller->ShowLoadNote = [this](const std::string& text) { notes.push_back(text); };
+        m_controller->ShowLoadReplacements = [this](const std::vector<std::string>& lines) {
+            replacementWindows.push_back(lines);
+        };
+        m_controller->CommonPage()->etO->setText("42");
+        m_controller->RelayPage(2)->etDuration->setText("17");
+    }
+    std::string File(const char* name) const { return (m_dir / name).string(); }
+    // What "Загрузить" said in its box; empty when it loaded without one.
+    std::string LoadError(const std::string& path) {
+        try {
+            m_controller->LoadFromFile(path);
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+        return {};
+    }
+    void ExpectPagesUnchanged() {
+        EXPECT_EQ(m_controller->CommonPage()->etO->text(), "42");
+        EXPECT_EQ(m_controller->RelayPage(2)->etDuration->text(), "17");
+    }
+
+    std::vector<std::string> notes;
+    std::vector<std::vector<std::string>> replacementWindows;
+};
+
+TEST_F(LoadFileTest, AFileWithoutSettingsIsRefusedWithAReason) {
+    struct TCase {
+        const char* Name;
+        std::string Content;  // nothing written when empty and Name ends in "missing"
+        const char* Says;
+    };
+    std::string noise(4096, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    }
+    const TCase cases[] = {
+        {"random.txt", noise, "не содержит настроек"},
+        {"other.ini", "[General]\nGeometry=1\n[Recent]\nFile1=/tmp/x\n", "не содержит настроек"},
+        {"empty.txt", "", "не содержит настроек"},
+        {"missing.txt", "", "Не удалось прочитать файл"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = File(c.Name);
+        if (std::string(c.Name) != "missing.txt") {
+            std::ofstream(path, std::ios::binary) << c.Content;
+        }
+        const std::string said = LoadError(path);
+        EXPECT_NE(said.find(c.Says), std::string::npos) << said;
+        EXPECT_NE(said.find(path), std::string::npos) << said;
+        ExpectPagesUnchanged();
+    }
+    const std::string folder = LoadError(m_dir.string());
+    EXPECT_FALSE(folder.empty());
+    ExpectPagesUnchanged();
+    EXPECT_TRUE(notes.empty());
+    EXPECT_TRUE(replacementWindows.empty());
+}
+
+TEST_F(LoadFileTest, AFileTheUserMayNotReadIsRefusedWithAReason) {
+    const std::string path = File("secret.txt");
+    std::ofstream(path) << "[FormCommon]\netO=7\n";
+    const std::string failure = AsUnprivilegedUser(m_dir, [&]() -> std::string {
+        ::chmod(path.c_str(), 0);
+        const std::string said = LoadError(path);
+        if (said.find("Не удалось прочитать файл") == std::string::npos) {
+            return "said: " + said;
+        }
+        return m_controller->CommonPage()->etO->text() == "42" ? "" : "the page changed";
+    });
+    EXPECT_EQ(failure, "");
+}
+
+TEST_F(LoadFileTest, PagesTheFileDoesNotHoldKeepTheirValuesAndOneNoteNamesThem) {
+    const std::string path = File("partial.txt");
+    std::ofstream(path) << "[FormRelay]\netDuration=9\n[FormRelay_2]\nZ11=2\n";
+    EXPECT_EQ(LoadError(path), "");
+    EXPECT_EQ(m_controller->RelayPage(1)->etDuration->text(), "9");
+    EXPECT_EQ(m_controller->RelayPage(3)->Settings().Zone(zeAlarm, 1), rrOff);
+    ExpectPagesUnchanged();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("Общие, Реле 2, Реле 4, Реле 5"), std::string::npos) << notes[0];
+    EXPECT_TRUE(replacementWindows.empty());
+}
+
+TEST_F(LoadFileTest, ValuesThePagesCannotShowAreListedInThePagesWords) {
+    const std::string path = File("odd.txt");
+    std::ofstream(path) << "[FormCommon]\netO=123\n[FormRelay]\nZ13=9\netDuration=999\n"
+                           "[FormRelay_1]\n[FormRelay_2]\n[FormRelay_3]\n[FormRelay_4]\n";
+    EXPECT_EQ(LoadError(path), "");
+    EXPECT_TRUE(notes.empty());
+    ASSERT_EQ(replacementWindows.size(), 1u);
+    EXPECT_EQ(replacementWindows[0],
+              (std::vector<std::string>{"Общие, Объект / Номер объекта: 123 заменено на «01»",
+                                        "Реле 1, Импульс / Длительность: 999 заменено на «255»",
+                                        "Реле 1, Зоны / Тревоги, 3: 9 заменено на «Без реакции»"}));
+    // The log keeps its lines in the file's key names.
+    QStringList lines;
+    const QAbstractItemModel* model = m_main->tvLog->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        lines << model->index(row, 0).data().toString();
+    }
+    EXPECT_TRUE(lines.contains(
+        QString::fromStdString("Файл " + path + ": значение FormRelay/Z13=9 заменено на 4")));
+}
+
+}  // namespace

@@ -44,6 +44,7 @@ TEST_F(ToolTest, ConnectChecksTheVersionAndEnablesTheModuleCommands) {
     ExpectCommandStates(*m_main, kConnected);
     EXPECT_EQ(m_main->StatusText(1).toStdString(), m_module->DevicePath());
     EXPECT_EQ(m_main->StatusText(2), "VER 08.00");
+    EXPECT_EQ(m_main->StatusText(3), QString::fromUtf8("Объект 10"));
     EXPECT_TRUE(LogLines().contains(QString::fromUtf8("Прочли версию")));
     EXPECT_EQ(ReceivedCommands(), std::vector<std::string>{"*10v\\r"});
 }
@@ -56,6 +57,10 @@ TEST_F(ToolTest, DisconnectReleasesTheModuleThenClosesThePort) {
 
     EXPECT_FALSE(m_controller->IsConnected());
     ExpectCommandStates(*m_main, kDisconnected);
+    // The status bar shows the connection as it is now, not the last port and version.
+    EXPECT_EQ(m_main->StatusText(1), QString::fromUtf8("Нет связи"));
+    EXPECT_EQ(m_main->StatusText(2), QString());
+    EXPECT_EQ(m_main->StatusText(3), QString());
     EXPECT_EQ(ReceivedCommands(), (std::vector<std::string>{"*10v\\r", "]", "]", "]", "+rb\\r"}));
     const QStringList answers = LogLines().filter(QString::fromUtf8("Ответ: "));
     ASSERT_EQ(answers.size(), 1);
@@ -78,8 +83,9 @@ class VersionCheckTest : public ToolTest {
         ASSERT_EQ(m_reportedErrors.size(), 1u);
         EXPECT_TRUE(m_reportedErrors[0].contains(QString::fromUtf8(boxSays)))
             << m_reportedErrors[0].toStdString();
-        EXPECT_EQ(m_main->StatusText(1).toStdString(), m_module->DevicePath());
-        EXPECT_EQ(m_main->StatusText(2), QString::fromUtf8("Версия"));
+        // A failed connect leaves no port or version in the status bar.
+        EXPECT_EQ(m_main->StatusText(1), QString::fromUtf8("Нет связи"));
+        EXPECT_EQ(m_main->StatusText(2), QString());
         EXPECT_EQ(LogLines().contains(QString::fromUtf8("Не смогли прочесть версию")),
                   logsReadFailure);
         EXPECT_EQ(ReceivedCommands(),

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <csignal>
+#include <set>
 
 #include "Controls.h"
 #include "IniFile.h"
@@ -72,7 +73,9 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
         expected.insert(expected.end(), commands.begin(), commands.end());
     }
     EXPECT_EQ(ReceivedCommands(), expected);
-    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(5));
+    // The page the user was on comes back when the operation ends.
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
+    EXPECT_EQ(m_main->tv1->currentItem(), m_main->tv1->topLevelItem(0));
     EXPECT_TRUE(m_main->tv1->isEnabled());
     EXPECT_TRUE(m_main->ToolBar1->isEnabled());
     EXPECT_FALSE(m_progress->isVisible());
@@ -85,18 +88,39 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     ConnectToModule();
     m_main->tv1->setCurrentItem(m_main->tv1->topLevelItem(0));
 
+    // At every step of the operation the tree names the page on screen.
+    std::set<std::pair<QString, QString>> seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QTreeWidgetItem* node = m_main->tv1->currentItem();
+        seen.insert(
+            {node != nullptr ? node->text(0) : QString(), m_controller->CurrentPage()->Caption()});
+    });
+    watch.start(0);
     Run(&TFormMain::tbReadAllClick);
+    watch.stop();
 
     EXPECT_TRUE(m_reportedErrors.empty());
     EXPECT_TRUE(m_errorWindows.empty());
     EXPECT_EQ(PagesState(*m_controller), stored);
-    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(5));
+    EXPECT_GE(seen.size(), 2u);
+    for (const auto& [named, shown] : seen) {
+        EXPECT_EQ(named, shown);
+    }
+    // Back on "Общие", which the tree names, and "Читать" reads that page.
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
     EXPECT_EQ(m_main->tv1->currentItem(), m_main->tv1->topLevelItem(0));
+    EXPECT_TRUE(m_controller->CommonPage()->isVisible());
     const std::vector<std::string> commands = ReceivedCommands();
     ASSERT_EQ(commands.size(), 2u + 5u * 12u);
     EXPECT_EQ(commands[1], "*10o\\r");
     EXPECT_EQ(commands[2], "*10T\\r");
     EXPECT_EQ(commands[3], "*10A0\\r");
+    const std::size_t before = ReceivedCommands().size();
+    Run(&TFormMain::tbReadClick);
+    const std::vector<std::string> afterRead = ReceivedCommands();
+    ASSERT_EQ(afterRead.size(), before + 1u);
+    EXPECT_EQ(afterRead.back(), "*10o\\r");
 }
 
 TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {

@@ -162,10 +162,16 @@ TEST_F(PagePersistenceTest, BadValuesAreIgnoredAndOddCodesReplaced) {
     EXPECT_EQ(s.Partition(peArm, 6), rrOn);
     EXPECT_EQ(s.Partition(peArm, 7), rrOn);
     const std::string file = "Файл " + path + ": значение FormRelay/";
-    EXPECT_EQ(
-        pages.Relays[0]->TakeLoadReplacements(),
-        (std::vector<std::string>{file + "etDuration=12abc заменено на 0",
-                                  file + "P12=9 заменено на 4", file + "P13=-3 заменено на 4"}));
+    // The log keeps the file's key names; the user reads the page's words.
+    using TReplacement = TformIncl::TLoadReplacement;
+    EXPECT_EQ(pages.Relays[0]->TakeLoadReplacements(),
+              (std::vector<TReplacement>{
+                  {file + "etDuration=12abc заменено на 0",
+                   "Реле 1, Импульс / Длительность: 12abc заменено на «0»"},
+                  {file + "P12=9 заменено на 4",
+                   "Реле 1, Разделы / Постановки, 2: 9 заменено на «Без реакции»"},
+                  {file + "P13=-3 заменено на 4",
+                   "Реле 1, Разделы / Постановки, 3: -3 заменено на «Без реакции»"}}));
     EXPECT_TRUE(pages.Relays[0]->TakeLoadReplacements().empty());
     pages.Save(path);
     EXPECT_EQ(TIniFile(path).ReadInteger("FormRelay", "P12", 0), rrNone);

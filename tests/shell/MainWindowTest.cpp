@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -81,7 +82,7 @@ TEST_F(MainWindowTest, CommandsHaveTheirCaptionsShortcutsAndStartStates) {
     for (const CommandCase& command : kCommands) {
         SCOPED_TRACE(command.name);
         const QAction* action = form.*command.action;
-        EXPECT_EQ(action->text(), command.caption);
+        EXPECT_EQ(QString(action->text()).remove('&'), command.caption);
         EXPECT_EQ(action->shortcut(), command.shortcut);
         EXPECT_EQ(action->isEnabled(), command.enabledAtStart);
     }
@@ -107,14 +108,54 @@ TEST_F(MainWindowTest, DebugMenuExistsButIsNeverShown) {
     QStringList shown;
     for (QAction* top : form.menuBar()->actions()) {
         if (top->isVisible()) {
-            shown << top->text();
+            shown << QString(top->text()).remove('&');
         }
     }
     EXPECT_EQ(shown, QStringList({"Файл", "Соединение", "Панель", "Настройки", "Помощь"}));
-    EXPECT_EQ(form.mnuDebug->title(), "Отладка");
+    EXPECT_EQ(QString(form.mnuDebug->title()).remove('&'), "Отладка");
     EXPECT_TRUE(form.mnuShowInWindow->isChecked());
     EXPECT_FALSE(form.mnuShowInLog->isChecked());
     EXPECT_EQ(form.TopLevelMenus().size(), 6);
+}
+
+// The letter after "&" in each caption, lower-cased; empty when the caption has none.
+QString AcceleratorOf(const QString& caption) {
+    const qsizetype at = caption.indexOf('&');
+    return at >= 0 && at + 1 < caption.size() ? caption.mid(at + 1, 1).toLower() : QString();
+}
+
+TEST_F(MainWindowTest, EveryMenuAndItemHasItsOwnAltLetter) {
+    auto expectDistinct = [](const QList<QAction*>& actions, const char* where) {
+        QStringList letters;
+        for (const QAction* action : actions) {
+            if (action->isSeparator() || !action->isVisible()) {
+                continue;
+            }
+            SCOPED_TRACE(where + (" " + action->text().toStdString()));
+            const QString letter = AcceleratorOf(action->text());
+            EXPECT_FALSE(letter.isEmpty());
+            EXPECT_FALSE(letters.contains(letter));
+            letters << letter;
+        }
+    };
+    expectDistinct(form.menuBar()->actions(), "menu bar");
+    for (const QMenu* menu : form.TopLevelMenus()) {
+        expectDistinct(menu->actions(), "menu");
+    }
+}
+
+TEST_F(MainWindowTest, AltLetterAndF10OpenTheMenus) {
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_F10);
+    QTRY_VERIFY(form.mnuFile->isVisible());
+    form.mnuFile->hide();
+    QTRY_VERIFY(!form.mnuFile->isVisible());
+    // Alt with the Cyrillic letter of "Настройки", as a Russian keyboard layout sends it.
+    QTest::sendKeyEvent(QTest::Click, &form, static_cast<Qt::Key>(0x041D), QString(QChar(0x043D)),
+                        Qt::AltModifier);
+    QTRY_VERIFY(form.mnuSettings->isVisible());
 }
 
 TEST_F(MainWindowTest, EachHandlerCallsOneControllerCommand) {
@@ -160,9 +201,23 @@ TEST_F(MainWindowTest, SaveAndLoadPassTheChosenFileAndCancelPassesNothing) {
     EXPECT_TRUE(Calls().empty());
 }
 
+TEST_F(MainWindowTest, FileDialogsOpenInTheFolderLastUsed) {
+    // Not in the program's folder at first.
+    EXPECT_EQ(form.OFD->directory().absolutePath(), QDir::homePath());
+    const QString folder = QDir::tempPath();
+    form.RunFileDialog = [&](QFileDialog*) { return std::optional<QString>(folder + "/a.txt"); };
+    form.mnuSave->trigger();
+    EXPECT_EQ(form.OFD->directory().absolutePath(), folder);
+    EXPECT_EQ(form.SFD->directory().absolutePath(), folder);
+    EXPECT_EQ(form.FileFolder(), folder);
+    // A folder that has gone since is not taken.
+    form.SetFileFolder("/nonexistent/folder");
+    EXPECT_EQ(form.FileFolder(), folder);
+}
+
 TEST_F(MainWindowTest, FileDialogsAskForTextFiles) {
     for (QFileDialog* dialog : {form.OFD, form.SFD}) {
-        EXPECT_EQ(dialog->nameFilters(), QStringList("Text Files (*.txt)"));
+        EXPECT_EQ(dialog->nameFilters(), QStringList("Файлы настроек (*.txt)"));
         EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
         EXPECT_EQ(dialog->defaultSuffix(), "txt");
         EXPECT_TRUE(dialog->isSizeGripEnabled());
@@ -251,14 +306,23 @@ TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
 }
 
 TEST_F(MainWindowTest, StatusBarShowsPortAndVersionPanels) {
-    EXPECT_EQ(form.StatusText(1), "Com");
-    EXPECT_EQ(form.StatusText(2), "Версия");
+    // Before any connection it says so, with no placeholders that look like a port or a version.
+    EXPECT_EQ(form.StatusText(1), "Нет связи");
+    EXPECT_EQ(form.StatusText(2), "");
     EXPECT_EQ(form.StatusText(3), "");
     form.SetStatusText(1, std::string("/dev/ttyUSB0"));
     form.SetStatusText(2, QString("VER 08.01"));
     form.SetStatusText(4, QString("nowhere"));
     EXPECT_EQ(form.StatusText(1), "/dev/ttyUSB0");
     EXPECT_EQ(form.StatusText(2), "VER 08.01");
+    EXPECT_EQ(form.StatusText(3), "");
+
+    form.ShowConnection(TShownConnection{"ttyUSB1", 12});
+    EXPECT_EQ(form.StatusText(1), "ttyUSB1");
+    EXPECT_EQ(form.StatusText(3), "Объект 12");
+    form.ShowConnection(std::nullopt);
+    EXPECT_EQ(form.StatusText(1), "Нет связи");
+    EXPECT_EQ(form.StatusText(2), "");
     EXPECT_EQ(form.StatusText(3), "");
 }
 

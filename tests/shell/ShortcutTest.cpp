@@ -1,5 +1,5 @@
-// Menu shortcuts act anywhere in the main window, even over an edit that wants the same keys, and
-// do nothing while their item or its menu is disabled.
+// Menu shortcuts act anywhere in the main window, also over an edit without a selection, and do
+// nothing while their item or its menu is disabled; an edit with a selection copies and cuts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -41,18 +41,51 @@ class ShortcutTest : public testing::Test {
     int dialogsRun = 0;
 };
 
-TEST_F(ShortcutTest, CtrlCInAnEditConnectsInsteadOfCopying) {
-    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(Calls(), std::vector<std::string>{"Connect"});
-    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+// With text selected, the edit's own copy and cut win; without a selection the menu's Ctrl+C
+// (connect) and Ctrl+X (exit) keep their meaning.
+TEST_F(ShortcutTest, CtrlCAndCtrlXCopyAndCutASelectionAndOtherwiseAreTheMenus) {
+    struct TCase {
+        const char* Name;
+        Qt::Key Key;
+        bool Selected;
+        std::vector<std::string> Calls;
+        const char* EditAfter;
+        const char* ClipboardAfter;
+        bool WindowStays;
+    };
+    const TCase cases[] = {
+        {"copy", Qt::Key_C, true, {}, "1234", "1234", true},
+        {"cut", Qt::Key_X, true, {}, "", "1234", true},
+        {"connect", Qt::Key_C, false, {"Connect"}, "1234", "before", true},
+        {"exit", Qt::Key_X, false, {"Disconnect"}, "1234", "before", false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        form.show();
+        edit->setText("1234");
+        edit->setFocus();
+        if (c.Selected) {
+            edit->selectAll();
+        } else {
+            edit->deselect();
+        }
+        QApplication::clipboard()->setText("before");
+        QTest::keyClick(edit, c.Key, Qt::ControlModifier);
+        EXPECT_EQ(Calls(), c.Calls);
+        EXPECT_EQ(edit->text(), c.EditAfter);
+        EXPECT_EQ(QApplication::clipboard()->text(), c.ClipboardAfter);
+        EXPECT_EQ(form.isVisible(), c.WindowStays);
+    }
 }
 
-TEST_F(ShortcutTest, CtrlXInAnEditEndsTheProgramInsteadOfCutting) {
-    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(Calls(), std::vector<std::string>{"Disconnect"});
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(edit->text(), "1234");
-    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+TEST_F(ShortcutTest, PasteAndSelectAllWorkInAnEdit) {
+    edit->clear();
+    QApplication::clipboard()->setText("56");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "56");
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(edit->selectedText(), "56");
+    EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(ShortcutTest, EnabledItemsAnswerTheirKeysFromAnEdit) {
@@ -73,6 +106,7 @@ TEST_F(ShortcutTest, EnabledItemsAnswerTheirKeysFromAnEdit) {
 }
 
 TEST_F(ShortcutTest, DisabledItemShortcutsDoNothing) {
+    edit->deselect();
     // At start the panel commands are disabled.
     QTest::keyClick(edit, Qt::Key_R, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
@@ -84,6 +118,7 @@ TEST_F(ShortcutTest, DisabledItemShortcutsDoNothing) {
 }
 
 TEST_F(ShortcutTest, ShortcutsUnderADisabledTopLevelMenuDoNothing) {
+    edit->deselect();
     form.mnuDisconnect->setEnabled(true);
     // However a caller disables the top-level menus, their items' keys must stay dead.
     form.mnuConnection->setEnabled(false);
