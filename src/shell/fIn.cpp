@@ -170,6 +170,9 @@ TformIncl::TformIncl(QWidget* parent, const QString& designName)
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setWidgetResizable(true);
+    // The box scrolls to the control that has the focus; a focus stop of its own would show
+    // nothing, so Tab goes from the log's controls straight to the page's first control.
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
     auto* content = new QWidget(ScrollBox1);
     content->setAutoFillBackground(false);
     ScrollBox1->setWidget(content);

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 #include <QApplication>
+#include <QScrollArea>
+#include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -367,6 +369,35 @@ TEST_F(LoadFileTest, ValuesThePagesCannotShowAreListedInThePagesWords) {
     }
     EXPECT_TRUE(lines.contains(
         QString::fromStdString("Файл " + path + ": значение FormRelay/Z13=9 заменено на 4")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FormsControllerTest, TabGoesThroughVisibleControlsOnly) {
+    Start();
+    m_main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_main.get()));
+    for (int page : {0, 3}) {
+        m_controller->SelectPage(page);
+        m_main->tv1->setFocus();
+        QStringList walk;
+        for (int step = 0; step < 60; ++step) {
+            QWidget* from = QApplication::focusWidget();
+            ASSERT_NE(from, nullptr);
+            QTest::keyClick(from, Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            ASSERT_NE(focused, nullptr);
+            walk << QString("%1(%2)").arg(focused->metaObject()->className(),
+                                          focused->objectName());
+            EXPECT_TRUE(focused->isVisible()) << walk.join(" > ").toStdString();
+            // The page's scroll box shows no focus of its own: a stop there looks like none.
+            EXPECT_EQ(qobject_cast<QScrollArea*>(focused), nullptr)
+                << walk.join(" > ").toStdString();
+            EXPECT_EQ(focused->window(), m_main.get()) << walk.join(" > ").toStdString();
+        }
+    }
 }
 
 }  // namespace

@@ -344,3 +344,43 @@ TEST_F(MainWindowTest, SplitterBarsStartAtTheirPlacesAndTheirButtonsCollapse) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window with the window manager's frame stays in the free area, on small and scaled screens,
+// and its title bar is never above it.
+TEST(FitWindowGeometryTest, TheFramedWindowStaysInTheFreeArea) {
+    struct TCase {
+        const char* Name;
+        QRect Available;
+        QMargins Frame;
+        QSize Wanted;
+        QSize Minimum;
+    };
+    const TCase cases[] = {
+        {"1366x768 with a panel", {0, 0, 1366, 740}, {4, 30, 4, 4}, {1100, 900}, {400, 300}},
+        {"1920x1080", {0, 0, 1920, 1050}, {4, 30, 4, 4}, {1100, 900}, {400, 300}},
+        // QT_SCALE_FACTOR=2 on 1920x1080: the free area in device-independent pixels.
+        {"scale 2", {0, 0, 960, 525}, {2, 15, 2, 2}, {1100, 900}, {400, 300}},
+        {"panel at the top", {0, 24, 1366, 744}, {1, 22, 1, 1}, {1000, 800}, {400, 300}},
+        {"second screen", {1920, 0, 1280, 1024}, {4, 30, 4, 4}, {1000, 1100}, {400, 300}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QRect inner = FitWindowGeometry(c.Wanted, c.Minimum, c.Available, c.Frame);
+        const QRect outer = inner.marginsAdded(c.Frame);
+        EXPECT_TRUE(c.Available.contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+        EXPECT_GE(inner.top() - c.Frame.top(), c.Available.top());
+        // As large as the room allows.
+        EXPECT_EQ(inner.size(), c.Wanted.boundedTo(c.Available.size().shrunkBy(c.Frame)));
+    }
+    // A window that fits is centred with its frame.
+    const QRect centred =
+        FitWindowGeometry({800, 600}, {400, 300}, {0, 0, 1920, 1050}, {4, 30, 4, 4});
+    const QPoint offCentre =
+        centred.marginsAdded({4, 30, 4, 4}).center() - QRect(0, 0, 1920, 1050).center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
+}
+
+}  // namespace
