@@ -184,10 +184,14 @@ TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
     ConnectToModule();
     SetPages(*m_controller, PatternedState(10, 9));
     const TModuleState pages = PagesState(*m_controller);
+    m_controller->SelectPage(2);
 
     Run(&TFormMain::tbWriteAllClick);
 
     ExpectUnlocked(*m_main);
+    // A failed operation, too, ends on the page the user had chosen, and the tree names it.
+    EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(2));
+    EXPECT_EQ(m_main->tv1->currentItem()->text(0), QString::fromUtf8("Реле 2"));
     EXPECT_TRUE(m_module->HasHungUp());
     // Either the port reported the failure or every later command timed out in the log.
     EXPECT_TRUE(!m_reportedErrors.empty() ||
