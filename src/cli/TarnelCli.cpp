@@ -42,7 +42,9 @@ class ECliFailure : public std::runtime_error {
 // A progress bar on standard error when it is a terminal, nothing otherwise.
 class TConsoleView : public IDeviceView {
   public:
-    TConsoleView() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+    // With keepNumber the module's own number is kept whatever the file says.
+    explicit TConsoleView(bool keepNumber)
+        : m_terminal(::isatty(STDERR_FILENO) == 1), m_keepNumber(keepNumber) {}
     void SetProgressPosition(int position) override { m_position = position; }
     void SetProgressMin(int /*minimum*/) override {}
     void SetProgressMax(int maximum) override { m_maximum = maximum; }
@@ -63,10 +65,13 @@ class TConsoleView : public IDeviceView {
     bool CancelRequested() override { return g_stopRequested != 0; }
     // Said when the new number is about to go out, not before: a run that fails to connect has
     // renumbered nothing.
-    bool ConfirmRenumber(int from, int to) override {
+    TRenumberAnswer ConfirmRenumber(int from, int to) override {
+        if (m_keepNumber) {
+            return TRenumberAnswer::KeepNumber;
+        }
         HideProgress();
         std::fprintf(stderr, "tarnel-cli: модуль перенумерован с %d на %d\n", from, to);
-        return true;
+        return TRenumberAnswer::Renumber;
     }
 
   private:
@@ -82,6 +87,7 @@ class TConsoleView : public IDeviceView {
     }
 
     bool m_terminal;
+    bool m_keepNumber;
     bool m_drawn = false;
     int m_position = 0;
     int m_maximum = 0;
@@ -167,12 +173,18 @@ class TSession {
         return ReportErrors();
     }
 
-    // Prints the error lines of the last operation; true when there were none.
+    // Prints the error lines of the last operation, and after a stop what it left; true when
+    // it ran whole.
     bool ReportErrors() {
         for (const std::string& line : m_controller->GetErrors()) {
             std::fprintf(stderr, "tarnel-cli: %s\n", line.c_str());
         }
-        return m_controller->GetErrors().empty();
+        if (m_controller->Cancelled()) {
+            for (const std::string& line : m_controller->GetNotes()) {
+                std::fprintf(stderr, "tarnel-cli: %s\n", line.c_str());
+            }
+        }
+        return m_controller->Completed();
     }
 
   private:
@@ -300,7 +312,7 @@ int main(int argc, char** argv) {
         std::signal(SIGINT, OnStopSignal);
         std::signal(SIGTERM, OnStopSignal);
         TConsoleLog log(options.Log);
-        TConsoleView view;
+        TConsoleView view(options.KeepNumber);
         if (options.Command == "read") {
             return RunRead(options, log, view);
         }

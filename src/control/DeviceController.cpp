@@ -19,15 +19,21 @@ const char kVersionNotRead[] = "Не смогли прочесть версию"
 const char kVersionRead[] = "Прочли версию";
 const char kReleaseBracket[] = "]";
 const char kModuleSilent[] = "Модуль не отвечает";
-const char kCancelled[] = "Операция отменена";
+const char kCancelled[] = "Операция отменена пользователем";
 const char kRenumberSkipped[] = "Номер объекта не записан: изменение отменено";
+const char kRenumberCancelled[] = "Запись отменена: номер объекта не изменён";
 const char kCommonPageName[] = "Общие";
+const char kReading[] = "Чтение";
+const char kWriting[] = "Запись";
 
 // Marks a slot that the module's answer did not fill; no valid value is negative.
 constexpr std::int32_t kNotRead = -1;
 
 // Leaves an operation for the stop; caught where the operation started.
-struct TOperationStopped {};
+struct TOperationStopped {
+    // Nothing of the page was read or written before the stop.
+    bool BeforeAnyCommand = false;
+};
 
 bool IsReaction(TRelayReaction code) {
     return code >= rrOn && code <= rrNone;
@@ -37,14 +43,24 @@ bool IsDuration(std::int32_t duration) {
     return duration >= 0 && duration <= kMaxDuration;
 }
 
-// One to three decimal digits and nothing else: what the page's edits hold when they are sound.
-bool PlainNumber(const std::string& text, std::int32_t& value) {
-    if (text.empty() || text.size() > 3 ||
-        text.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
+// Why the page's object number cannot go out, or empty when it can: one to three decimal digits
+// of a number in the module's range, and nothing else.
+std::string ObjectNumberRefusal(const std::string& text, std::int32_t& value) {
+    const std::string refused = " — не записан";
+    if (text.empty()) {
+        return std::string(kObjectNumberName) + " не задан" + refused;
+    }
+    const std::size_t digitsFrom = text[0] == '-' ? 1 : 0;
+    if (text.size() == digitsFrom ||
+        text.find_first_not_of("0123456789", digitsFrom) != std::string::npos) {
+        return std::string(kObjectNumberName) + " «" + text + "» не число" + refused;
+    }
+    if (digitsFrom == 1 || text.size() > 3 || std::stoi(text) > kMaxObjectNumber) {
+        return std::string(kObjectNumberName) + " " + text + " вне диапазона 0.." +
+               std::to_string(kMaxObjectNumber) + refused;
     }
     value = std::stoi(text);
-    return true;
+    return {};
 }
 
 std::string RelayName(int relay) {
@@ -69,6 +85,21 @@ std::string DurationName(int relay) {
 
 }  // namespace
 
+// Begins an operation for its lifetime, on every way out.
+class TDeviceController::TOperationScope {
+  public:
+    TOperationScope(TDeviceController& owner, const std::string& name, int totalCommands)
+        : m_owner(owner) {
+        m_owner.BeginOperation(name, totalCommands);
+    }
+    ~TOperationScope() { m_owner.EndOperation(); }
+    TOperationScope(const TOperationScope&) = delete;
+    TOperationScope& operator=(const TOperationScope&) = delete;
+
+  private:
+    TDeviceController& m_owner;
+};
+
 TDeviceController::TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber,
                                      IDeviceView& view)
     : TDeviceController(
@@ -86,28 +117,56 @@ TDeviceController::~TDeviceController() = default;
 
 void TDeviceController::ClearErrors() {
     m_errors.clear();
+    m_stopNotes.clear();
     m_stopped = false;
+    m_cancelled = false;
+    m_renumbering.reset();
     m_silentInRow = 0;
+    m_operation = {};
     m_view.ResetCancel();
 }
 
-void TDeviceController::StartProgress(int maximum) {
-    m_view.SetProgressPosition(0);
+void TDeviceController::BeginOperation(const std::string& name, int totalCommands) {
+    if (m_operation.Depth++ == 0) {
+        m_operation.Name = name;
+        m_operation.Total = totalCommands;
+        m_operation.Done = 0;
+    }
+}
+
+void TDeviceController::EndOperation() {
+    if (m_operation.Depth > 0 && --m_operation.Depth == 0) {
+        m_view.HideProgress();
+    }
+}
+
+void TDeviceController::StartPage(int commands) {
+    // A total that was counted short grows, so that the count never passes it.
+    m_operation.Total = std::max(m_operation.Total, m_operation.Done + commands);
     m_view.SetProgressMin(0);
-    m_view.SetProgressMax(maximum);
+    m_view.SetProgressMax(m_operation.Total);
+    m_view.SetProgressPosition(m_operation.Done);
     m_view.SetProgressStep(1);
+    ReportProgress();
 }
 
 void TDeviceController::StepProgress() {
     m_view.ProcessMessages();
     m_view.ShowProgress();
+    ++m_operation.Done;
     m_view.StepProgressBar();
+    ReportProgress();
     CheckForStop();
+}
+
+void TDeviceController::ReportProgress() {
+    m_view.SetOperationProgress({m_operation.Name, m_operationPage, m_operation.Done,
+                                 m_operation.Total, static_cast<int>(m_errors.size())});
 }
 
 void TDeviceController::CheckForStop() {
     if (m_view.CancelRequested()) {
-        m_errors.push_back(kCancelled);
+        m_cancelled = true;
         throw TOperationStopped{};
     }
     if (m_silentInRow >= kSilentCommandsToStop) {
@@ -129,10 +188,47 @@ void TDeviceController::AddWriteError(const std::string& parameterName) {
     m_errors.push_back(kWriteErrorLine + ("\"" + parameterName + "\""));
 }
 
+void TDeviceController::AddStopLine(const std::string& line) {
+    (m_cancelled ? m_stopNotes : m_errors).push_back(line);
+}
+
+std::vector<std::string> TDeviceController::GetNotes() const {
+    std::vector<std::string> notes;
+    if (m_cancelled) {
+        notes.push_back(kCancelled);
+    }
+    notes.insert(notes.end(), m_stopNotes.begin(), m_stopNotes.end());
+    if (const std::string renumbering = RenumberNote(); !renumbering.empty()) {
+        notes.push_back(renumbering);
+    }
+    return notes;
+}
+
+std::string TDeviceController::RenumberNote() const {
+    if (!m_renumbering) {
+        return {};
+    }
+    const std::string from = std::to_string(m_renumbering->From);
+    const std::string to = std::to_string(m_renumbering->To);
+    switch (m_renumbering->Answer) {
+        case TRenumberAnswer::Renumber:
+            return m_renumbering->Written ? "Модуль перенумерован с " + from + " на " + to
+                                          : std::string();
+        case TRenumberAnswer::KeepNumber:
+            return "Номер объекта оставлен " + from +
+                   (Completed() ? ", остальное записано" : ", " + to + " не записан");
+        case TRenumberAnswer::Cancel:
+            return "Номер объекта не изменён на " + to + ", ничего не записано";
+    }
+    return {};
+}
+
+// A module may answer in another letter case than the parser cuts a value out of; the user is
+// then shown what it sent.
 bool TDeviceController::CheckVersion() {
     std::string version;
     m_versionAnswered = m_device->ReadVersion(version);
-    m_versionAnswer = version;
+    m_versionAnswer = version.empty() && m_versionAnswered ? m_device->LastAnswerText() : version;
     if (!m_versionAnswered) {
         m_log.WriteError(kVersionNotRead);
         return false;
@@ -148,21 +244,25 @@ bool TDeviceController::CheckVersion() {
 // A page operation that ends with an error (a bad answer, a failing port) hides the progress
 // window too, so it does not stay over the main window. After a stop, the error window lists
 // the page it stopped in and every page of the command that was not touched.
-template <typename TOperation>
-void TDeviceController::RunPageOperation(const std::string& pageName, bool reading,
-                                         TOperation operation) {
+template <typename TBody>
+void TDeviceController::RunPageOperation(const std::string& pageName, bool reading, int commands,
+                                         TBody body) {
     m_operationPage = pageName;
     const std::string name = "Страница \"" + pageName + "\" ";
+    const std::string untouched = reading ? "не прочитана" : "не записана";
     if (m_stopped) {
-        m_errors.push_back(name + (reading ? "не прочитана" : "не записана"));
+        AddStopLine(name + untouched);
         return;
     }
+    TOperationScope scope(*this, reading ? kReading : kWriting, commands);
     try {
-        operation();
-    } catch (const TOperationStopped&) {
+        body();
+    } catch (const TOperationStopped& stop) {
         m_stopped = true;
         m_view.HideProgress();
-        m_errors.push_back(name + (reading ? "прочитана не полностью" : "записана не полностью"));
+        AddStopLine(name + (stop.BeforeAnyCommand
+                                ? untouched
+                                : (reading ? "прочитана не полностью" : "записана не полностью")));
     } catch (...) {
         m_view.HideProgress();
         throw;
@@ -170,7 +270,7 @@ void TDeviceController::RunPageOperation(const std::string& pageName, bool readi
 }
 
 void TDeviceController::ReadCommon(TCommonSettings& common) {
-    RunPageOperation(kCommonPageName, true, [&] { ReadCommonValues(common); });
+    RunPageOperation(kCommonPageName, true, kCommonPageCommands, [&] { ReadCommonValues(common); });
 }
 
 void TDeviceController::WriteCommon(const TCommonSettings& common,
@@ -178,18 +278,23 @@ void TDeviceController::WriteCommon(const TCommonSettings& common,
     if (onModule != nullptr && SameObjectNumber(onModule->ObjectNumber, common.ObjectNumber)) {
         return;
     }
-    RunPageOperation(kCommonPageName, false, [&] { WriteCommonValues(common); });
+    RunPageOperation(kCommonPageName, false, kCommonPageCommands,
+                     [&] { WriteCommonValues(common); });
 }
 
 void TDeviceController::ReadRelay(TRelaySettings& relay) {
-    RunPageOperation(RelayName(relay.Number), true, [&] { ReadRelayValues(relay); });
+    RunPageOperation(RelayName(relay.Number), true, kRelayReadCommands,
+                     [&] { ReadRelayValues(relay); });
 }
 
 void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule) {
-    RunPageOperation(RelayName(relay.Number), false, [&] { WriteRelayValues(relay, onModule); });
+    const std::vector<TPendingWrite> writes = RelayWrites(relay, onModule);
+    RunPageOperation(RelayName(relay.Number), false, static_cast<int>(writes.size()),
+                     [&] { SendWrites(writes); });
 }
 
 void TDeviceController::ReadModule(TModuleSettings& module) {
+    TOperationScope scope(*this, kReading, ModuleCommands(true));
     ReadCommon(module.Common);
     for (TRelaySettings& relay : module.Relays) {
         ReadRelay(relay);
@@ -198,15 +303,24 @@ void TDeviceController::ReadModule(TModuleSettings& module) {
 
 void TDeviceController::WriteModule(const TModuleSettings& module,
                                     const TModuleSettings* onModule) {
+    auto relayOnModule = [onModule](int n) {
+        return onModule != nullptr ? &onModule->Relays.at(n - 1) : nullptr;
+    };
+    const bool sameNumber = onModule != nullptr && SameObjectNumber(onModule->Common.ObjectNumber,
+                                                                    module.Common.ObjectNumber);
+    int total = sameNumber ? 0 : kCommonPageCommands;
+    for (int n = 1; n <= kRelayCount; ++n) {
+        total += static_cast<int>(RelayWrites(module.Relays.at(n - 1), relayOnModule(n)).size());
+    }
+    TOperationScope scope(*this, kWriting, total);
     WriteCommon(module.Common, onModule != nullptr ? &onModule->Common : nullptr);
     for (int n = 1; n <= kRelayCount; ++n) {
-        WriteRelay(module.Relays.at(n - 1),
-                   onModule != nullptr ? &onModule->Relays.at(n - 1) : nullptr);
+        WriteRelay(module.Relays.at(n - 1), relayOnModule(n));
     }
 }
 
 void TDeviceController::ReadCommonValues(TCommonSettings& common) {
-    StartProgress(1);
+    StartPage(kCommonPageCommands);
     std::int32_t number = kNotRead;
     if (Answered(m_device->ReadObjectNumber(number)) && number >= 0 && number <= kMaxObjectNumber) {
         common.ObjectNumber = std::to_string(number);
@@ -214,29 +328,44 @@ void TDeviceController::ReadCommonValues(TCommonSettings& common) {
         AddReadError(kObjectNumberName);
     }
     StepProgress();
-    m_view.HideProgress();
 }
 
-// The object number goes out only as a plain decimal number; anything else that the page holds
-// is an error of the write, never a silent skip.
+// An object number the module cannot take is refused before anything is sent, and said so; a
+// new number goes out only as the user answers the question before it.
 void TDeviceController::WriteCommonValues(const TCommonSettings& common) {
-    StartProgress(1);
+    StartPage(kCommonPageCommands);
     std::int32_t number = 0;
-    if (!PlainNumber(common.ObjectNumber, number) || number > kMaxObjectNumber) {
-        AddWriteError(kObjectNumberName);
-    } else if (number != m_device->GetObjectNumber() &&
-               !m_view.ConfirmRenumber(m_device->GetObjectNumber(), number)) {
-        m_log.WriteInfo(kRenumberSkipped);
-    } else if (!Answered(m_device->WriteObjectNumber(number))) {
-        AddWriteError(kObjectNumberName);
+    const int current = m_device->GetObjectNumber();
+    if (const std::string refusal = ObjectNumberRefusal(common.ObjectNumber, number);
+        !refusal.empty()) {
+        m_errors.push_back(refusal);
+    } else if (number == current) {
+        if (!Answered(m_device->WriteObjectNumber(number))) {
+            AddWriteError(kObjectNumberName);
+        }
+    } else {
+        const TRenumberAnswer answer = m_view.ConfirmRenumber(current, number);
+        m_renumbering = TRenumbering{answer, current, number};
+        if (answer == TRenumberAnswer::Cancel) {
+            m_log.WriteInfo(kRenumberCancelled);
+            m_cancelled = true;
+            throw TOperationStopped{true};
+        }
+        if (answer == TRenumberAnswer::KeepNumber) {
+            m_log.WriteInfo(kRenumberSkipped);
+        } else if (Answered(m_device->WriteObjectNumber(number))) {
+            m_renumbering->Written = true;
+            m_log.WriteInfo(RenumberNote());
+        } else {
+            AddWriteError(kObjectNumberName);
+        }
     }
     StepProgress();
-    m_view.HideProgress();
 }
 
 void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     const int relay = settings.Number;
-    StartProgress(kRelayReadCommands);
+    StartPage(kRelayReadCommands);
 
     // A relay beyond the module's list, or a value out of range, is a failed read of the value.
     TPulseDurations durations;
@@ -246,7 +375,7 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
         IsDuration(durations.at(relay - 1))) {
         settings.Duration = durations.at(relay - 1);
     } else {
-        AddReadError("Реле № " + std::to_string(relay) + " ");
+        AddReadError(DurationName(relay));
     }
     StepProgress();
 
@@ -290,24 +419,18 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     readCondition(&TDevRelay::ReadPower, rcPower);
     readCondition(&TDevRelay::ReadFire, rcFire);
     readCondition(&TDevRelay::ReadDelay, rcDelay);
-
-    m_view.HideProgress();
 }
 
-void TDeviceController::WriteRelayValues(const TRelaySettings& settings,
-                                         const TRelaySettings* onModule) {
+// The writes of the page in their order; with the module's values given, only those that differ.
+std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
+    const TRelaySettings& settings, const TRelaySettings* onModule) {
     const int relay = settings.Number;
-    // The writes of the page in their order; with the module's values given, only those that
-    // differ are sent.
-    struct TWrite {
-        std::string Name;
-        bool Valid;
-        std::function<bool()> Send;
-    };
-    std::vector<TWrite> writes;
+    std::vector<TPendingWrite> writes;
     if (onModule == nullptr || onModule->Duration != settings.Duration) {
         writes.push_back({DurationName(relay), IsDuration(settings.Duration),
-                          [&] { return m_device->WritePulseDuration(relay, settings.Duration); }});
+                          [this, relay, duration = settings.Duration] {
+                              return m_device->WritePulseDuration(relay, duration);
+                          }});
     }
     // A code the page cannot show never goes out; it is an error of that one write.
     auto addItem = [&](auto write, int index, TRelayReaction code, TRelayReaction moduleCode,
@@ -350,18 +473,20 @@ void TDeviceController::WriteRelayValues(const TRelaySettings& settings,
     addCondition(&TDevRelay::WritePower, rcPower);
     addCondition(&TDevRelay::WriteFire, rcFire);
     addCondition(&TDevRelay::WriteDelay, rcDelay);
+    return writes;
+}
 
+void TDeviceController::SendWrites(const std::vector<TPendingWrite>& writes) {
     if (writes.empty()) {
         return;
     }
-    StartProgress(static_cast<int>(writes.size()));
-    for (const TWrite& write : writes) {
+    StartPage(static_cast<int>(writes.size()));
+    for (const TPendingWrite& write : writes) {
         if (!write.Valid || !Answered(write.Send())) {
             AddWriteError(write.Name);
         }
         StepProgress();
     }
-    m_view.HideProgress();
 }
 
 void TDeviceController::ReleaseDevice() {
@@ -369,4 +494,16 @@ void TDeviceController::ReleaseDevice() {
         m_slowSend(kReleaseBracket);
     }
     m_device->SendRbCommand();
+}
+
+std::string OperationProgressText(const TOperationProgress& progress) {
+    std::string text = progress.Operation;
+    if (!progress.Page.empty()) {
+        text += ": " + progress.Page;
+    }
+    text += " — " + std::to_string(progress.Done) + " из " + std::to_string(progress.Total);
+    if (progress.Errors > 0) {
+        text += ", ошибок: " + std::to_string(progress.Errors);
+    }
+    return text;
 }

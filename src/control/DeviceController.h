@@ -4,26 +4,39 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DevRelay.h"
+#include "DeviceView.h"
 #include "ModuleSettings.h"
 
 class TComPortWorker;
 class TCommunication;
 class TLogWriter;
-class IDeviceView;
 
 class TDeviceController {
   public:
     // Sends the given text one character at a time (the release sequence needs it).
     using TSlowSend = std::function<void(const std::string&)>;
 
+    static constexpr int kCommonPageCommands = 1;
     static constexpr int kRelayReadCommands = 12;
+    static constexpr int kRelayWriteCommands =
+        1 + kEventRowCount * kTableWidth * 2 + 2 * kConditionCount;
     static constexpr int kReleaseBrackets = 3;
     // This many commands in a row without an answer stop the operation.
     static constexpr int kSilentCommandsToStop = 5;
+
+    // The commands of a whole read or write of one page, and of every page of the module.
+    static constexpr int PageCommands(bool commonPage, bool reading) {
+        return commonPage ? kCommonPageCommands
+                          : (reading ? kRelayReadCommands : kRelayWriteCommands);
+    }
+    static constexpr int ModuleCommands(bool reading) {
+        return PageCommands(true, reading) + kRelayCount * PageCommands(false, reading);
+    }
 
     TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber, IDeviceView& view);
     TDeviceController(TCommunication& comm, TSlowSend slowSend, TLogWriter& log, int moduleNumber,
@@ -33,55 +46,106 @@ class TDeviceController {
     TDeviceController& operator=(const TDeviceController&) = delete;
 
     bool CheckVersion();
-    // What the last version check got: whether the module answered, and the text it sent.
+    // What the last version check got: whether the module answered, and the text it sent (its
+    // whole answer when no version could be cut out of it).
     bool VersionAnswered() const { return m_versionAnswered; }
     const std::string& VersionAnswer() const { return m_versionAnswer; }
     // The page the last page operation worked on ("Общие", "Реле 2"); empty before the first.
     const std::string& OperationPage() const { return m_operationPage; }
+
+    // An operation over several pages ("Читать всё", "Записать всё"): the progress window names
+    // it and counts the commands of all its pages together, and stays shown from page to page.
+    // The page operations called in between take its name; the last EndOperation hides the
+    // progress. Calls nest; ClearErrors forgets an operation that was never ended.
+    void BeginOperation(const std::string& name, int totalCommands);
+    void EndOperation();
+
     // The command sequences of the common page and of a relay page (by its Number). A read
     // replaces only the values that were read and are in range; on every way out, errors
     // included, the settings hold what was read so far.
     // With onModule, the values the module holds: only what differs is written, each value with
     // its ordinary command, in the usual order.
+    // A write of another object number asks the view first; its "Cancel" writes nothing more
+    // until ClearErrors.
     void ReadCommon(TCommonSettings& common);
     void WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule = nullptr);
     void ReadRelay(TRelaySettings& relay);
     void WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule = nullptr);
-    // Every page of the module in the order of "Читать всё" and "Записать всё".
+    // Every page of the module in the order of "Читать всё" and "Записать всё", as one operation.
     void ReadModule(TModuleSettings& module);
     void WriteModule(const TModuleSettings& module, const TModuleSettings* onModule = nullptr);
-    // Starts a new command of the user: no errors, no stop.
+    // Starts a new command of the user: no errors, no stop, no notes.
     void ClearErrors();
+    // What failed, one line each; the user's cancel is not among them.
     const std::vector<std::string>& GetErrors() const { return m_errors; }
+    // The user stopped the command ("Отмена" in the progress window or at the renumber question).
+    bool Cancelled() const { return m_cancelled; }
+    // The command ran whole: no error and no stop.
+    bool Completed() const { return m_errors.empty() && !m_stopped; }
+    // What the command did that is no error, for the user: the cancel and the pages it left
+    // unread or unwritten, and what became of the object number.
+    std::vector<std::string> GetNotes() const;
     void ReleaseDevice();
 
     TDevRelay& Device() { return *m_device; }
 
   private:
-    template <typename TOperation>
-    void RunPageOperation(const std::string& pageName, bool reading, TOperation operation);
+    // One write of a relay page, ready to send.
+    struct TPendingWrite {
+        std::string Name;
+        bool Valid;
+        std::function<bool()> Send;
+    };
+    // What the user chose at the renumber question, and whether the new number went out.
+    struct TRenumbering {
+        TRenumberAnswer Answer;
+        int From;
+        int To;
+        bool Written = false;
+    };
+    struct TOperation {
+        std::string Name;
+        int Total = 0;
+        int Done = 0;
+        int Depth = 0;
+    };
+    class TOperationScope;
+
+    template <typename TBody>
+    void RunPageOperation(const std::string& pageName, bool reading, int commands, TBody body);
     void ReadCommonValues(TCommonSettings& common);
     void WriteCommonValues(const TCommonSettings& common);
     void ReadRelayValues(TRelaySettings& relay);
-    void WriteRelayValues(const TRelaySettings& relay, const TRelaySettings* onModule);
-    void StartProgress(int maximum);
+    std::vector<TPendingWrite> RelayWrites(const TRelaySettings& relay,
+                                           const TRelaySettings* onModule);
+    void SendWrites(const std::vector<TPendingWrite>& writes);
+    // Sets the bar for the page's commands within the operation's.
+    void StartPage(int commands);
     void StepProgress();
+    void ReportProgress();
     void AddReadError(const std::string& parameterName);
     void AddWriteError(const std::string& parameterName);
     // Counts a command that got no answer, and gives back whether it was answered.
     bool Answered(bool answered);
     // Stops the operation (throws) after the user's cancel or a run of silent commands.
     void CheckForStop();
+    // A line about a page that a stop left; a note after the user's cancel, an error otherwise.
+    void AddStopLine(const std::string& line);
+    std::string RenumberNote() const;
 
     std::unique_ptr<TDevRelay> m_device;
     TSlowSend m_slowSend;
     TLogWriter& m_log;
     IDeviceView& m_view;
     std::vector<std::string> m_errors;
+    std::vector<std::string> m_stopNotes;
     int m_silentInRow = 0;
     bool m_versionAnswered = false;
     std::string m_versionAnswer;
     std::string m_operationPage;
+    TOperation m_operation;
+    std::optional<TRenumbering> m_renumbering;
     // Set when an operation stopped; the rest of the command's pages are then left alone.
     bool m_stopped = false;
+    bool m_cancelled = false;
 };

@@ -49,16 +49,32 @@ TDevRelay::TDevRelay(TCommunication* comm, std::int32_t objectNumber, TLogWriter
     : TDevice(comm, kRelayVersion, PrefixFor(objectNumber), kRelaySuffix, kRelayTerminator, log),
       ObjectNumber(objectNumber) {}
 
-std::string TDevRelay::ParseAnswer(const std::string& raw) {
+std::string TDevRelay::AfterEcho(const std::string& raw) {
     const std::string prefix = GetPrefix();
     const int p = Pos(prefix, raw);
     const std::string afterPrefix =
         CopyTrim(raw, p + static_cast<int>(prefix.size()), static_cast<int>(raw.size()));
     const int q = Pos(GetSuffix(), afterPrefix);
-    const std::string afterEcho =
-        CopyTrim(afterPrefix, q + 1, static_cast<int>(afterPrefix.size()));
+    return CopyTrim(afterPrefix, q + 1, static_cast<int>(afterPrefix.size()));
+}
+
+std::string TDevRelay::ParseAnswer(const std::string& raw) {
+    const std::string afterEcho = AfterEcho(raw);
     const int t = Pos(GetTerminator(), afterEcho);
     return CopyTrim(afterEcho, 1, t - 1);
+}
+
+std::string TDevRelay::LastAnswerText() {
+    std::string text;
+    for (const char c : AfterEcho(LastAnswer())) {
+        const bool lineBreak = c == '\r' || c == '\n';
+        if (!lineBreak) {
+            text += c;
+        } else if (!text.empty() && text.back() != ' ') {
+            text += ' ';
+        }
+    }
+    return text;
 }
 
 bool TDevRelay::ReadObjectNumber(std::int32_t& number) {

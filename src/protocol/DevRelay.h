@@ -25,6 +25,9 @@ class TDevRelay : public TDevice {
     // a number raises EConvertError; an object number that is not one makes the read false.
     bool ReadObjectNumber(std::int32_t& number);
     bool ReadVersion(std::string& text);
+    // The last query's answer after the echo of its command, its lines joined by spaces: what the
+    // module sent, also when no value could be cut out of it.
+    std::string LastAnswerText();
     bool ReadPulseDurations(TPulseDurations& durations);
     bool ReadZoneAlarms(int relay, TReactionRow& codes);
     bool ReadZoneRestores(int relay, TReactionRow& codes);
@@ -56,6 +59,8 @@ class TDevRelay : public TDevice {
     bool WriteDelay(int relay, int state, TRelayReaction code);
 
   private:
+    // The answer after the prefix and the rest of the command's line, trimmed.
+    std::string AfterEcho(const std::string& raw);
     bool ReadHexList(const std::string& command, std::span<std::int32_t> slots);
     bool ReadValueList(int relay, char letter, TReactionRow& codes);
     bool ReadValuePair(int relay, char letter, TRelayReaction& first, TRelayReaction& second);

@@ -69,6 +69,7 @@ bool TDevice::ExchangeRaw(const std::string& text, std::string& answer,
 
 bool TDevice::Query(const std::string& command, std::string& value) {
     value.clear();
+    LastRaw.clear();
     const std::string framed = FrameCommand(command);
     LogData(kSentCaption, framed, kSentColor);
     if (!Comm->Send(framed)) {
@@ -76,6 +77,7 @@ bool TDevice::Query(const std::string& command, std::string& value) {
     }
     const bool received = Comm->Receive(value, GetTerminator());
     LogData(kReceivedCaption, value, kReceivedColor);
+    LastRaw = value;
     if (!received) {
         return false;
     }

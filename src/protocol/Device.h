@@ -49,6 +49,8 @@ class TDevice {
     virtual std::string GetSuffix();
     virtual std::string GetTerminator();
     virtual bool MatchesVersion(const std::string& answer);
+    // What the last Query received, as it arrived, before a value was cut out of it.
+    const std::string& LastAnswer() const { return LastRaw; }
 
     // Releases the module: "+rb" and a carriage return, unframed; the answer is only logged.
     void SendRbCommand();
@@ -60,4 +62,5 @@ class TDevice {
     std::string Prefix;
     std::string Suffix;
     std::string Terminator;
+    std::string LastRaw;
 };

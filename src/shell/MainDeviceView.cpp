@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "AppErrorReport.h"
 #include "fMain.h"
@@ -40,16 +41,36 @@ bool TMainDeviceView::CancelRequested() {
 void TMainDeviceView::ResetCancel() {
     m_progress.ResetCancel();
 }
-bool TMainDeviceView::ConfirmRenumber(int from, int to) {
+TRenumberAnswer TMainDeviceView::ConfirmRenumber(int from, int to) {
     return AskRenumber ? AskRenumber(from, to) : ConfirmRenumberBox(from, to);
 }
-bool TMainDeviceView::ConfirmRenumberBox(int from, int to) {
-    return QMessageBox::question(&m_main, ToolTitle(),
-                                 QString::fromUtf8("Номер объекта модуля будет изменён с %1 на %2. "
-                                                   "Продолжить?")
-                                     .arg(from)
-                                     .arg(to),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 // Enter alone must not renumber a module.
-                                 QMessageBox::No) == QMessageBox::Yes;
+void TMainDeviceView::SetOperationProgress(const TOperationProgress& progress) {
+    m_progress.SetText(QString::fromStdString(OperationProgressText(progress)));
+}
+TRenumberAnswer TMainDeviceView::ConfirmRenumberBox(int from, int to) {
+    QMessageBox box(
+        QMessageBox::Question, ToolTitle(),
+        QString::fromUtf8("Номер объекта модуля будет изменён с %1 на %2.").arg(from).arg(to),
+        QMessageBox::NoButton, &m_main);
+    box.setInformativeText(
+        QString::fromUtf8("Записать настройки с новым номером, оставить номер %1 или ничего не "
+                          "записывать?")
+            .arg(from));
+    QPushButton* renumber =
+        box.addButton(QString::fromUtf8("Записать с номером %1").arg(to), QMessageBox::AcceptRole);
+    QPushButton* keep =
+        box.addButton(QString::fromUtf8("Оставить номер %1 и записать остальное").arg(from),
+                      QMessageBox::ActionRole);
+    QPushButton* cancel = box.addButton(QString::fromUtf8("Отмена"), QMessageBox::RejectRole);
+    // Enter alone must not renumber a module, nor write anything.
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == renumber) {
+        return TRenumberAnswer::Renumber;
+    }
+    if (box.clickedButton() == keep) {
+        return TRenumberAnswer::KeepNumber;
+    }
+    return TRenumberAnswer::Cancel;
 }

@@ -20,15 +20,18 @@ class TMainDeviceView : public IDeviceView {
     void StepProgressBar() override;
     void ShowProgress() override;
     void HideProgress() override;
+    void SetOperationProgress(const TOperationProgress& progress) override;
     void SetVersionText(const std::string& version) override;
     void ProcessMessages() override;
     bool CancelRequested() override;
     void ResetCancel() override;
-    bool ConfirmRenumber(int from, int to) override;
+    TRenumberAnswer ConfirmRenumber(int from, int to) override;
 
     // Asks the user whether the module may be renumbered; the message box unless set.
-    std::function<bool(int from, int to)> AskRenumber;
-    bool ConfirmRenumberBox(int from, int to);
+    std::function<TRenumberAnswer(int from, int to)> AskRenumber;
+    // Three answers: write with the new number, keep the old one and write the rest, or write
+    // nothing; Enter and Esc write nothing.
+    TRenumberAnswer ConfirmRenumberBox(int from, int to);
 
   private:
     TFormMain& m_main;

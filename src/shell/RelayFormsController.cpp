@@ -325,7 +325,7 @@ TModuleSettings TRelayFormsController::PagesSettings() const {
 bool TRelayFormsController::ReadModuleAside(TModuleSettings& module) {
     module = PagesSettings();
     RunOnConnection(true, [&] { DeviceController->ReadModule(module); });
-    return DeviceController && DeviceController->GetErrors().empty();
+    return DeviceController && DeviceController->Completed();
 }
 
 void TRelayFormsController::CompareWithDevice() {
@@ -399,11 +399,13 @@ void TRelayFormsController::EndExchange() {
         return;
     }
     const std::vector<std::string>& errors = DeviceController->GetErrors();
-    if (errors.empty()) {
+    const std::vector<std::string> notes = DeviceController->GetNotes();
+    if (errors.empty() && notes.empty()) {
         return;
     }
     TFormErrors window(&m_mainForm);
     window.SetErrors(errors);
+    window.SetNotes(notes);
     RunErrorWindow(window);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DeviceView.h"
 #include "FormsController.h"
 #include "ModuleSettings.h"
 #include "SerialPortInfo.h"
@@ -47,7 +48,7 @@ class TRelayFormsController : public TFormsController {
     // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
     std::function<void(const std::vector<std::string>& lines)> ShowDifferences;
     // Answers the question before the module is renumbered; a message box unless set.
-    std::function<bool(int from, int to)> ConfirmRenumber;
+    std::function<TRenumberAnswer(int from, int to)> ConfirmRenumber;
 
   protected:
     void CreatePages(QWidget* mainForm) override;

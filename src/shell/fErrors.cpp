@@ -1,4 +1,4 @@
-// The error window: the failed reads of one command, counted and listed one per row.
+// The error window: the failed reads and writes of one command, counted and listed one per row.
 #include "fErrors.h"
 
 #include <QEvent>
@@ -12,10 +12,12 @@ namespace {
 
 constexpr QSize kDesignedSize(306, 175);
 constexpr int kMargin = 16;
+constexpr int kTop = 8;
 constexpr int kListTop = 40;
 constexpr int kRightMargin = 17;
 constexpr int kBottomMargin = 4;
 constexpr int kCountGap = 10;
+constexpr int kGap = 6;
 // An opened window leaves some of the screen free around it, however long its lines.
 constexpr double kMostOfScreen = 0.9;
 
@@ -26,7 +28,9 @@ TFormErrors::TFormErrors(QWidget* owner)
                          Qt::WindowCloseButtonHint),
       lbCount(new QLabel("Количество ошибок", this)),
       pErrCount(new QLabel(this)),
-      lErrors(new QTableWidget(0, 1, this)) {
+      lErrors(new QTableWidget(0, 1, this)),
+      lbNotes(new QLabel(this)),
+      btClose(new QPushButton(QString::fromUtf8("Закрыть"), this)) {
     setObjectName("FormErrors");
     setWindowTitle("Ошибки");
 
@@ -35,9 +39,9 @@ TFormErrors::TFormErrors(QWidget* owner)
     const int captionWidth = std::max(110, metrics.horizontalAdvance(lbCount->text()) + 2);
     const int captionHeight = std::max(17, metrics.height());
     lbCount->setObjectName("lbCount");
-    lbCount->setGeometry(kMargin, 8 + (25 - captionHeight) / 2, captionWidth, captionHeight);
+    lbCount->setGeometry(kMargin, kTop + (25 - captionHeight) / 2, captionWidth, captionHeight);
     pErrCount->setObjectName("pErrCount");
-    pErrCount->setGeometry(std::max(136, kMargin + captionWidth + kCountGap), 8, 81, 25);
+    pErrCount->setGeometry(std::max(136, kMargin + captionWidth + kCountGap), kTop, 81, 25);
     pErrCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pErrCount->setAlignment(Qt::AlignCenter);
 
@@ -54,10 +58,18 @@ TFormErrors::TFormErrors(QWidget* owner)
     // A scroll bar coming or going changes the room the column has to fill.
     lErrors->viewport()->installEventFilter(this);
 
-    setMinimumSize(std::max(kDesignedSize.width(), pErrCount->geometry().right() + 1 + kMargin),
-                   kDesignedSize.height());
-    resize(minimumSize());
-    PlaceList();
+    lbNotes->setObjectName("lbNotes");
+    lbNotes->setWordWrap(true);
+    lbNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lbNotes->hide();
+
+    btClose->setObjectName("btClose");
+    btClose->setDefault(true);
+    btClose->resize(std::max(75, btClose->sizeHint().width()),
+                    std::max(23, btClose->sizeHint().height()));
+    connect(btClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    FitSize();
 }
 
 void TFormErrors::SetErrors(const std::vector<std::string>& errors) {
@@ -70,17 +82,56 @@ void TFormErrors::SetErrors(const std::vector<std::string>& errors) {
         lErrors->setItem(row, 0, item);
     }
     FitColumn();
+    FitSize();
+}
+
+void TFormErrors::SetNotes(const std::vector<std::string>& notes) {
+    QStringList lines;
+    for (const std::string& note : notes) {
+        lines << QString::fromStdString(note);
+    }
+    lbNotes->setText(lines.join('\n'));
+    lbNotes->setVisible(!lines.isEmpty());
+    FitSize();
+}
+
+void TFormErrors::FitSize() {
+    // Without errors the window reports only what the command did.
+    const bool errors = HasErrors() || lbNotes->text().isEmpty();
+    lbCount->setVisible(errors);
+    pErrCount->setVisible(errors);
+    lErrors->setVisible(errors);
+    setWindowTitle(errors ? "Ошибки" : "Итог обмена");
 
     // Wide enough for the longest line beside a vertical scroll bar, within most of the screen.
     const int frame = 2 * lErrors->frameWidth();
-    const int wanted = kMargin + LongestLine() + frame +
-                       lErrors->verticalScrollBar()->sizeHint().width() + kRightMargin;
+    const int notesWidth =
+        lbNotes->isHidden()
+            ? 0
+            : lbNotes->fontMetrics().boundingRect(QRect(), 0, lbNotes->text()).width();
+    const int wanted =
+        kMargin +
+        std::max(LongestLine() + frame + lErrors->verticalScrollBar()->sizeHint().width(),
+                 notesWidth) +
+        kRightMargin;
     const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
     const int most = screen != nullptr
                          ? static_cast<int>(screen->availableGeometry().width() * kMostOfScreen)
                          : wanted;
-    resize(std::max(minimumWidth(), std::min(wanted, most)), height());
-    PlaceList();
+    const int narrowest =
+        std::max(kDesignedSize.width(), pErrCount->geometry().right() + 1 + kMargin);
+    // The notes wrap at the width the window opens with.
+    resize(std::max(narrowest, std::min(wanted, most)), height());
+    const int buttonRow = btClose->height() + kGap;
+    const int notes = lbNotes->isHidden() ? 0 : NotesHeight() + kGap;
+    setMinimumSize(narrowest, errors ? kDesignedSize.height() + buttonRow + notes
+                                     : kTop + notes + buttonRow + kBottomMargin);
+    resize(width(), minimumHeight());
+    PlaceControls();
+}
+
+int TFormErrors::NotesHeight() const {
+    return lbNotes->heightForWidth(width() - kMargin - kRightMargin);
 }
 
 bool TFormErrors::eventFilter(QObject* watched, QEvent* event) {
@@ -92,12 +143,20 @@ bool TFormErrors::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormErrors::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    PlaceList();
+    PlaceControls();
 }
 
-void TFormErrors::PlaceList() {
-    lErrors->setGeometry(kMargin, kListTop, width() - kMargin - kRightMargin,
-                         height() - kListTop - kBottomMargin);
+void TFormErrors::PlaceControls() {
+    const int inner = width() - kMargin - kRightMargin;
+    int top = lErrors->isHidden() ? kTop : kListTop;
+    if (!lbNotes->isHidden()) {
+        const int notesHeight = NotesHeight();
+        lbNotes->setGeometry(kMargin, top, inner, notesHeight);
+        top += notesHeight + kGap;
+    }
+    const int buttonTop = height() - kBottomMargin - btClose->height();
+    btClose->move(width() - kRightMargin - btClose->width(), buttonTop);
+    lErrors->setGeometry(kMargin, top, inner, buttonTop - kGap - top);
 }
 
 int TFormErrors::LongestLine() const {

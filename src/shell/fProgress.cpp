@@ -4,35 +4,67 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
-constexpr int kWidth = 240;
-}
+// Wide enough for "Запись: Реле 2 — 536 из 536, ошибок: 536" and for a window manager's title bar,
+// buttons and all, to show the title whole.
+constexpr int kWidth = 360;
+constexpr int kMargin = 8;
+}  // namespace
 
 // A dialog window of the main window stays above it but not above other programs, and its frame
 // offers no close button, since "Отмена" is the way to stop.
 TFormProgress::TFormProgress(QWidget* mainForm)
     : QWidget(mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      lbOperation(new QLabel(this)),
       pb(new QProgressBar(this)),
+      lbNote(new QLabel(this)),
       btCancel(new QPushButton(QString::fromUtf8("Отмена"), this)),
       m_mainForm(mainForm) {
     setObjectName("FormProgress");
     setWindowTitle("Прогресс");
-    // Wider than designed, so that a window manager's title bar, buttons and all, still shows the
-    // title whole; the bar fills the width.
-    setFixedSize(kWidth, 64);
+    lbOperation->setObjectName("lbOperation");
+    lbOperation->setMinimumHeight(lbOperation->fontMetrics().height());
     pb->setObjectName("pb");
-    pb->setGeometry(8, 9, kWidth - 16, 17);
     pb->setRange(0, 100);
     pb->setValue(0);
     pb->setTextVisible(false);
+    pb->setFixedHeight(17);
+    lbNote->setObjectName("lbNote");
+    lbNote->setWordWrap(true);
+    lbNote->hide();
     btCancel->setObjectName("btCancel");
-    // The button keeps its designed place unless the font needs it wider, and stays centred.
-    const int buttonWidth = std::max(75, btCancel->sizeHint().width());
-    btCancel->setGeometry((width() - buttonWidth) / 2, 33, buttonWidth, 23);
+    // The button keeps its designed width unless the font needs it wider, and stays centred.
+    btCancel->setFixedWidth(std::max(75, btCancel->sizeHint().width()));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->addWidget(lbOperation);
+    layout->addWidget(pb);
+    layout->addWidget(lbNote);
+    layout->addWidget(btCancel, 0, Qt::AlignHCenter);
+    setFixedWidth(kWidth);
+    FitHeight();
     connect(btCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+}
+
+void TFormProgress::FitHeight() {
+    layout()->activate();
+    setFixedHeight(layout()->hasHeightForWidth() ? layout()->heightForWidth(kWidth)
+                                                 : layout()->sizeHint().height());
+}
+
+void TFormProgress::SetText(const QString& text) {
+    lbOperation->setText(text);
+}
+
+void TFormProgress::SetNote(const QString& note) {
+    lbNote->setText(note);
+    lbNote->setVisible(!note.isEmpty());
+    FitHeight();
 }
 
 void TFormProgress::SetPosition(int position) {

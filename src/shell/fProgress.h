@@ -1,6 +1,7 @@
 // The progress window: a small framed window over the main window while a page is read or written.
 #pragma once
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
@@ -11,7 +12,11 @@ class TFormProgress : public QWidget {
     // `mainForm` is the window it is centred on and stays above; it owns the progress window.
     explicit TFormProgress(QWidget* mainForm = nullptr);
 
+    // What runs: "Запись: Реле 2 — 214 из 536, ошибок: 2".
+    QLabel* lbOperation;
     QProgressBar* pb;
+    // A word to the user about the running operation; hidden while empty.
+    QLabel* lbNote;
     // Stops the running operation after its current command.
     QPushButton* btCancel;
 
@@ -22,6 +27,9 @@ class TFormProgress : public QWidget {
     int Step() const { return m_step; }
     // Advances the bar by one step; past the maximum it starts over from the minimum.
     void StepIt();
+    void SetText(const QString& text);
+    // Shows the note under the bar until another one is set; an empty text takes it away.
+    void SetNote(const QString& note);
 
     // Shows the window centred on the main window; a shown window stays where it is.
     void ShowProgress();
@@ -36,6 +44,9 @@ class TFormProgress : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The window's height follows its lines at its fixed width.
+    void FitHeight();
+
     QWidget* m_mainForm;
     int m_step = 10;
     bool m_cancelRequested = false;

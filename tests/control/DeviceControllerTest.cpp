@@ -24,16 +24,21 @@ class TRecordingView : public IDeviceView {
     void StepProgressBar() override { ++Steps; }
     void ShowProgress() override { Shown = true; }
     void HideProgress() override { Shown = false; }
+    void SetOperationProgress(const TOperationProgress& progress) override {
+        Texts.push_back(OperationProgressText(progress));
+    }
     void SetVersionText(const std::string& version) override { Version = version; }
     void ProcessMessages() override { ++Pumps; }
     bool CancelRequested() override { return CancelAfterSteps >= 0 && Steps >= CancelAfterSteps; }
     void ResetCancel() override { CancelAfterSteps = -1; }
-    bool ConfirmRenumber(int from, int to) override {
+    TRenumberAnswer ConfirmRenumber(int from, int to) override {
         Calls.push_back("renumber " + N(from) + " to " + N(to));
         return RenumberAnswer;
     }
 
     std::vector<std::string> Calls;
+    // What the progress window said, in order.
+    std::vector<std::string> Texts;
     int Maximum = -1;
     int Steps = 0;
     int Pumps = 0;
@@ -41,7 +46,7 @@ class TRecordingView : public IDeviceView {
     std::string Version = "Версия";
     // The user presses "Отмена" once this many steps were made; -1 never.
     int CancelAfterSteps = -1;
-    bool RenumberAnswer = true;
+    TRenumberAnswer RenumberAnswer = TRenumberAnswer::Renumber;
 
   private:
     static std::string N(int n) { return std::to_string(n); }
@@ -134,7 +139,7 @@ TEST_F(DeviceControllerTest, ReadingARelayRunsTwelveReadsAndStepsTheProgressTwel
 
     EXPECT_EQ(Commands(), (std::vector<std::string>{"T", "A2", "R2", "E2", "M2", "D2", "L2", "C2",
                                                     "Y2", "P2", "F2", "W2"}));
-    EXPECT_EQ(m_view.Calls, (std::vector<std::string>{"position 0", "min 0", "max 12", "step 1"}));
+    EXPECT_EQ(m_view.Calls, (std::vector<std::string>{"min 0", "max 12", "position 0", "step 1"}));
     EXPECT_EQ(m_view.Steps, 12);
     EXPECT_EQ(m_view.Pumps, 12);
     EXPECT_FALSE(m_view.Shown);
@@ -149,17 +154,65 @@ TEST_F(DeviceControllerTest, ReadingARelayRunsTwelveReadsAndStepsTheProgressTwel
     EXPECT_TRUE(m_controller.GetErrors().empty());
 }
 
-TEST_F(DeviceControllerTest, AFailedDurationReadListsTheRelayAndTheOtherReadsStillRun) {
+// A read error names the value in the page's words, as a write error does.
+TEST_F(DeviceControllerTest, AFailedDurationReadNamesTheDurationAndTheOtherReadsStillRun) {
     m_silent = "T";
     m_values = {{"A2", kRow}};
     m_relay.Duration = 99;
     m_controller.ReadRelay(m_relay);
 
     EXPECT_EQ(m_controller.GetErrors(),
-              std::vector<std::string>{"Ошибка при чтении параметра \"Реле № 3 \""});
+              std::vector<std::string>{"Ошибка при чтении параметра \"Реле 3: Длительность\""});
     EXPECT_EQ(std::to_string(m_relay.Duration), "99");
     EXPECT_EQ(Commands().size(), 12u);
     EXPECT_EQ(m_relay.Zone(zeAlarm, 16), 3);
+}
+
+// The progress names the operation and the page and counts over the whole operation, errors
+// included; an operation of the caller spans the pages it calls and keeps the window shown.
+TEST_F(DeviceControllerTest, TheProgressNamesTheOperationAndPageAndCountsOverTheWholeOperation) {
+    EXPECT_EQ(TDeviceController::ModuleCommands(true), 61);
+    EXPECT_EQ(TDeviceController::ModuleCommands(false), 536);
+    EXPECT_EQ(TDeviceController::PageCommands(false, false), 107);
+
+    TModuleSettings module;
+    module.Common.ObjectNumber = "07";
+    m_silent = "T2=00 A20=0";
+    m_controller.WriteModule(module);
+    // One line as each page starts, and one after each command.
+    ASSERT_EQ(m_view.Texts.size(), 6u + 536u);
+    EXPECT_EQ(m_view.Texts.front(), "Запись: Общие — 0 из 536");
+    EXPECT_EQ(m_view.Texts[1], "Запись: Общие — 1 из 536");
+    EXPECT_EQ(m_view.Texts[2], "Запись: Реле 1 — 1 из 536");
+    EXPECT_EQ(m_view.Texts[2 + 2 * 108], "Запись: Реле 3 — 215 из 536");
+    EXPECT_EQ(m_view.Texts[2 + 2 * 108 + 2], "Запись: Реле 3 — 217 из 536, ошибок: 2");
+    EXPECT_EQ(m_view.Texts.back(), "Запись: Реле 5 — 536 из 536, ошибок: 2");
+    EXPECT_EQ(m_view.Maximum, 536);
+    EXPECT_FALSE(m_view.Shown);
+
+    // Pages read one by one inside the caller's operation count on, and the window stays.
+    m_view.Texts.clear();
+    m_silent.clear();
+    m_controller.ClearErrors();
+    m_controller.BeginOperation("Сравнение", 1 + 2 * 12);
+    m_controller.ReadCommon(m_common);
+    EXPECT_TRUE(m_view.Shown);
+    m_controller.ReadRelay(m_relay);
+    EXPECT_TRUE(m_view.Shown);
+    m_controller.EndOperation();
+    EXPECT_FALSE(m_view.Shown);
+    EXPECT_EQ(m_view.Texts.back(), "Сравнение: Реле 3 — 13 из 25");
+    EXPECT_EQ(m_view.Maximum, 25);
+
+    // A total counted short grows with the page; an operation never ended is forgotten with
+    // the command.
+    m_controller.BeginOperation("Чтение", 5);
+    m_controller.ReadRelay(m_relay);
+    EXPECT_EQ(m_view.Texts.back(), "Чтение: Реле 3 — 12 из 12");
+    m_controller.ClearErrors();
+    m_controller.ReadCommon(m_common);
+    EXPECT_EQ(m_view.Texts.back(), "Чтение: Общие — 1 из 1");
+    EXPECT_FALSE(m_view.Shown);
 }
 
 TEST_F(DeviceControllerTest, AFailedRowReadKeepsTheOldRow) {
@@ -186,9 +239,9 @@ TEST_F(DeviceControllerTest, AnswersOutOfRangeAreFailedReadsAndThePageKeepsItsVa
         {"a row with fewer than 16 codes", "L2", "0 1 2", "Реле 3: Разделы, Тревоги"},
         {"an empty row", "E2", "", "Реле 3: Зоны, Аварии"},
         {"a condition code above 4", "P2", "05", "Реле 3: Внешнее питание"},
-        {"a duration above 255", "T", "01 02 1FF 04 05", "Реле № 3 "},
-        {"a duration list that ends before the relay", "T", "01 02", "Реле № 3 "},
-        {"no duration at all", "T", "", "Реле № 3 "},
+        {"a duration above 255", "T", "01 02 1FF 04 05", "Реле 3: Длительность"},
+        {"a duration list that ends before the relay", "T", "01 02", "Реле 3: Длительность"},
+        {"no duration at all", "T", "", "Реле 3: Длительность"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -305,38 +358,107 @@ TEST_F(DeviceControllerTest, FiveSilentCommandsInARowStopTheOperation) {
     EXPECT_EQ(Commands().size(), 9u + 107u);
 }
 
-TEST_F(DeviceControllerTest, CancelStopsAfterTheCurrentCommand) {
+// The user's own stop is no error: it is said as a cancel, with what it left.
+TEST_F(DeviceControllerTest, CancelStopsAfterTheCurrentCommandAndIsNoError) {
     m_view.CancelAfterSteps = 4;
     m_controller.ReadRelay(m_relay);
     EXPECT_EQ(Commands().size(), 4u);
     EXPECT_FALSE(m_view.Shown);
-    EXPECT_EQ(m_controller.GetErrors(),
-              (std::vector<std::string>{"Операция отменена",
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+    EXPECT_TRUE(m_controller.Cancelled());
+    EXPECT_FALSE(m_controller.Completed());
+    EXPECT_EQ(m_controller.GetNotes(),
+              (std::vector<std::string>{"Операция отменена пользователем",
                                         "Страница \"Реле 3\" прочитана не полностью"}));
+    // The rest of the command's pages are noted, not read; a real error is still counted.
+    m_values = {{"o", "123"}};
+    m_controller.ReadCommon(m_common);
+    EXPECT_EQ(Commands().size(), 4u);
+    EXPECT_EQ(m_controller.GetNotes().back(), "Страница \"Общие\" не прочитана");
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+
     // A new command starts without the old cancel.
     m_controller.ClearErrors();
     m_controller.ReadRelay(m_relay);
     EXPECT_EQ(Commands().size(), 4u + 12u);
     EXPECT_TRUE(m_controller.GetErrors().empty());
+    EXPECT_FALSE(m_controller.Cancelled());
+    EXPECT_TRUE(m_controller.GetNotes().empty());
+    EXPECT_TRUE(m_controller.Completed());
 }
 
-TEST_F(DeviceControllerTest, RenumberingTheModuleIsAskedFirstAndANoSkipsOnlyThatWrite) {
-    m_common.ObjectNumber = "1";
-    m_view.RenumberAnswer = false;
-    m_controller.WriteCommon(m_common);
-    EXPECT_TRUE(m_transport.Sent().empty());
-    EXPECT_EQ(m_view.Calls.back(), "renumber 7 to 1");
-    EXPECT_TRUE(m_controller.GetErrors().empty());
-    m_controller.WriteRelay(m_relay);
-    EXPECT_EQ(m_transport.Sent().size(), 107u);
-    EXPECT_EQ(m_transport.Sent().front().substr(0, 3), "*07");
+// Each answer to the renumber question, over a whole module's write: what goes out, and what the
+// command says it did.
+TEST_F(DeviceControllerTest, RenumberingTheModuleIsAskedFirstAndEachAnswerIsSaid) {
+    struct TCase {
+        TRenumberAnswer Answer;
+        std::size_t Sent;
+        const char* FirstSent;
+        const char* LastPrefix;
+        std::vector<std::string> Notes;
+        const char* Logged;
+    };
+    const TCase cases[] = {
+        {TRenumberAnswer::Renumber,
+         1 + 5 * 107,
+         "*07o=01\r",
+         "*01",
+         {"Модуль перенумерован с 7 на 1"},
+         "info: Модуль перенумерован с 7 на 1"},
+        {TRenumberAnswer::KeepNumber,
+         5 * 107,
+         "*07T0=00\r",
+         "*07",
+         {"Номер объекта оставлен 7, остальное записано"},
+         "info: Номер объекта не записан: изменение отменено"},
+        {TRenumberAnswer::Cancel,
+         0,
+         "",
+         "",
+         {"Операция отменена пользователем", "Страница \"Общие\" не записана",
+          "Страница \"Реле 1\" не записана", "Страница \"Реле 2\" не записана",
+          "Страница \"Реле 3\" не записана", "Страница \"Реле 4\" не записана",
+          "Страница \"Реле 5\" не записана", "Номер объекта не изменён на 1, ничего не записано"},
+         "info: Запись отменена: номер объекта не изменён"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Answer));
+        TFakeTransport transport;
+        transport.SetDefaultReply([](const std::string& sent) -> std::optional<std::string> {
+            return sent + "\nOK\r\n";
+        });
+        TRecordingLog log;
+        TRecordingView view;
+        view.RenumberAnswer = c.Answer;
+        TDeviceController controller(
+            transport, [](const std::string&) {}, log, 7, view);
+        TModuleSettings module;
+        module.Common.ObjectNumber = "1";
+        for (int n = 1; n <= kRelayCount; ++n) {
+            module.Relays.at(n - 1).Number = n;
+        }
+        controller.WriteModule(module);
+
+        EXPECT_EQ(std::count(view.Calls.begin(), view.Calls.end(), "renumber 7 to 1"), 1);
+        ASSERT_EQ(transport.Sent().size(), c.Sent);
+        if (c.Sent > 0) {
+            EXPECT_EQ(transport.Sent().front(), c.FirstSent);
+            EXPECT_EQ(transport.Sent().back().substr(0, 3), c.LastPrefix);
+        }
+        EXPECT_TRUE(controller.GetErrors().empty());
+        EXPECT_EQ(controller.Cancelled(), c.Answer == TRenumberAnswer::Cancel);
+        EXPECT_EQ(controller.GetNotes(), c.Notes);
+        const std::vector<std::string> lines = log.Rendered();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.Logged), lines.end());
+        EXPECT_FALSE(view.Shown);
+    }
 
     // The same number needs no question.
-    m_view.Calls.clear();
     m_common.ObjectNumber = "07";
     m_controller.WriteCommon(m_common);
     EXPECT_EQ(m_transport.Sent().back(), "*07o=07\r");
-    EXPECT_EQ(std::count(m_view.Calls.begin(), m_view.Calls.end(), "renumber 7 to 7"), 0);
+    EXPECT_TRUE(m_view.Calls.empty() || m_view.Calls.back().rfind("renumber", 0) != 0);
+    EXPECT_TRUE(m_controller.GetNotes().empty());
 }
 
 TEST_F(DeviceControllerTest, ABadNumberStopsTheReadAndHidesTheProgress) {
@@ -382,16 +504,32 @@ TEST_F(DeviceControllerTest, TheCommonPageReadsAndWritesTheObjectNumber) {
     EXPECT_EQ(m_transport.Sent().back().substr(0, 3), "*05");
 }
 
-// Only a plain decimal number goes out; anything else is said, never skipped in silence.
-TEST_F(DeviceControllerTest, AnObjectNumberThatIsNoPlainNumberIsAWriteError) {
-    for (const char* text : {"", "5a", "$0A", "-1", "100", " 5", "1e1"}) {
-        SCOPED_TRACE(text);
-        m_common.ObjectNumber = text;
+// Only a plain decimal number in the module's range goes out; anything else is refused before a
+// command, and the line says why.
+TEST_F(DeviceControllerTest, AnObjectNumberThatCannotGoOutIsRefusedAndSaidSo) {
+    const struct {
+        const char* Text;
+        const char* Line;
+    } cases[] = {
+        {"", "№ объекта не задан — не записан"},
+        {"5a", "№ объекта «5a» не число — не записан"},
+        {"$0A", "№ объекта «$0A» не число — не записан"},
+        {" 5", "№ объекта « 5» не число — не записан"},
+        {"1e1", "№ объекта «1e1» не число — не записан"},
+        {"-1", "№ объекта -1 вне диапазона 0..99 — не записан"},
+        {"100", "№ объекта 100 вне диапазона 0..99 — не записан"},
+        {"123", "№ объекта 123 вне диапазона 0..99 — не записан"},
+        {"0005", "№ объекта 0005 вне диапазона 0..99 — не записан"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        m_common.ObjectNumber = c.Text;
         m_controller.ClearErrors();
         m_controller.WriteCommon(m_common);
         EXPECT_TRUE(m_transport.Sent().empty());
-        EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{WriteError("№ объекта")});
+        EXPECT_EQ(m_controller.GetErrors(), std::vector<std::string>{c.Line});
         EXPECT_FALSE(m_view.Shown);
+        EXPECT_EQ(std::count(m_view.Calls.begin(), m_view.Calls.end(), "renumber 7 to 123"), 0);
     }
 }
 
@@ -427,6 +565,25 @@ TEST_F(DeviceControllerTest, TheVersionCheckWantsVer08) {
             std::find(lines.begin() + static_cast<std::ptrdiff_t>(logged), lines.end(),
                       std::string("data Прочли версию: ") + c.answer) != lines.end();
         EXPECT_EQ(loggedVersion, c.accepted);
+    }
+}
+
+// A module that answers in lower case is refused, and the user is shown what it sent.
+TEST_F(DeviceControllerTest, AVersionAnswerThatIsCutToNothingShowsWhatTheModuleSent) {
+    const struct {
+        const char* Reply;
+        const char* Shown;
+    } cases[] = {
+        {"*07v\r\nver 08.00\r\nok\r\n", "ver 08.00 ok"},
+        {"*07v\r\nVER 08.00\r\nok\r\n", "VER 08.00 ok"},
+        {"*07v\r\nVER 07.00\r\nOK\r\n", "VER 07.00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Reply);
+        m_transport.On("*07v\r", c.Reply);
+        EXPECT_FALSE(m_controller.CheckVersion());
+        EXPECT_TRUE(m_controller.VersionAnswered());
+        EXPECT_EQ(m_controller.VersionAnswer(), c.Shown);
     }
 }
 

@@ -105,6 +105,13 @@ TEST_F(VersionCheckTest, AModuleWithAnotherVersionIsReleasedAndLeftDisconnected)
     ExpectConnectRefused(faults, false, "модуль с номером 10 ответил другой версией");
 }
 
+// The answer's "ok" in lower case leaves no value to cut out; the box shows what the module sent.
+TEST_F(VersionCheckTest, AModuleAnsweringInLowerCaseIsShownWithWhatItSent) {
+    TModuleFaults faults;
+    faults.Lowercase = true;
+    ExpectConnectRefused(faults, false, "ответил другой версией: \"VER 08.00 ok\"");
+}
+
 TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
     StartModule();
     StartTool();

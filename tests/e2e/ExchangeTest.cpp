@@ -164,6 +164,62 @@ TEST_F(ToolTest, WritingANewObjectNumberMovesTheConnectionToIt) {
     EXPECT_EQ(commands[1], "*10o=12\\r");
     EXPECT_EQ(commands[2], "*12T\\r");
     EXPECT_TRUE(m_errorWindows.empty());
+    EXPECT_EQ(m_renumberQuestions, (std::vector<std::pair<int, int>>{{10, 12}}));
+    ASSERT_GE(m_windowNotes.size(), 1u);
+    EXPECT_EQ(m_windowNotes[0], std::vector<std::string>{"Модуль перенумерован с 10 на 12"});
+}
+
+// "Оставить номер" writes the rest and keeps the number; "Отмена" writes nothing at all; an
+// object number the module cannot take sends nothing for it, and says why.
+TEST_F(ToolTest, TheRenumberAnswersAndARefusedNumberWriteWhatTheySay) {
+    const struct {
+        const char* Name;
+        const char* Number;
+        TRenumberAnswer Answer;
+        std::size_t Commands;
+        std::vector<std::string> Errors;
+        std::vector<std::string> Notes;
+    } cases[] = {
+        {"keep",
+         "12",
+         TRenumberAnswer::KeepNumber,
+         5 * 107,
+         {},
+         {"Номер объекта оставлен 10, остальное записано"}},
+        {"cancel",
+         "12",
+         TRenumberAnswer::Cancel,
+         0,
+         {},
+         {"Операция отменена пользователем", "Страница \"Общие\" не записана",
+          "Страница \"Реле 1\" не записана", "Страница \"Реле 2\" не записана",
+          "Страница \"Реле 3\" не записана", "Страница \"Реле 4\" не записана",
+          "Страница \"Реле 5\" не записана", "Номер объекта не изменён на 12, ничего не записано"}},
+        {"empty", "", TRenumberAnswer::Renumber, 5 * 107, {"№ объекта не задан — не записан"}, {}},
+    };
+    StartModule();
+    StartTool();
+    ConnectToModule();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::size_t before = ReceivedCommands().size();
+        m_errorWindows.clear();
+        m_windowNotes.clear();
+        m_renumberAnswer = c.Answer;
+        m_controller->CommonPage()->etO->setText(QString::fromUtf8(c.Number));
+        Run(&TFormMain::tbWriteAllClick);
+
+        const std::vector<std::string> commands = ReceivedCommands();
+        EXPECT_EQ(commands.size() - before, c.Commands);
+        EXPECT_EQ(
+            std::count_if(commands.begin(), commands.end(),
+                          [](const std::string& s) { return s.find("o=") != std::string::npos; }),
+            0);
+        EXPECT_EQ(m_module->Snapshot().ObjectNumber, 10);
+        EXPECT_EQ(m_errorWindows.empty() ? std::vector<std::string>{} : m_errorWindows[0],
+                  c.Errors);
+        EXPECT_EQ(m_windowNotes.empty() ? std::vector<std::string>{} : m_windowNotes[0], c.Notes);
+    }
 }
 
 TEST_F(ToolTest, SavedFilesLoadBackToTheSamePagesAndSaveToTheSameBytes) {

@@ -65,7 +65,15 @@ void ToolTest::StartTool() {
             rows.push_back(window.lErrors->item(row, 0)->text().toStdString());
         }
         EXPECT_EQ(window.pErrCount->text().toStdString(), std::to_string(rows.size()));
-        m_errorWindows.push_back(rows);
+        if (!rows.empty()) {
+            m_errorWindows.push_back(rows);
+        }
+        const QString notes = window.lbNotes->text();
+        std::vector<std::string> lines;
+        for (const QString& line : notes.split('\n', Qt::SkipEmptyParts)) {
+            lines.push_back(line.toStdString());
+        }
+        m_windowNotes.push_back(lines);
     };
     m_main->resize(919, 775);
     m_main->show();

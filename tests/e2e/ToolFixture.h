@@ -48,11 +48,13 @@ class ToolTest : public ::testing::Test {
     std::unique_ptr<TRelayFormsController> m_controller;
     int m_objectNumber = 10;
     std::vector<QString> m_reportedErrors;
+    // The rows of each error window that listed errors, and the notes of every window shown.
     std::vector<std::vector<std::string>> m_errorWindows;
+    std::vector<std::vector<std::string>> m_windowNotes;
     int m_connectDialogs = 0;
     // The questions before a renumbering write, as (from, to), and the answer they get.
     std::vector<std::pair<int, int>> m_renumberQuestions;
-    bool m_renumberAnswer = true;
+    TRenumberAnswer m_renumberAnswer = TRenumberAnswer::Renumber;
 
   private:
     std::filesystem::path m_dir;

@@ -7,18 +7,27 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
+
+#include <functional>
 
 #include "fErrors.h"
 #include "fProgress.h"
 
 namespace {
 
+// The room the close button takes under the list.
+int ButtonRow(const TFormErrors& errors) {
+    return errors.btClose->height() + 6;
+}
+
 TEST(ProgressWindowTest, IsAnOpaqueFramedWindowOfTheMainWindowWithoutACloseButton) {
     QMainWindow mainWindow;
     TFormProgress progress(&mainWindow);
-    EXPECT_EQ(progress.size(), QSize(240, 64));
-    EXPECT_EQ(progress.pb->size(), QSize(224, 17));
+    EXPECT_EQ(progress.width(), 360);
+    EXPECT_EQ(progress.pb->height(), 17);
+    EXPECT_EQ(progress.pb->width(), 360 - 16);
     EXPECT_EQ(progress.btCancel->text(), QString::fromUtf8("Отмена"));
     EXPECT_GE(progress.btCancel->width(), std::max(75, progress.btCancel->sizeHint().width()));
     EXPECT_LE(std::abs(progress.btCancel->geometry().center().x() - progress.rect().center().x()),
@@ -96,11 +105,44 @@ TEST(ProgressWindowTest, StepsAdvanceTheBarAndStartOverPastTheMaximum) {
     EXPECT_EQ(progress.pb->value(), 5);
 }
 
+// The window names the operation, its page and the count over the whole operation, and a note
+// that is set shows under the bar until it is taken away; the window grows for it.
+TEST(ProgressWindowTest, ShowsTheOperationsLineAndANote) {
+    QMainWindow mainWindow;
+    mainWindow.show();
+    TFormProgress progress(&mainWindow);
+    progress.SetText(QString::fromUtf8("Запись: Реле 2 — 214 из 536, ошибок: 2"));
+    progress.ShowProgress();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
+    EXPECT_EQ(progress.lbOperation->text(),
+              QString::fromUtf8("Запись: Реле 2 — 214 из 536, ошибок: 2"));
+    EXPECT_TRUE(progress.lbOperation->isVisible());
+    EXPECT_GE(progress.lbOperation->width(),
+              progress.lbOperation->fontMetrics().horizontalAdvance(progress.lbOperation->text()));
+    EXPECT_FALSE(progress.lbNote->isVisible());
+    const int plainHeight = progress.height();
+
+    const QString note =
+        QString::fromUtf8("Окно закроется, когда обмен закончится; «Отмена» остановит его раньше.");
+    progress.SetNote(note);
+    QApplication::processEvents();
+    EXPECT_TRUE(progress.lbNote->isVisible());
+    EXPECT_EQ(progress.lbNote->text(), note);
+    EXPECT_GT(progress.height(), plainHeight);
+    EXPECT_LE(progress.lbNote->geometry().bottom(), progress.btCancel->y());
+    EXPECT_GE(progress.lbNote->height(), progress.lbNote->heightForWidth(progress.lbNote->width()));
+
+    progress.SetNote({});
+    QApplication::processEvents();
+    EXPECT_FALSE(progress.lbNote->isVisible());
+    EXPECT_EQ(progress.height(), plainHeight);
+}
+
 TEST(ErrorWindowTest, ShowsTheCountAndOneRowPerErrorInOrder) {
     TFormErrors errors;
     errors.SetErrors({"Не смогли прочитать Тревоги зон", "Не смогли прочитать Длительность"});
     EXPECT_EQ(errors.windowTitle(), "Ошибки");
-    EXPECT_EQ(errors.size(), QSize(306, 175));
+    EXPECT_EQ(errors.size(), QSize(306, 175 + ButtonRow(errors)));
     EXPECT_EQ(errors.lbCount->text(), "Количество ошибок");
     EXPECT_EQ(errors.pErrCount->text(), "2");
     EXPECT_EQ(errors.pErrCount->size(), QSize(81, 25));
@@ -177,16 +219,80 @@ TEST(ErrorWindowTest, OpensCentredOnItsOwner) {
 TEST(ErrorWindowTest, ResizesDownToItsDesignedSizeWithTheListFillingIt) {
     TFormErrors errors;
     errors.SetErrors({"Нет ответа"});
-    EXPECT_EQ(errors.minimumSize(), QSize(306, 175));
+    const QSize designed(306, 175 + ButtonRow(errors));
+    EXPECT_EQ(errors.minimumSize(), designed);
     errors.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&errors));
-    for (const QSize& asked : {QSize(520, 330), QSize(200, 100), QSize(306, 175)}) {
+    for (const QSize& asked : {QSize(520, 330), QSize(200, 100), designed}) {
         errors.resize(asked);
         QApplication::processEvents();
-        const QSize expected = asked.expandedTo(QSize(306, 175));
+        const QSize expected = asked.expandedTo(designed);
         EXPECT_EQ(errors.size(), expected);
-        EXPECT_EQ(errors.lErrors->size(), expected - QSize(33, 44));
+        EXPECT_EQ(errors.lErrors->size(), expected - QSize(33, 44 + ButtonRow(errors)));
+        EXPECT_EQ(errors.btClose->geometry().bottomRight(),
+                  QPoint(expected.width() - 17 - 1, expected.height() - 4 - 1));
     }
+}
+
+// The window closes with its button, with Enter on it and with Esc.
+TEST(ErrorWindowTest, ClosesWithItsButtonEnterAndEsc) {
+    const struct {
+        const char* Name;
+        std::function<void(TFormErrors&)> Close;
+    } cases[] = {
+        {"button", [](TFormErrors& w) { QTest::mouseClick(w.btClose, Qt::LeftButton); }},
+        {"Enter", [](TFormErrors& w) { QTest::keyClick(&w, Qt::Key_Return); }},
+        {"Esc", [](TFormErrors& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFormErrors errors;
+        errors.SetErrors({"Нет ответа"});
+        EXPECT_EQ(errors.btClose->text(), QString::fromUtf8("Закрыть"));
+        EXPECT_TRUE(errors.btClose->isDefault());
+        bool closed = false;
+        QTimer::singleShot(0, &errors, [&] {
+            ASSERT_TRUE(errors.isVisible());
+            c.Close(errors);
+            closed = !errors.isVisible();
+        });
+        errors.exec();
+        EXPECT_TRUE(closed);
+        EXPECT_FALSE(errors.isVisible());
+    }
+}
+
+// Notes say what the command did without being counted; without errors only they show.
+TEST(ErrorWindowTest, NotesAreShownButNotCounted) {
+    TFormErrors errors;
+    errors.SetErrors({"Ошибка при чтении параметра \"Реле 1: Длительность\""});
+    errors.SetNotes({"Операция отменена пользователем", "Страница \"Реле 2\" не прочитана"});
+    errors.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&errors));
+    EXPECT_EQ(errors.pErrCount->text(), "1");
+    EXPECT_EQ(errors.lErrors->rowCount(), 1);
+    EXPECT_EQ(errors.windowTitle(), "Ошибки");
+    EXPECT_TRUE(errors.lbNotes->isVisible());
+    EXPECT_EQ(
+        errors.lbNotes->text(),
+        QString::fromUtf8("Операция отменена пользователем\nСтраница \"Реле 2\" не прочитана"));
+    // Each part has its own room: count, notes, list, button, top to bottom.
+    EXPECT_LT(errors.pErrCount->geometry().bottom(), errors.lbNotes->y());
+    EXPECT_LT(errors.lbNotes->geometry().bottom(), errors.lErrors->y());
+    EXPECT_GE(errors.lErrors->height(), 131);
+    EXPECT_LT(errors.lErrors->geometry().bottom(), errors.btClose->y());
+
+    TFormErrors cancelOnly;
+    cancelOnly.SetErrors({});
+    cancelOnly.SetNotes({"Операция отменена пользователем"});
+    cancelOnly.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cancelOnly));
+    EXPECT_FALSE(cancelOnly.lErrors->isVisible());
+    EXPECT_FALSE(cancelOnly.pErrCount->isVisible());
+    EXPECT_TRUE(cancelOnly.lbNotes->isVisible());
+    EXPECT_NE(cancelOnly.windowTitle(), "Ошибки");
+    EXPECT_LT(cancelOnly.lbNotes->geometry().bottom(), cancelOnly.btClose->y());
+    EXPECT_LE(cancelOnly.btClose->geometry().bottom(), cancelOnly.height());
 }
 
 }  // namespace
