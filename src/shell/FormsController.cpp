@@ -377,16 +377,25 @@ void TFormsController::WriteCurrent() {
     RunExchange([this] { WritePageToDevice(); });
 }
 
-void TFormsController::ReadAll() {
-    RunExchange([this] {
-        KeepUsersPage([this] {
-            for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
-                SelectPage(i);
-                m_currentPage->ClearMarks();
-                ReadPageFromDevice();
-            }
-        });
+template <typename TPageStep>
+void TFormsController::ForEveryPage(bool reading, TPageStep step) {
+    struct TEndOperation {
+        TFormsController& owner;
+        ~TEndOperation() { owner.EndPagesOperation(); }
+    };
+    KeepUsersPage([&] {
+        BeginPagesOperation(reading);
+        const TEndOperation endOperation{*this};
+        for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+            SelectPage(i);
+            m_currentPage->ClearMarks();
+            step();
+        }
     });
+}
+
+void TFormsController::ReadAll() {
+    RunExchange([this] { ForEveryPage(true, [this] { ReadPageFromDevice(); }); });
 }
 
 void TFormsController::CompareWithModule() {
@@ -398,13 +407,5 @@ void TFormsController::WriteChanges() {
 }
 
 void TFormsController::WriteAll() {
-    RunExchange([this] {
-        KeepUsersPage([this] {
-            for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
-                SelectPage(i);
-                m_currentPage->ClearMarks();
-                WritePageToDevice();
-            }
-        });
-    });
+    RunExchange([this] { ForEveryPage(false, [this] { WritePageToDevice(); }); });
 }

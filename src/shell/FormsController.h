@@ -108,6 +108,10 @@ class TFormsController : public IMainCommands {
     virtual void UnlockUI() = 0;
     // Runs after the controls are unlocked at the end of every exchange, also a failed one.
     virtual void ExchangeEnded() {}
+    // Around the page loop of "Читать всё" and "Записать всё": one operation with one count of
+    // commands; the end runs on every way out.
+    virtual void BeginPagesOperation(bool /*reading*/) {}
+    virtual void EndPagesOperation() {}
     // What the tool keeps in the settings file beside the pages.
     virtual void LoadToolSettings(const TIniFile& /*ini*/) {}
     virtual void SaveToolSettings(TIniFile& /*ini*/) {}
@@ -125,6 +129,9 @@ class TFormsController : public IMainCommands {
     // user had chosen before it.
     template <typename TBody>
     void KeepUsersPage(TBody body);
+    // Runs the body over every page, each shown while it is read or written, as one operation.
+    template <typename TPageStep>
+    void ForEveryPage(bool reading, TPageStep step);
 
     QWidget* m_container;
     QTreeWidget* m_tree = nullptr;

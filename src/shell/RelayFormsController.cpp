@@ -19,6 +19,7 @@
 #include "fDifferences.h"
 #include "fErrors.h"
 #include "fMain.h"
+#include "fProgress.h"
 #include "fRelay.h"
 
 namespace {
@@ -50,6 +51,7 @@ TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress&
                                              std::string settingsFile, std::string startFile)
     : TFormsController(mainForm.PagePane(), std::move(settingsFile), std::move(startFile)),
       m_mainForm(mainForm),
+      m_progress(progress),
       m_deviceView(std::make_unique<TMainDeviceView>(mainForm, progress)) {
     ConfirmRenumber = [view = m_deviceView.get()](int from, int to) {
         return view->ConfirmRenumberBox(from, to);
@@ -58,6 +60,11 @@ TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress&
     RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
     RunErrorWindow = [](TFormErrors& window) { window.exec(); };
     ListPorts = [] { return ListSerialPorts(); };
+    mainForm.SayCloseDeferred = [&progress] {
+        progress.SetNote(
+            QString::fromUtf8("Программа закроется, когда обмен с модулем закончится; "
+                              "«Отмена» остановит его раньше."));
+    };
     Construct(&mainForm, mainForm.tv1);
 }
 
@@ -159,6 +166,20 @@ bool TRelayFormsController::HoldsSettings(const TIniFile& ini) const {
     return TFormsController::HoldsSettings(ini) || ini.SectionExists(kConnectSection);
 }
 
+void TRelayFormsController::BeginPagesOperation(bool reading) {
+    if (DeviceController) {
+        DeviceController->BeginOperation(reading ? "Чтение" : "Запись",
+                                         TDeviceController::ModuleCommands(reading));
+    }
+}
+
+// The connection may have been lost on the way: then there is no operation left to end.
+void TRelayFormsController::EndPagesOperation() {
+    if (DeviceController) {
+        DeviceController->EndOperation();
+    }
+}
+
 void TRelayFormsController::LoadToolSettings(const TIniFile& ini) {
     m_mainForm.SetFileFolder(
         QString::fromStdString(ini.ReadString(kMainSection, kFileFolderKey, "")));
@@ -225,11 +246,23 @@ void TRelayFormsController::ReportFailedVersionCheck(int moduleNumber) {
                         .arg(moduleNumber));
         return;
     }
+    const QString answer = QString::fromStdString(DeviceController->VersionAnswer());
+    // A module of version 08 whose answer the tool could not take is no other version: the box
+    // shows what it sent.
+    if (answer.startsWith(QString::fromUtf8("VER 08"), Qt::CaseInsensitive)) {
+        ReportError(QString::fromUtf8(kConnectError) +
+                    QString::fromUtf8("модуль с номером %1 ответил \"%2\" не по протоколу "
+                                      "(ожидается \"VER 08.xx\" и \"OK\" заглавными буквами). "
+                                      "Проверьте, что это модуль \"Тарнел\" версии 08.")
+                        .arg(moduleNumber)
+                        .arg(answer));
+        return;
+    }
     ReportError(QString::fromUtf8(kConnectError) +
                 QString::fromUtf8("модуль с номером %1 ответил другой версией: \"%2\". Программа "
                                   "работает с модулями версии 08.")
                     .arg(moduleNumber)
-                    .arg(QString::fromStdString(DeviceController->VersionAnswer())));
+                    .arg(answer));
 }
 
 bool TRelayFormsController::OpenPort(const std::string& portName) {
@@ -426,6 +459,7 @@ void TRelayFormsController::UnlockUI() {
 }
 
 void TRelayFormsController::ExchangeEnded() {
+    m_progress.SetNote(QString());
     // A write may have renumbered the module.
     if (DeviceController) {
         ShowConnectionState();

@@ -67,6 +67,8 @@ class TRelayFormsController : public TFormsController {
     void UnlockUI() override;
     void ExchangeEnded() override;
     bool HoldsSettings(const TIniFile& ini) const override;
+    void BeginPagesOperation(bool reading) override;
+    void EndPagesOperation() override;
     void LoadToolSettings(const TIniFile& ini) override;
     void SaveToolSettings(TIniFile& ini) override;
 
@@ -89,6 +91,7 @@ class TRelayFormsController : public TFormsController {
     void ShowConnectionState();
 
     TFormMain& m_mainForm;
+    TFormProgress& m_progress;
     std::unique_ptr<TMainDeviceView> m_deviceView;
     TFormCommon* m_commonPage = nullptr;
     // The worker outlives the device controller that talks through it.

@@ -109,7 +109,7 @@ TEST_F(VersionCheckTest, AModuleWithAnotherVersionIsReleasedAndLeftDisconnected)
 TEST_F(VersionCheckTest, AModuleAnsweringInLowerCaseIsShownWithWhatItSent) {
     TModuleFaults faults;
     faults.Lowercase = true;
-    ExpectConnectRefused(faults, false, "ответил другой версией: \"VER 08.00 ok\"");
+    ExpectConnectRefused(faults, false, "ответил \"VER 08.00 ok\" не по протоколу");
 }
 
 TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {

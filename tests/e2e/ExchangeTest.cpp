@@ -59,8 +59,24 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
     ConnectToModule();
     const TModuleState wanted = PatternedState(10, 1);
     SetPages(*m_controller, wanted);
+    // The progress window names the operation and the page and counts the whole operation.
+    QStringList progressTexts;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (m_progress->isVisible() && !progressTexts.contains(m_progress->lbOperation->text())) {
+            progressTexts << m_progress->lbOperation->text();
+        }
+    });
+    watch.start(0);
 
     Run(&TFormMain::tbWriteAllClick);
+    watch.stop();
+    ASSERT_FALSE(progressTexts.isEmpty());
+    for (const QString& text : progressTexts) {
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8("Запись: "))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(" из 536"))) << text.toStdString();
+    }
+    EXPECT_TRUE(progressTexts.filter(QString::fromUtf8("Реле 5 — ")).size() > 0);
 
     EXPECT_TRUE(m_reportedErrors.empty());
     EXPECT_TRUE(m_errorWindows.empty());
@@ -311,13 +327,21 @@ TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
     StartTool();
     ConnectToModule();
     bool closedDuringExchange = false;
+    QString noteAfterClose;
     QTimer::singleShot(20, m_main.get(), [this, &closedDuringExchange] {
         closedDuringExchange = m_controller->IsExchangeRunning();
         m_main->close();
     });
+    // The progress window says that the close waits, and how to end the wait sooner.
+    QTimer::singleShot(200, m_progress.get(), [this, &noteAfterClose] {
+        noteAfterClose = m_progress->lbNote->isVisible() ? m_progress->lbNote->text() : QString();
+    });
 
     Run(&TFormMain::tbWriteAllClick);
     ASSERT_TRUE(closedDuringExchange);
+    EXPECT_TRUE(noteAfterClose.contains(QString::fromUtf8("закроется")))
+        << noteAfterClose.toStdString();
+    EXPECT_TRUE(noteAfterClose.contains(QString::fromUtf8("Отмена")));
     QApplication::processEvents();
 
     EXPECT_FALSE(m_main->isVisible());
