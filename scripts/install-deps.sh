@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and looking at the tool need, when missing.
+# The screen-reader test runs the tool on Xvfb in a D-Bus session with the AT-SPI bus, and reads
+# it with pyatspi.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
           clang libclang-rt-14-dev desktop-file-utils appstream man-db
-          qt6-translations-l10n)
+          qt6-translations-l10n
+          xvfb xauth dbus at-spi2-core python3-pyatspi)
 if [ "${1:-}" = "--desktop" ]; then
-    packages+=(xvfb xauth imagemagick)
+    packages+=(imagemagick)
 fi
 # Making the Debian package (dpkg-shlibdeps, and file to find the programs) and checking it.
 if [ "${1:-}" = "--package" ]; then

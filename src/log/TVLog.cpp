@@ -1,14 +1,18 @@
 // The exchange log: a compact line store, the view that shows it, and the sink that writes to it.
 #include "TVLog.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <stdexcept>
+
+#include "LogViewAccessible.h"
 
 QColor ToQColor(TColor color, const QPalette& palette) {
     if (IsSystemColor(color)) {
@@ -232,8 +236,9 @@ void TLogItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setPen(drawn.palette.color(QPalette::Text));
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());
-    if (selected && (drawn.state & QStyle::State_HasFocus)) {
-        QPen focus(drawn.palette.color(QPalette::HighlightedText), 1, Qt::DotLine);
+    if (drawn.state & QStyle::State_HasFocus) {
+        QPen focus(drawn.palette.color(selected ? QPalette::HighlightedText : QPalette::Text), 1,
+                   Qt::DotLine);
         painter->setPen(focus);
         painter->drawRect(drawn.rect.adjusted(0, 0, -1, -1));
     }
@@ -258,6 +263,7 @@ TLogView::TLogView(QWidget* parent) : QAbstractItemView(parent), m_model(new TLo
     viewport()->setBackgroundRole(QPalette::ToolTipBase);
     horizontalScrollBar()->setSingleStep(20);
     UpdateRowHeight();
+    InstallLogViewAccessibility(*this);
 }
 
 void TLogView::Clear() {
@@ -322,7 +328,12 @@ QModelIndex TLogView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifier
     if (count == 0) {
         return {};
     }
-    const int line = std::max(0, m_model->LineOf(currentIndex()));
+    const int current = m_model->LineOf(currentIndex());
+    if (current < 0 && cursorAction != MoveHome && cursorAction != MoveEnd) {
+        // Without a current line the first key lands on the top line in view.
+        return m_model->IndexOfLine(std::min(TopLine(), count - 1));
+    }
+    const int line = std::max(0, current);
     int target = line;
     switch (cursorAction) {
         case MoveUp:
@@ -438,6 +449,36 @@ void TLogView::paintEvent(QPaintEvent* event) {
             option.state |= QStyle::State_HasFocus;
         }
         itemDelegate()->paint(&painter, option, index);
+    }
+    // An empty log has no line to frame, so the focus frames the whole view.
+    if (hasFocus() && !current.isValid()) {
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = viewport()->rect();
+        frame.backgroundColor = viewport()->palette().color(viewport()->backgroundRole());
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
+}
+
+void TLogView::focusInEvent(QFocusEvent* event) {
+    const int line = m_model->LineOf(currentIndex());
+    const int top = TopLine();
+    if (m_model->LineCount() > 0 && (line < top || line >= top + VisibleLineCount())) {
+        selectionModel()->setCurrentIndex(
+            m_model->IndexOfLine(std::min(top, m_model->LineCount() - 1)),
+            QItemSelectionModel::NoUpdate);
+    }
+    QAbstractItemView::focusInEvent(event);
+}
+
+void TLogView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    if (!hasFocus() || !QAccessible::isActive()) {
+        return;
+    }
+    if (QAccessibleInterface* line = LogLineInterface(this, m_model->LineOf(current))) {
+        QAccessibleEvent event(line, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
     }
 }
 

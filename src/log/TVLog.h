@@ -74,7 +74,8 @@ class TLogModel : public QAbstractItemModel {
     std::vector<TColor> m_palette;
 };
 
-// Paints a log line in its own colours, or in the selection colours when it is selected.
+// Paints a log line in its own colours, or in the selection colours when it is selected, and
+// frames the current line while the view has focus.
 class TLogItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
   public:
@@ -123,6 +124,10 @@ class TLogView : public QAbstractItemView {
     void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Gives the view a current line on screen, so that the focus shows as soon as it arrives.
+    void focusInEvent(QFocusEvent* event) override;
+    // Tells a screen reader the line the focus moved to.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void reset() override;
 

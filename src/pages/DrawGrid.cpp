@@ -86,6 +86,9 @@ void TDrawGrid::NotifyCellChanged(int col, int row) {
     if (QAccessibleInterface* cell = DrawGridCellInterface(this, col, row)) {
         QAccessibleValueChangeEvent event(cell, OnCellValue ? OnCellValue(col, row) : QString());
         QAccessible::updateAccessibility(&event);
+        // The name carries the value too, and the name is what AT-SPI tells a screen reader.
+        QAccessibleEvent renamed(cell, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
     }
 }
 

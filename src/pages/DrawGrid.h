@@ -54,7 +54,8 @@ class TDrawGrid : public QWidget {
     // A key asks to step the focus cell's value: forward for Space and "+", back for Backspace
     // and "-".
     std::function<void(int col, int row, bool forward)> OnKeyStep;
-    // What a screen reader says for a cell: its name, and the value it shows (empty for none).
+    // What a screen reader says for a cell: its name, and the value it shows (empty for none);
+    // the accessible name is both, "name: value", as AT-SPI has no other place for the value.
     std::function<QString(int col, int row)> OnCellName;
     std::function<QString(int col, int row)> OnCellValue;
 

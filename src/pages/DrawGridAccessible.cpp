@@ -37,11 +37,11 @@ class TDrawGridCellAccessible : public QAccessibleInterface,
         if (!isValid()) {
             return {};
         }
-        if (t == QAccessible::Name && m_grid->OnCellName) {
-            return m_grid->OnCellName(m_col, m_row);
+        if (t == QAccessible::Name) {
+            return SpokenName();
         }
-        if (t == QAccessible::Value && m_grid->OnCellValue) {
-            return m_grid->OnCellValue(m_col, m_row);
+        if (t == QAccessible::Value) {
+            return Value();
         }
         return {};
     }
@@ -122,6 +122,17 @@ class TDrawGridCellAccessible : public QAccessibleInterface,
     }
 
   private:
+    QString Value() const {
+        return m_grid->OnCellValue ? m_grid->OnCellValue(m_col, m_row) : QString();
+    }
+    // AT-SPI carries no value text for a cell, and screen readers speak a cell by its name, so
+    // the name ends in the value: "Реле 3, Зоны, Тревоги, зона 5: Включение".
+    QString SpokenName() const {
+        const QString name = m_grid->OnCellName ? m_grid->OnCellName(m_col, m_row) : QString();
+        const QString value = Value();
+        return value.isEmpty() ? name : name + QStringLiteral(": ") + value;
+    }
+
     QPointer<TDrawGrid> m_grid;
     int m_col;
     int m_row;

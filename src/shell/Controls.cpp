@@ -3,19 +3,33 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QValidator>
 #include <algorithm>
 
 namespace {
 
+// Select all, copy, cut, paste, undo and redo: commands to the edit, not characters to filter.
+bool IsEditCommand(const QKeyEvent& event) {
+    for (const QKeySequence::StandardKey command :
+         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
+          QKeySequence::Undo, QKeySequence::Redo}) {
+        if (event.matches(command)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Runs a key-press handler on the character that a key types, then lets the control see the
 // key, the changed character, or nothing. Delete types no character on the original system, so
-// a filter never sees it.
+// a filter never sees it; the edit commands reach the control unfiltered, and a paste still
+// meets the control's validator.
 template <typename TBase>
 void FilteredKeyPress(const TKeyPressHandler& handler, QKeyEvent* event, TBase passOn) {
     const QString text = event->text();
-    if (!handler || text.isEmpty() || event->key() == Qt::Key_Delete) {
+    if (!handler || text.isEmpty() || event->key() == Qt::Key_Delete || IsEditCommand(*event)) {
         passOn(event);
         return;
     }

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
 
 #include <functional>
 #include <string>
@@ -176,6 +180,81 @@ TEST_F(TVLogTest, ALongLineCanBeScrolledIntoViewSideways) {
     EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
     log.WriteData(">>>>", std::string(300, 'W'), clFuchsia);
     EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+}
+
+// A screen reader walks the log as a list whose items are its lines, children included.
+TEST_F(TVLogTest, AScreenReaderReadsEveryLineAsAListItem) {
+    view.show();
+    log.WriteError("Не смогли прочесть версию");
+    log.WriteDataLines("Прочли", {"VER 08.00", "OK"}, kGreen);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    const QStringList lines{QString::fromUtf8("Не смогли прочесть версию"),
+                            QString::fromUtf8("Прочли"), "VER 08.00", "OK"};
+    ASSERT_EQ(list->childCount(), lines.size());
+    for (int line = 0; line < lines.size(); ++line) {
+        QAccessibleInterface* item = list->child(line);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->role(), QAccessible::ListItem);
+        EXPECT_EQ(item->text(QAccessible::Name), lines[line]);
+        EXPECT_EQ(item->parent(), list);
+        EXPECT_EQ(list->indexOfChild(item), line);
+        EXPECT_EQ(list->childAt(item->rect().center().x(), item->rect().center().y()), item);
+    }
+    view.selectionModel()->select(Model().IndexOfLine(2), QItemSelectionModel::ClearAndSelect);
+    EXPECT_TRUE(list->child(2)->state().selected);
+    EXPECT_FALSE(list->child(1)->state().selected);
+
+    view.Clear();
+    EXPECT_EQ(list->childCount(), 0);
+    EXPECT_EQ(list->child(0), nullptr);
+    log.WriteMessage("после очистки");
+    ASSERT_EQ(list->childCount(), 1);
+    EXPECT_EQ(list->child(0)->text(QAccessible::Name), QString::fromUtf8("после очистки"));
+}
+
+// Tab brings the focus into the log and it shows there: a frame on a line in view, or on the
+// whole view while the log is empty.
+TEST(TVLogFocusTest, TabReachesTheLogAndTheFocusShows) {
+    struct TCase {
+        const char* Name;
+        int Lines;
+    } const cases[] = {{"empty log", 0}, {"log scrolled to its newest line", 100}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QWidget window;
+        auto* button = new QPushButton(QStringLiteral("Очистить"), &window);
+        auto* view = new TLogView(&window);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(button);
+        layout->addWidget(view);
+        window.resize(400, 300);
+        TTVLog log(view);
+        for (int n = 0; n < c.Lines; ++n) {
+            log.WriteMessage("строка " + std::to_string(n));
+        }
+        view->scrollTo(view->LogModel()->IndexOfLine(c.Lines - 1));
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        button->setFocus();
+        QApplication::processEvents();
+        const QImage unfocused = view->viewport()->grab().toImage();
+
+        QTest::keyClick(button, Qt::Key_Tab);
+        ASSERT_TRUE(view->hasFocus());
+        QApplication::processEvents();
+        const QImage focused = view->viewport()->grab().toImage();
+        EXPECT_NE(focused, unfocused) << "the focus does not show";
+        if (c.Lines > 0) {
+            const QModelIndex current = view->currentIndex();
+            ASSERT_TRUE(current.isValid());
+            EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(current)));
+            const QRect line = view->visualRect(current);
+            EXPECT_NE(focused.copy(line), unfocused.copy(line)) << "the current line is not framed";
+        }
+    }
 }
 
 }  // namespace

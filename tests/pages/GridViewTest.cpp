@@ -350,6 +350,8 @@ TEST_F(GridViewTest, TheFocusCellIsFramedWhileTheGridHasFocus) {
     EXPECT_NE(corner(), frame);
 }
 
+// A screen reader speaks a cell by its name over AT-SPI, which has no value text for a cell, so
+// the name ends in the value.
 TEST_F(GridViewTest, AScreenReaderReadsEveryCellByNameAndValue) {
     TRelaySettings s = m_page.Settings();
     s.Zone(zeAlarm, 5) = rrOnTimed;
@@ -366,23 +368,28 @@ TEST_F(GridViewTest, AScreenReaderReadsEveryCellByNameAndValue) {
         const char* Name;
         const char* Value;
     } const cases[] = {
-        {m_page.DG1, 5, 1, QAccessible::Cell, "Реле 3, Зоны, Тревоги, зона 5",
+        {m_page.DG1, 5, 1, QAccessible::Cell, "Реле 3, Зоны, Тревоги, зона 5: Включение на время",
          "Включение на время"},
-        {m_page.DG1, 1, 2, QAccessible::Cell, "Реле 3, Зоны, Восстановления, зона 1",
+        {m_page.DG1, 1, 2, QAccessible::Cell, "Реле 3, Зоны, Восстановления, зона 1: Без реакции",
          "Без реакции"},
-        {m_page.DG1, 17, 3, QAccessible::Cell, "Реле 3, Зоны, Аварии, все", "Включение"},
+        {m_page.DG1, 17, 3, QAccessible::Cell, "Реле 3, Зоны, Аварии, все: Включение", "Включение"},
         {m_page.DG1, 5, 0, QAccessible::ColumnHeader, "зона 5", ""},
         {m_page.DG1, 0, 2, QAccessible::RowHeader, "Восстановления", ""},
-        {m_page.DG2, 16, 2, QAccessible::Cell, "Реле 3, Разделы, Снятиия, раздел 16", "Выключение"},
+        {m_page.DG2, 16, 2, QAccessible::Cell, "Реле 3, Разделы, Снятиия, раздел 16: Выключение",
+         "Выключение"},
         {m_page.DG2, 17, 0, QAccessible::ColumnHeader, "все", ""},
-        {m_page.DGConnection, 1, 0, QAccessible::Cell, "Реле 3, Связь с панелью, Есть",
+        {m_page.DGConnection, 1, 0, QAccessible::Cell, "Реле 3, Связь с панелью, Есть: Без реакции",
          "Без реакции"},
-        {m_page.DGConnection, 1, 1, QAccessible::Cell, "Реле 3, Связь с панелью, Нет", "Включение"},
-        {m_page.DGJournal, 1, 1, QAccessible::Cell, "Реле 3, Режим, Не пустой журнал", "Включение"},
-        {m_page.DGPower, 1, 0, QAccessible::Cell, "Реле 3, Внешнее питание, Основное", "Включение"},
-        {m_page.DGFire, 1, 1, QAccessible::Cell, "Реле 3, Пожарная тревога, Тревога сброшена",
+        {m_page.DGConnection, 1, 1, QAccessible::Cell, "Реле 3, Связь с панелью, Нет: Включение",
+         "Включение"},
+        {m_page.DGJournal, 1, 1, QAccessible::Cell, "Реле 3, Режим, Не пустой журнал: Включение",
+         "Включение"},
+        {m_page.DGPower, 1, 0, QAccessible::Cell, "Реле 3, Внешнее питание, Основное: Включение",
+         "Включение"},
+        {m_page.DGFire, 1, 1, QAccessible::Cell,
+         "Реле 3, Пожарная тревога, Тревога сброшена: Включение с частотой 1 Гц",
          "Включение с частотой 1 Гц"},
-        {m_page.DGPause, 1, 0, QAccessible::Cell, "Реле 3, Задержка, Есть", "Включение"},
+        {m_page.DGPause, 1, 0, QAccessible::Cell, "Реле 3, Задержка, Есть: Включение", "Включение"},
         {m_page.DGPause, 0, 1, QAccessible::RowHeader, "Нет", ""},
     };
     for (const auto& c : cases) {

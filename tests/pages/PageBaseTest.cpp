@@ -2,6 +2,8 @@
 // rules of each control kind.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -261,6 +263,8 @@ TEST(Controls, DigitFilterKeepsDigitsAndBackspaceOnly) {
     QTest::keyClick(&edit, Qt::Key_Home);
     QTest::keyClick(&edit, Qt::Key_Delete);
     EXPECT_EQ(edit.text(), QStringLiteral("2"));
+    // Ctrl+V is the paste command, not a "v" typed: an empty clipboard adds nothing.
+    QApplication::clipboard()->clear();
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit.text(), QStringLiteral("2"));
 }

@@ -199,6 +199,41 @@ TEST_F(RelayPageTest, NumberEditsTakeOnlyDigitsHoweverTheTextArrives) {
     }
 }
 
+// The number edits' key filter once swallowed Ctrl+A, Ctrl+C, Ctrl+X and Ctrl+V as characters
+// that are no digits; they are the edit's commands, and a paste still takes digits only.
+TEST_F(RelayPageTest, NumberEditsSelectCopyCutAndPasteByKeys) {
+    TFormCommon common;
+    struct TCase {
+        TEdit* Edit;
+        const char* AfterCut;  // the duration's change handler turns an empty text into 0
+    } const cases[] = {{m_page.etDuration, "0"}, {common.etO, ""}};
+    QClipboard* clipboard = QApplication::clipboard();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Edit->objectName().toStdString());
+        c.Edit->setText(QStringLiteral("12"));
+        c.Edit->end(false);
+        QTest::keyClick(c.Edit, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(c.Edit->selectedText(), QStringLiteral("12"));
+        clipboard->clear();
+        QTest::keyClick(c.Edit, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(clipboard->text(), QStringLiteral("12"));
+        EXPECT_EQ(c.Edit->text(), QStringLiteral("12"));
+        clipboard->clear();
+        QTest::keyClick(c.Edit, Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(clipboard->text(), QStringLiteral("12"));
+        EXPECT_EQ(c.Edit->text(), QString::fromLatin1(c.AfterCut));
+
+        clipboard->setText(QStringLiteral("34"));
+        QTest::keyClick(c.Edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c.Edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(c.Edit->text(), QStringLiteral("34"));
+        clipboard->setText(QStringLiteral("5x"));
+        QTest::keyClick(c.Edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c.Edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(c.Edit->text(), QStringLiteral("34"));
+    }
+}
+
 TEST_F(RelayPageTest, DefaultsAndClearTouchOnlyTheDuration) {
     m_page.etDuration->setText(QStringLiteral("12"));
     m_page.Settings().Zone(zeFault, 4) = rrOff;
