@@ -1,8 +1,9 @@
-// TEMPORARY until the ini error texts land.
+// What a window says when a file could not be read or written: in Russian, with the reason and,
+// where there is one, the fix; the English text of the exception stays for the log.
 #pragma once
-#include <cstring>
+
 #include <string>
-inline std::string FileErrorMessage(const std::string& path, int osError, bool writing) {
-    return std::string(writing ? "Не удалось записать файл " : "Не удалось прочитать файл ") +
-           path + ": " + std::strerror(osError);
-}
+
+// "Не удалось записать файл /x/current.ini: на диске нет места. Освободите место …"; osError is
+// the errno of the call that failed, 0 when none is known.
+std::string FileErrorMessage(const std::string& path, int osError, bool writing);

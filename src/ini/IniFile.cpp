@@ -240,6 +240,8 @@ struct TIniFile::TImpl {
     std::vector<TLine> Lines;
     // False when an existing file could not be read whole: it is then never overwritten.
     bool Readable = true;
+    // Why the file could not be read, for the message of a later failed save.
+    int LoadError = 0;
 
     void Load();
     std::string Serialize() const;
@@ -256,15 +258,18 @@ void TIniFile::TImpl::Load() {
     struct stat info {};
     if (::stat(FileName.c_str(), &info) != 0) {
         Readable = errno == ENOENT;
+        LoadError = errno;
         return;
     }
     if (!S_ISREG(info.st_mode) || static_cast<std::uintmax_t>(info.st_size) > kMaxFileSize) {
         Readable = false;
+        LoadError = S_ISDIR(info.st_mode) ? EISDIR : EFBIG;
         return;
     }
     std::ifstream in(FileName, std::ios::binary);
     if (!in.is_open()) {
         Readable = false;
+        LoadError = errno != 0 ? errno : EACCES;
         return;
     }
     std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -350,8 +355,10 @@ std::optional<std::size_t> TIniFile::TImpl::FindKey(const std::string& section,
 
 void TIniFile::TImpl::Save() const {
     const std::string failure = "Unable to write to " + FileName;
+    // Each failure keeps the errno of the call that failed, for the user's message.
+    auto fail = [&](int osError) { throw EIniFileError(failure, osError, FileName); };
     if (!Readable) {
-        throw EIniFileError(failure);
+        fail(LoadError);
     }
     // Through a symbolic link the file it points to is replaced, not the link.
     std::string target = FileName;
@@ -363,7 +370,7 @@ void TIniFile::TImpl::Save() const {
     const bool exists = ::stat(target.c_str(), &old) == 0;
     // The rename would replace a file the user may not write, as long as the folder is writable.
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-        throw EIniFileError(failure);
+        fail(errno);
     }
 
     const std::string folder = FolderOf(target);
@@ -374,31 +381,38 @@ void TIniFile::TImpl::Save() const {
         tempName = folder + "/.ini-" + std::to_string(::getpid()) + "-" + std::to_string(random());
         fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            throw EIniFileError(failure);
+            fail(errno);
         }
     }
     if (fd < 0) {
-        throw EIniFileError(failure);
+        fail(EEXIST);
     }
     TFileHandle temp(fd);
     bool ok = true;
+    int firstError = 0;
+    auto step = [&firstError](bool done) {
+        if (!done && firstError == 0) {
+            firstError = errno;
+        }
+        return done;
+    };
     if (exists) {
-        ok = ::fchmod(temp.Get(), old.st_mode & 07777) == 0;
+        ok = step(::fchmod(temp.Get(), old.st_mode & 07777) == 0);
         // Best effort: keeps a user's file owned by the user when root saves it.
         [[maybe_unused]] const int owned = ::fchown(temp.Get(), old.st_uid, old.st_gid);
     }
     // The data reach the disk before the rename makes them the file, so that a power cut leaves
     // either the old file or the new one, never an empty one.
-    ok = ok && WriteAll(temp.Get(), Serialize());
-    ok = ok && ::fsync(temp.Get()) == 0;
-    ok = temp.Close() && ok;
-    ok = ok && std::rename(tempName.c_str(), target.c_str()) == 0;
+    ok = ok && step(WriteAll(temp.Get(), Serialize()));
+    ok = ok && step(::fsync(temp.Get()) == 0);
+    ok = step(temp.Close()) && ok;
+    ok = ok && step(std::rename(tempName.c_str(), target.c_str()) == 0);
     if (!ok) {
         ::unlink(tempName.c_str());
-        throw EIniFileError(failure);
+        fail(firstError);
     }
     if (!SyncFolder(folder)) {
-        throw EIniFileError(failure);
+        fail(errno);
     }
 }
 

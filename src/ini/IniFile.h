@@ -6,10 +6,19 @@
 #include <string>
 #include <vector>
 
-// A settings file that could not be written; the message is "Unable to write to <file name>".
+// A settings file that could not be written; the message is "Unable to write to <file name>",
+// for the log. The errno of the call that failed and the file are kept for the user's message.
 class EIniFileError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit EIniFileError(const std::string& message, int osError = 0, std::string fileName = {})
+        : std::runtime_error(message), m_osError(osError), m_fileName(std::move(fileName)) {}
+
+    int OsError() const { return m_osError; }
+    const std::string& FileName() const { return m_fileName; }
+
+  private:
+    int m_osError;
+    std::string m_fileName;
 };
 
 // The file is read once when the object is made and kept in memory byte for byte. Writes change

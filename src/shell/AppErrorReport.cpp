@@ -1,6 +1,10 @@
 // The application's default error report: errors that no command handles end in a message box.
 #include "AppErrorReport.h"
 
+#include "DeviceErrorText.h"
+#include "FileErrorMessage.h"
+#include "IniFile.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -50,11 +54,22 @@ bool AskGoOrStay(QWidget* parent, QMessageBox::Icon icon, const QString& text, c
     return box.clickedButton() == goButton;
 }
 
+QString UserMessage(const std::exception& error) {
+    if (const auto* file = dynamic_cast<const EIniFileError*>(&error)) {
+        return QString::fromStdString(FileErrorMessage(file->FileName(), file->OsError(), true));
+    }
+    if (const auto* device = dynamic_cast<const EDeviceError*>(&error)) {
+        const QString text = QString::fromStdString(DeviceErrorText(*device));
+        return text.left(1).toUpper() + text.mid(1) + ".";
+    }
+    return QString::fromUtf8(error.what());
+}
+
 void RunCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& error) {
-        ReportError(QString::fromUtf8(error.what()));
+        ReportError(UserMessage(error));
     } catch (...) {
         ReportError(QString::fromUtf8(kUnknownError));
     }
@@ -66,7 +81,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ReportError(QString::fromUtf8(error.what()));
+        ReportError(UserMessage(error));
     } catch (...) {
         ReportError(QString::fromUtf8(kUnknownError));
     }

@@ -23,6 +23,10 @@ void ReportError(const QString& text);
 bool AskGoOrStay(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& go,
                  const QString& stay);
 
+// What a window says of an error: settings files and the serial port in Russian, with the reason
+// and the fix; their English texts are for the log.
+QString UserMessage(const std::exception& error);
+
 // Runs one command of the user interface; an exception it raises is reported and the program
 // goes on, so that no exception leaves a slot.
 void RunCommand(const std::function<void()>& command);

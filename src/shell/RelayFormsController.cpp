@@ -6,6 +6,7 @@
 #include "AppErrorReport.h"
 #include "ComPortWorker.h"
 #include "DeviceController.h"
+#include "DeviceErrorText.h"
 #include "IniFile.h"
 #include "MainDeviceView.h"
 #include "ModuleCompare.h"
@@ -271,16 +272,25 @@ bool TRelayFormsController::OpenPort(const std::string& portName) {
         Worker->Open(portName, br19200, kAnswerTimeoutMs);
     } catch (const EDeviceError& error) {
         Worker.reset();
-        // The driver's text, then what the system shows about the reason and the way out.
-        QString text = QString::fromUtf8(kConnectError) + QString::fromUtf8(error.what());
-        if (const std::string advice = OpenFailureAdvice(portName, error); !advice.empty()) {
-            text += "\n" + QString::fromUtf8(advice);
+        // The window says it in Russian with the reason and the fix; the driver's English text
+        // goes to the log.
+        Log().WriteError(error.what());
+        std::string reason = OpenFailureAdvice(portName, error);
+        if (reason.empty()) {
+            reason = DeviceReasonText(error.OsError());
+        }
+        QString text =
+            QString::fromUtf8(kConnectError) +
+            QString::fromUtf8("не удалось открыть порт %1.").arg(QString::fromStdString(portName));
+        if (!reason.empty()) {
+            const QString said = QString::fromStdString(reason);
+            text += "\n" + said.left(1).toUpper() + said.mid(1) + (said.endsWith('.') ? "" : ".");
         }
         ReportError(text);
         return false;
     } catch (const std::exception& error) {
         Worker.reset();
-        ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(error.what()));
+        ReportError(QString::fromUtf8(kConnectError) + UserMessage(error));
         return false;
     }
     m_portName = portName;
@@ -415,10 +425,13 @@ void TRelayFormsController::LoseConnection(const std::exception& error, bool rea
         Worker.reset();
     }
     SetConnected(false);
+    Log().WriteError(error.what());
+    const auto* device = dynamic_cast<const EDeviceError*>(&error);
+    const QString reason = device != nullptr ? QString::fromStdString(DeviceErrorText(*device))
+                                             : QString::fromUtf8(error.what());
     ReportError(QString::fromUtf8("Связь с модулем потеряна при %1 страницы \"%2\": %3. Порт "
                                   "закрыт; проверьте кабель и подключитесь снова.")
-                    .arg(QString::fromUtf8(reading ? "чтении" : "записи"), page,
-                         QString::fromUtf8(error.what())));
+                    .arg(QString::fromUtf8(reading ? "чтении" : "записи"), page, reason));
 }
 
 void TRelayFormsController::BeginExchange() {

@@ -672,7 +672,7 @@ bool TFormMain::SaveSettingsForClose() {
         if (m_closingUnattended) {
             std::fprintf(stderr, "tarnel-config: %s\n", error.what());
             m_settingsLost = true;
-        } else if (!AskCloseWithoutSaving(QString::fromUtf8(error.what()))) {
+        } else if (!AskCloseWithoutSaving(UserMessage(error))) {
             return false;
         }
         Controller->DiscardSettings();

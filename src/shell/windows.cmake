@@ -9,4 +9,4 @@ add_library(tarnel_windows STATIC
     fProgress.h fProgress.cpp)
 tarnel_warnings(tarnel_windows)
 target_include_directories(tarnel_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tarnel_windows PUBLIC tarnel_log Qt6::Widgets)
+target_link_libraries(tarnel_windows PUBLIC tarnel_log tarnel_ini tarnel_serial Qt6::Widgets)

@@ -110,7 +110,10 @@ TEST_F(SettingsFileTest, AFailedSaveAtCloseKeepsTheWindowOpenUntilTheUserLetsGo)
     EXPECT_FALSE(m_main->close());
     EXPECT_TRUE(m_main->isVisible());
     ASSERT_EQ(m_questions.size(), 1u);
-    EXPECT_TRUE(m_questions[0].contains("Unable to write to " + QString::fromStdString(Settings())))
+    // In Russian, naming the file and why it cannot be written.
+    EXPECT_TRUE(m_questions[0].startsWith(QString::fromUtf8("Не удалось записать файл ") +
+                                          QString::fromStdString(Settings()) +
+                                          QString::fromUtf8(": это папка")))
         << m_questions[0].toStdString();
     // The pages are still there to be saved elsewhere.
     const fs::path elsewhere = m_dir / "elsewhere.txt";

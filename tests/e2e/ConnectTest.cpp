@@ -123,15 +123,16 @@ TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
         std::string port;
         std::string number;
         std::string expectedBox;
-        // The sentence after the driver's text that gives the reason and the way out.
+        // The sentence after the first line that gives the reason and the way out.
         std::string reason;
     };
     const TCase cases[] = {
         {"busy port", m_module->DevicePath(), "10",
-         "Ошибка подключения: Cannot open device " + m_module->DevicePath(), "занят"},
+         "Ошибка подключения: не удалось открыть порт " + m_module->DevicePath() + ".", "занят"},
         {"missing port", "/dev/tarnel-no-such-port", "10",
-         "Ошибка подключения: Cannot open device /dev/tarnel-no-such-port", "не найден"},
-        {"no serial device", "/dev/null", "10", "Ошибка подключения: Cannot open device /dev/null",
+         "Ошибка подключения: не удалось открыть порт /dev/tarnel-no-such-port.", "не найден"},
+        {"no serial device", "/dev/null", "10",
+         "Ошибка подключения: не удалось открыть порт /dev/null.",
          "не является последовательным портом"},
         {"empty module number", m_module->DevicePath(), "",
          "Ошибка подключения: некорректный номер объекта.", ""},
@@ -148,9 +149,12 @@ TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
             EXPECT_EQ(box.substr(0, box.find('\n')), c.expectedBox);
             EXPECT_NE(box.find(c.reason, c.expectedBox.size()), std::string::npos) << box;
         }
+        // The window speaks Russian; the driver's English text is in the log only.
+        EXPECT_EQ(box.find("Cannot open"), std::string::npos) << box;
         EXPECT_FALSE(m_controller->IsConnected());
         ExpectCommandStates(*m_main, kDisconnected);
     }
+    EXPECT_TRUE(LogLines().filter("Cannot open device /dev/null").size() > 0);
     EXPECT_TRUE(ReceivedCommands().empty());
 }
 

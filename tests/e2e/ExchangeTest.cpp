@@ -333,11 +333,16 @@ TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
         m_main->close();
     });
     // The progress window says that the close waits, and how to end the wait sooner.
-    QTimer::singleShot(200, m_progress.get(), [this, &noteAfterClose] {
-        noteAfterClose = m_progress->lbNote->isVisible() ? m_progress->lbNote->text() : QString();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [this, &noteAfterClose] {
+        if (m_main->IsCloseDeferred() && m_progress->lbNote->isVisible()) {
+            noteAfterClose = m_progress->lbNote->text();
+        }
     });
+    watch.start(0);
 
     Run(&TFormMain::tbWriteAllClick);
+    watch.stop();
     ASSERT_TRUE(closedDuringExchange);
     EXPECT_TRUE(noteAfterClose.contains(QString::fromUtf8("закроется")))
         << noteAfterClose.toStdString();

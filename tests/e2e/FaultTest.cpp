@@ -124,7 +124,12 @@ TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
     EXPECT_TRUE(m_reportedErrors[0].startsWith(
         QString::fromUtf8("Связь с модулем потеряна при записи страницы \"Реле 2\"")))
         << m_reportedErrors[0].toStdString();
+    // The reason is said in Russian; the driver's English text is left to the log.
+    EXPECT_TRUE(m_reportedErrors[0].contains(QString::fromUtf8("не удалось")))
+        << m_reportedErrors[0].toStdString();
+    EXPECT_FALSE(m_reportedErrors[0].contains("Unable")) << m_reportedErrors[0].toStdString();
     EXPECT_FALSE(m_controller->IsConnected());
+    EXPECT_EQ(m_main->StatusText(1), QString::fromUtf8("Нет связи"));
     EXPECT_EQ(m_main->StatusText(2), QString());
     EXPECT_FALSE(m_main->tbReadAll->isEnabled());
     EXPECT_TRUE(m_main->tbConnect->isEnabled());

@@ -1,0 +1,44 @@
+// What a window says when the serial port fails, for the driver's codes and the usual errors.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "DeviceErrorText.h"
+
+namespace {
+
+TEST(DeviceErrorTextTest, SaysWhatFailedWhyAndTheFixInRussian) {
+    struct TCase {
+        int Code;
+        int OsError;
+        const char* Text;
+    };
+    const TCase cases[] = {
+        {errWritePort, EIO,
+         "не удалось передать данные в порт: устройство пропало: кабель или USB-адаптер отключён. "
+         "Подключите его и подключитесь снова"},
+        {errReadPort, ENXIO,
+         "не удалось принять данные из порта: устройство пропало: кабель или "
+         "USB-адаптер отключён. Подключите его и подключитесь снова"},
+        {errCannotOpenDevice, EACCES,
+         "не удалось открыть порт: нет прав на порт. Добавьте пользователя в группу порта (обычно "
+         "dialout: sudo usermod -aG dialout $USER) и войдите в систему снова"},
+        {errCannotOpenDevice, EBUSY,
+         "не удалось открыть порт: порт занят другой программой. Закройте её и подключитесь снова"},
+        {errCannotOpenDevice, ENOENT,
+         "не удалось открыть порт: такого порта нет. Проверьте, что "
+         "адаптер подключён, и выберите порт из списка"},
+        {errUpdateCommState, 0, "не удалось настроить порт"},
+        {errDeviceNotOpened, 0, "порт не открыт"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        EXPECT_EQ(DeviceErrorText(EDeviceError("English text for the log", c.Code, c.OsError)),
+                  c.Text);
+    }
+    const std::string unusual = DeviceErrorText(EDeviceError("x", errWritePort, EXDEV));
+    EXPECT_NE(unusual.find("системная ошибка 18"), std::string::npos) << unusual;
+    EXPECT_EQ(DeviceReasonText(0), "");
+}
+
+}  // namespace
