@@ -35,7 +35,19 @@ bool AskStartReadOnly(const std::string& settingsDir) {
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(ToolTitle());
+    // A termination signal at any moment, also during the question and the splash, ends the tool
+    // the orderly way: before the main window exists it is noted here and the start stops.
+    TTerminationSignals terminationSignals;
+    bool terminationRequested = false;
+    QObject::connect(&terminationSignals, &TTerminationSignals::Received, &app,
+                     [&terminationRequested] {
+                         terminationRequested = true;
+                         if (QWidget* modal = QApplication::activeModalWidget()) {
+                             modal->close();
+                         }
+                     });
+    // No display name: Qt would add it to the main window's title, which already says "Тарнел";
+    // message boxes are titled "Тарнел" of their own.
     // Ties the windows to the installed desktop entry, whose icon and name the desktop shows.
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnel-config"));
     QApplication::setWindowIcon(AppIcon());
@@ -46,7 +58,7 @@ int main(int argc, char** argv) {
     const std::string settingsDir = GetSettingsDir();
     const TSettingsLock settingsLock(settingsDir + kSettingsFileName + ".lock");
     const bool readOnly = settingsLock.IsHeldElsewhere();
-    if (readOnly && !AskStartReadOnly(settingsDir)) {
+    if (readOnly && (!AskStartReadOnly(settingsDir) || terminationRequested)) {
         return 0;
     }
 
@@ -58,13 +70,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<TFormProgress> progress;
     std::unique_ptr<TFormAbout> about;
     std::unique_ptr<TRelayFormsController> controller;
-    std::unique_ptr<TTerminationSignals> terminationSignals;
     try {
         mainForm = std::make_unique<TFormMain>();
         // A signal from here on closes the window the orderly way, with the module released and
         // the settings saved.
-        terminationSignals = std::make_unique<TTerminationSignals>();
-        QObject::connect(terminationSignals.get(), &TTerminationSignals::Received, mainForm.get(),
+        QObject::connect(&terminationSignals, &TTerminationSignals::Received, mainForm.get(),
                          &TFormMain::CloseUnattended);
         QObject::connect(&app, &QGuiApplication::commitDataRequest, mainForm.get(),
                          [form = mainForm.get()](QSessionManager&) { form->CloseUnattended(); });
@@ -83,13 +93,19 @@ int main(int argc, char** argv) {
         controller->Log().WriteInfo(
             "Настройки используются другой копией программы: эта копия "
             "не сохраняет current.ini");
+        mainForm->MarkReadOnlyCopy();
     }
     mainForm->Controller = controller.get();
     mainForm->AboutBox = about.get();
     splash.reset();
 
-    mainForm->show();
-    int status = app.exec();
+    // A signal that came during the start is taken now; one that comes later closes the window.
+    QCoreApplication::processEvents();
+    int status = 0;
+    if (!terminationRequested) {
+        mainForm->show();
+        status = app.exec();
+    }
 
     mainForm->Controller = nullptr;
     try {

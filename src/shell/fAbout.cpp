@@ -60,6 +60,12 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
                           "тел. +7 (000) 000-00-02"));
     MakerLabel->setAlignment(Qt::AlignCenter);
 
+    VersionLabel = new QLabel(this);
+    VersionLabel->setObjectName("VersionLabel");
+    VersionLabel->setText(QString::fromUtf8("Программа настройки Тарнел, версия %1")
+                              .arg(QStringLiteral(TARNEL_VERSION)));
+    VersionLabel->setAlignment(Qt::AlignCenter);
+
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);
@@ -67,9 +73,12 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Logo);
+    layout->addWidget(VersionLabel);
     layout->addWidget(LinkLabel);
     layout->addWidget(MakerLabel);
     layout->addWidget(Button1, 0, Qt::AlignHCenter);
+    // As designed, grown by the version line where the fonts at hand need it.
+    setFixedSize(sizeHint().expandedTo(QSize(269, 225)));
 }
 
 void TFormAbout::Button1Click() {

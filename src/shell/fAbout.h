@@ -13,6 +13,8 @@ class TFormAbout : public QDialog {
 
     QLabel* Logo = nullptr;
     QLabel* LinkLabel = nullptr;
+    // The program's name and version.
+    QLabel* VersionLabel = nullptr;
     QLabel* MakerLabel = nullptr;
     QPushButton* Button1 = nullptr;
 

@@ -33,6 +33,8 @@ constexpr int kPageSplitterBar = 165;
 constexpr int kLogPanelWidth = 95;
 constexpr int kTreeIndent = 19;
 constexpr int kUnattendedRetryMs = 50;
+// How far a read-only second copy opens from the centre, right and down.
+constexpr int kReadOnlyOffset = 48;
 // The status panels' widths as designed; a longer text widens its panel.
 constexpr std::array<int, 3> kStatusPanelWidths{60, 100, 50};
 constexpr int kPortPanel = 1;
@@ -573,17 +575,25 @@ void TFormMain::showEvent(QShowEvent* event) {
     }
 }
 
-QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available,
-                        const QMargins& frame) {
+QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame,
+                        QPoint offset) {
     const QSize room(available.width() - frame.left() - frame.right(),
                      available.height() - frame.top() - frame.bottom());
     const QSize inner = wanted.boundedTo(room).expandedTo(minimum);
     const QSize outer = inner.grownBy(frame);
-    const QPoint centred = available.center() - QPoint(outer.width() / 2, outer.height() / 2);
-    // A window larger than the room (its minimum) keeps its title bar on the screen.
-    const QPoint outerTopLeft(std::max(centred.x(), available.left()),
-                              std::max(centred.y(), available.top()));
+    const QPoint centred =
+        available.center() - QPoint(outer.width() / 2, outer.height() / 2) + offset;
+    // Moved no further than the free area's far edge; a window larger than the room (its
+    // minimum) keeps its title bar on the screen.
+    const QPoint outerTopLeft(
+        std::max(std::min(centred.x(), available.right() + 1 - outer.width()), available.left()),
+        std::max(std::min(centred.y(), available.bottom() + 1 - outer.height()), available.top()));
     return {outerTopLeft + QPoint(frame.left(), frame.top()), inner};
+}
+
+void TFormMain::MarkReadOnlyCopy() {
+    setWindowTitle(windowTitle() + QString::fromUtf8(" — только чтение"));
+    m_placementOffset = QPoint(kReadOnlyOffset, kReadOnlyOffset);
 }
 
 QMargins TFormMain::FrameMargins() const {
@@ -617,7 +627,8 @@ void TFormMain::FitToScreen(const QRect& available) {
         target += (content - shown->maximumViewportSize()).expandedTo(QSize(0, 0));
     }
     m_fittedTo = available;
-    setGeometry(FitWindowGeometry(target, minimumSizeHint(), available, FrameMargins()));
+    setGeometry(
+        FitWindowGeometry(target, minimumSizeHint(), available, FrameMargins(), m_placementOffset));
 }
 
 // The window manager frames the window after it is shown; once the frame is known, a window

@@ -31,7 +31,9 @@ void SetStateIndex(QTreeWidgetItem* node, int index);
 // The inner geometry of a window that, with `frame` around it, fits `available`: as near to
 // `wanted` as the room allows but never below `minimum`, centred, and never with its title bar
 // above the free area.
-QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame);
+// `offset` moves it from the centre, as far as the free area allows.
+QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame,
+                        QPoint offset = {});
 
 // What the status bar shows of a connection.
 struct TShownConnection {
@@ -106,6 +108,9 @@ class TFormMain : public QMainWindow {
     // Grows the window until the largest page shows without scrolling, as far as the free area of
     // the screen allows, and centres it there; on a smaller screen only the page scrolls.
     void FitToScreen(const QRect& available);
+    // A copy that only reads the settings is told apart from the first copy at a glance: its
+    // title says so, and it opens offset from the first, not on top of it.
+    void MarkReadOnlyCopy();
 
     // Status bar panels are counted from 1 as the user sees them; panel 3 is unused. A panel
     // widens to show its whole text; the port panel's tooltip gives the device's full path.
@@ -186,5 +191,6 @@ class TFormMain : public QMainWindow {
     bool m_barsPlaced = false;
     // The free area the window was last fitted to, and whether the real frame was checked.
     QRect m_fittedTo;
+    QPoint m_placementOffset;
     bool m_frameChecked = false;
 };

@@ -46,14 +46,18 @@ class ProgramExitTest : public ::testing::Test {
     fs::path Settings() const { return m_dir / "current.ini"; }
 
     // Starts the program with SIGTERM blocked and sends it at once: the signal waits until the
-    // program listens for it, as a signal sent any time later would find it listening. Gives the
-    // exit status, or -1 when the program did not end by itself.
-    int StartAndTerminate() {
+    // program listens for it, as a signal sent any time later would find it listening. With
+    // duringStart, SIGTERM is not blocked and goes as soon as the program has taken its settings
+    // lock, early in its start, before its windows exist. Gives the exit status, or -1 when the
+    // program did not end by itself.
+    int StartAndTerminate(bool duringStart = false) {
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t blocked;
         sigemptyset(&blocked);
-        sigaddset(&blocked, SIGTERM);
+        if (!duringStart) {
+            sigaddset(&blocked, SIGTERM);
+        }
         posix_spawnattr_setsigmask(&attributes, &blocked);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
         posix_spawn_file_actions_t actions;
@@ -72,9 +76,15 @@ class ProgramExitTest : public ::testing::Test {
         if (spawned != 0) {
             return -2;
         }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        if (duringStart) {
+            const fs::path lock = m_dir / "current.ini.lock";
+            while (!fs::exists(lock) && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        }
         ::kill(pid, SIGTERM);
         int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (::waitpid(pid, &status, WNOHANG) == 0) {
             if (std::chrono::steady_clock::now() > deadline) {
                 ::kill(pid, SIGKILL);
@@ -97,6 +107,19 @@ TEST_F(ProgramExitTest, SigtermSavesCurrentIniAndEndsWell) {
     const TIniFile saved(Settings().string());
     EXPECT_EQ(saved.ReadString("FormCommon", "etO", ""), "07");
     EXPECT_EQ(saved.ReadSection("FormRelay_4").size(), 107u);
+}
+
+// The handler is there before anything else the program does: a SIGTERM during the start, before
+// the main window exists, is no death by the signal.
+TEST_F(ProgramExitTest, SigtermDuringTheStartEndsTheProgramTheOrderlyWay) {
+    for (int trial = 0; trial < 5; ++trial) {
+        SCOPED_TRACE(trial);
+        fs::remove(m_dir / "current.ini.lock");
+        std::ofstream(Settings(), std::ios::binary | std::ios::trunc)
+            << "[FormCommon]\r\netO=07\r\n";
+        EXPECT_EQ(StartAndTerminate(true), 0) << m_stderr;
+        EXPECT_EQ(TIniFile(Settings().string()).ReadString("FormCommon", "etO", ""), "07");
+    }
 }
 
 TEST_F(ProgramExitTest, SigtermWithASaveThatFailsEndsWithAFailureOnStandardError) {

@@ -23,6 +23,10 @@ TEST(AboutBox, ShowsTheMakerAndClosesWithOk) {
     TFormAbout about;
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8("О программе"));
     EXPECT_EQ(about.MakerLabel->text().count('\n'), 3);
+    // The version the program is, as tarnel-cli --version says it.
+    ASSERT_NE(about.VersionLabel, nullptr);
+    EXPECT_TRUE(about.VersionLabel->text().contains(QStringLiteral(TARNEL_VERSION)))
+        << about.VersionLabel->text().toStdString();
     EXPECT_TRUE(about.LinkLabel->openExternalLinks());
     about.show();
     about.Button1->click();

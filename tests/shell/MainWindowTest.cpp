@@ -305,6 +305,16 @@ TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
     EXPECT_TRUE(view->viewport()->rect().contains(last));
 }
 
+TEST_F(MainWindowTest, AReadOnlyCopySaysSoAndOpensBesideTheFirst) {
+    TFormMain first;
+    first.show();
+    form.MarkReadOnlyCopy();
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "Программа настройки Тарнел v 1.005 — только чтение");
+    EXPECT_NE(form.pos(), first.pos());
+    EXPECT_EQ(form.geometry().topLeft() - first.geometry().topLeft(), QPoint(48, 48));
+}
+
 TEST_F(MainWindowTest, StatusBarShowsPortAndVersionPanels) {
     // Before any connection it says so, with no placeholders that look like a port or a version.
     EXPECT_EQ(form.StatusText(1), "Нет связи");
@@ -375,6 +385,19 @@ TEST(FitWindowGeometryTest, TheFramedWindowStaysInTheFreeArea) {
         // As large as the room allows.
         EXPECT_EQ(inner.size(), c.Wanted.boundedTo(c.Available.size().shrunkBy(c.Frame)));
     }
+    // An offset window stays in the free area too.
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QRect inner =
+            FitWindowGeometry(c.Wanted, c.Minimum, c.Available, c.Frame, QPoint(48, 48));
+        EXPECT_TRUE(c.Available.contains(inner.marginsAdded(c.Frame)));
+    }
+    const QRect moved =
+        FitWindowGeometry({800, 600}, {400, 300}, {0, 0, 1920, 1050}, {4, 30, 4, 4}, {48, 48});
+    EXPECT_EQ(
+        moved.topLeft() -
+            FitWindowGeometry({800, 600}, {400, 300}, {0, 0, 1920, 1050}, {4, 30, 4, 4}).topLeft(),
+        QPoint(48, 48));
     // A window that fits is centred with its frame.
     const QRect centred =
         FitWindowGeometry({800, 600}, {400, 300}, {0, 0, 1920, 1050}, {4, 30, 4, 4});
