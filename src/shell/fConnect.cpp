@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "AppErrorReport.h"
 #include "Controls.h"
 #include "Icons.h"
 #include "IniFile.h"
@@ -36,7 +37,9 @@ TLabel* MakeLabel(const QString& caption, QWidget* parent, const QRect& geometry
 
 TFormConnect::TFormConnect(QWidget* owner) : QDialog(owner) {
     setObjectName("FormConnect");
-    setWindowTitle(QString());
+    // The dialog's own heading says what it is; its title bar names the program, as message boxes'
+    // do.
+    setWindowTitle(ToolTitle());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowOpacity(kOpacity / 255.0);
     setFixedSize(255, 234);

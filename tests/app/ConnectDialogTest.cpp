@@ -70,6 +70,8 @@ TEST_F(ConnectDialogTest, WithoutSettingsNoPortIsChosenAndTheNumberIsTen) {
     EXPECT_EQ(dialog.PortName(), "");
     EXPECT_EQ(dialog.etObjN->text(), "10");
     EXPECT_EQ(dialog.meMasterKey->Text(), "9618");
+    // Its title bar names the program, never the executable's file name.
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Тарнел"));
 }
 
 TEST_F(ConnectDialogTest, PortsShowTheirAdapterUsbFirstInNaturalOrderAndStandForTheirDevice) {
