@@ -90,9 +90,10 @@ void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
     LoadStartFile();
 }
 
-std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini) {
+std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini,
+                                                    const std::vector<TformIncl*>& pages) {
     std::vector<std::string> replaced;
-    for (TformIncl* page : m_pages) {
+    for (TformIncl* page : pages) {
         page->LoadFromIni(ini);
         for (const TformIncl::TLoadReplacement& replacement : page->TakeLoadReplacements()) {
             m_log->WriteInfo(replacement.LogLine);
@@ -104,7 +105,7 @@ std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini) {
 
 void TFormsController::LoadStartFile() {
     const TIniFile ini(m_startFile);
-    LoadPages(ini);
+    LoadPages(ini, m_pages);
     LoadToolSettings(ini);
     std::error_code ec;
     if (std::filesystem::exists(m_startFile, ec) && !HoldsSettings(ini)) {
@@ -290,14 +291,7 @@ void TFormsController::LoadFromFile(const std::string& fileName) {
                                  " не содержит настроек страниц программы (это не файл настроек "
                                  "Тарнел или он повреждён). Страницы не изменены.");
     }
-    std::vector<std::string> replaced;
-    for (TformIncl* page : held) {
-        page->LoadFromIni(ini);
-        for (const TformIncl::TLoadReplacement& replacement : page->TakeLoadReplacements()) {
-            m_log->WriteInfo(replacement.LogLine);
-            replaced.push_back(replacement.Text);
-        }
-    }
+    const std::vector<std::string> replaced = LoadPages(ini, held);
     if (!missing.empty()) {
         std::string pages;
         for (const std::string& caption : missing) {

@@ -121,9 +121,9 @@ class TFormsController : public IMainCommands {
     void RunExchange(TBody body);
 
     void LoadStartFile();
-    // Loads every page and logs each value that a page had to replace; gives those values in the
+    // Loads the pages and logs each value that a page had to replace; gives those values in the
     // pages' words.
-    std::vector<std::string> LoadPages(const TIniFile& ini);
+    std::vector<std::string> LoadPages(const TIniFile& ini, const std::vector<TformIncl*>& pages);
 
     // Runs a body that goes through the pages and shows again, on every way out, the page the
     // user had chosen before it.
