@@ -2,6 +2,7 @@
 #include "IniFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
@@ -413,6 +415,31 @@ void TIniFile::TImpl::Save() const {
     }
     if (!SyncFolder(folder)) {
         fail(errno);
+    }
+}
+
+void RemoveStaleTempFiles(const std::string& folder) {
+    auto digits = [](const std::string& text) {
+        return !text.empty() && text.size() <= 20 &&
+               text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const std::string prefix = ".ini-";
+        const auto dash = name.find('-', prefix.size());
+        if (name.rfind(prefix, 0) != 0 || dash == std::string::npos ||
+            !digits(name.substr(prefix.size(), dash - prefix.size())) ||
+            !digits(name.substr(dash + 1)) || !entry.is_regular_file(error)) {
+            continue;
+        }
+        const long long pid = std::stoll(name.substr(prefix.size(), dash - prefix.size()));
+        // A process that runs, also another user's, may still rename its file into place.
+        const bool alive = pid > 0 && pid <= INT_MAX &&
+                           (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (!alive) {
+            ::unlink(entry.path().c_str());
+        }
     }
 }
 

@@ -26,6 +26,10 @@ class EIniFileError : public std::runtime_error {
 // rename, so that one save operation is all or nothing and a failed save leaves the previous file
 // whole. Section and key names match without regard to the letter case of ASCII letters; the
 // first match wins.
+// Removes the temporary files (".ini-<pid>-<n>") that a save killed before its rename left in
+// folder, where the process that wrote them no longer runs; nothing else is touched.
+void RemoveStaleTempFiles(const std::string& folder);
+
 class TIniFile {
   public:
     explicit TIniFile(std::string fileName);

@@ -86,6 +86,18 @@ std::string NoPermissionAdvice(const std::string& portName, const std::string& d
 
 std::string BusyAdvice(const std::string& portName, const std::string& devicePath,
                        const TSerialAdviceRoots& roots) {
+    // A lock file whose process has ended blocks the port only because this user may not remove
+    // it (a program run as root left it): the way out is to remove it, not to close a program.
+    // The open stops at such a file before it looks at who has the device open.
+    const std::string lockFile = roots.LockDir + "/" + UucpLockName(devicePath, roots.DevDir);
+    const pid_t owner = UucpLockOwner(lockFile);
+    if (owner > 0 && !fs::exists(fs::path(roots.ProcDir) / std::to_string(owner)) &&
+        !ProcessIsAlive(owner)) {
+        return "Порт " + portName + " закрыт файлом блокировки " + lockFile +
+               ", оставшимся от завершённой программы (процесс " + std::to_string(owner) +
+               "), а удалить его у вас нет прав: выполните «sudo rm " + lockFile +
+               "» и подключитесь снова.";
+    }
     if (const auto holder = HolderOf(devicePath, roots)) {
         return "Порт " + portName + " занят программой " + holder->Program + " (процесс " +
                std::to_string(holder->Pid) + "): закройте её и подключитесь снова.";

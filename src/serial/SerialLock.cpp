@@ -80,6 +80,38 @@ bool ProcessIsAlive(pid_t pid) {
     return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
+namespace {
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.size() <= 10 &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The process id in "LTMP.<pid>.<n>", or 0 when the name is not of that form.
+pid_t TemporaryOwner(const std::string& name) {
+    const std::string prefix = "LTMP.";
+    if (name.rfind(prefix, 0) != 0)
+        return 0;
+    const std::string rest = name.substr(prefix.size());
+    const auto dot = rest.find('.');
+    if (dot == std::string::npos || !AllDigits(rest.substr(0, dot)) ||
+        !AllDigits(rest.substr(dot + 1)))
+        return 0;
+    const long pid = std::stol(rest.substr(0, dot));
+    return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+}  // namespace
+
+void RemoveDeadTemporaries(const std::string& lockDir) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(lockDir, error)) {
+        const pid_t owner = TemporaryOwner(entry.path().filename().string());
+        if (owner > 0 && !ProcessIsAlive(owner))
+            ::unlink(entry.path().c_str());
+    }
+}
+
 TUucpLock::TUucpLock(TUucpLock&& other) noexcept : m_file(std::exchange(other.m_file, {})) {}
 
 TUucpLock& TUucpLock::operator=(TUucpLock&& other) noexcept {
@@ -92,6 +124,7 @@ TUucpLock& TUucpLock::operator=(TUucpLock&& other) noexcept {
 
 TUucpLock::TResult TUucpLock::Take(const std::string& lockDir, const std::string& devicePath) {
     Release();
+    RemoveDeadTemporaries(lockDir);
     const std::string file = lockDir + "/" + UucpLockName(devicePath);
     for (int attempt = 0; attempt < kTakeAttempts; ++attempt) {
         // Looked at before writing, so a live lock counts also where this user may not write.

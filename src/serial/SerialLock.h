@@ -19,6 +19,10 @@ pid_t UucpLockOwner(const std::string& lockFile);
 // Whether a process of that id runs (also when it belongs to another user).
 bool ProcessIsAlive(pid_t pid);
 
+// Removes the temporary files (LTMP.<pid>.<n>) that a process killed while taking a lock left in
+// lockDir, where that process no longer runs; nothing else is touched.
+void RemoveDeadTemporaries(const std::string& lockDir);
+
 // A lock file this process wrote; it is removed when the object goes.
 class TUucpLock {
   public:
@@ -38,7 +42,7 @@ class TUucpLock {
     ~TUucpLock() { Release(); }
 
     // Writes this process's lock file for devicePath into lockDir, replacing a stale one that a
-    // process which no longer runs left behind.
+    // process which no longer runs left behind, and clearing such a process's temporary files.
     TResult Take(const std::string& lockDir, const std::string& devicePath);
     void Release();
     const std::string& File() const { return m_file; }

@@ -7,6 +7,7 @@
 
 #include "AppErrorReport.h"
 #include "Icons.h"
+#include "IniFile.h"
 #include "LogWriter.h"
 #include "QtSyncDispatcher.h"
 #include "QtTranslations.h"
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
     const std::string settingsDir = GetSettingsDir();
     const TSettingsLock settingsLock(settingsDir + kSettingsFileName + ".lock");
     const bool readOnly = settingsLock.IsHeldElsewhere();
+    // A copy killed in the middle of a save left its temporary file beside current.ini.
+    RemoveStaleTempFiles(settingsDir);
     if (readOnly && (!AskStartReadOnly(settingsDir) || terminationRequested)) {
         return 0;
     }

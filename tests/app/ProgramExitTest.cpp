@@ -122,6 +122,21 @@ TEST_F(ProgramExitTest, SigtermDuringTheStartEndsTheProgramTheOrderlyWay) {
     }
 }
 
+// A copy killed between its temporary file and the rename left the file beside current.ini; the
+// next start removes it.
+TEST_F(ProgramExitTest, TheStartRemovesTheTemporaryFileOfAKilledSave) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const fs::path leftover = m_dir / (".ini-" + std::to_string(child) + "-4242");
+    std::ofstream(leftover) << "[FormCommon]\r\netO=07\r\n";
+    EXPECT_EQ(StartAndTerminate(), 0) << m_stderr;
+    EXPECT_FALSE(fs::exists(leftover));
+}
+
 TEST_F(ProgramExitTest, SigtermWithASaveThatFailsEndsWithAFailureOnStandardError) {
     fs::create_directory(Settings());
     EXPECT_EQ(StartAndTerminate(), 1) << m_stderr;

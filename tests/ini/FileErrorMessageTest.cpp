@@ -2,8 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "FileErrorMessage.h"
 #include "IniFile.h"
@@ -75,6 +81,55 @@ TEST(FileErrorMessageTest, AFailedSaveKeepsTheReason) {
     EXPECT_EQ(failure, "");
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// The id of a process that has ended: a child that exits at once.
+pid_t EndedProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+// A save killed between its temporary file and the rename leaves ".ini-<pid>-<n>"; the next start
+// removes those of ended processes and nothing else.
+TEST(StaleTempFilesTest, OnlyTheTemporaryFilesOfEndedProcessesGo) {
+    char pattern[] = "/tmp/tarnel-leftovers-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path dir = pattern;
+    const std::string ended = std::to_string(EndedProcessId());
+    const std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> gone{".ini-" + ended + "-123456", ".ini-" + ended + "-1"};
+    const std::vector<std::string> kept{
+        ".ini-" + alive + "-123456",  // a save that is still running
+        "current.ini",
+        ".ini-" + ended,  // not the whole form
+        ".ini-" + ended + "-12a",
+        "x.ini-" + ended + "-1",
+        ".ini-" + ended + "-1.bak",
+        ".ini--1",
+    };
+    for (const auto& names : {gone, kept}) {
+        for (const std::string& name : names) {
+            std::ofstream(dir / name) << "[FormCommon]\n";
+        }
+    }
+    RemoveStaleTempFiles(dir.string());
+    for (const std::string& name : gone) {
+        EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    }
+    for (const std::string& name : kept) {
+        EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+    }
+    RemoveStaleTempFiles((dir / "no-such-folder").string());
     std::filesystem::remove_all(dir);
 }
 

@@ -117,8 +117,14 @@ TEST(OpenFailureAdviceTest, EachReasonGetsItsSentence) {
          "Порт ttyUSB0 занят программой minicom (процесс 4242)" + busyFix},
         {"busy by flock: the process in the lock file", "ttyUSB1", EWOULDBLOCK,
          "Порт ttyUSB1 занят программой picocom (процесс 5151)" + busyFix},
-        {"busy with no process shown", "ttyACM0", EBUSY,
-         "Порт ttyACM0 занят другой программой" + busyFix},
+        {"busy with no process shown", "ttyS0", EBUSY,
+         "Порт ttyS0 занят другой программой" + busyFix},
+        {"a lock file of a process that has ended, which this user may not remove", "ttyACM0",
+         EBUSY,
+         "Порт ttyACM0 закрыт файлом блокировки " + system.Roots.LockDir +
+             "/LCK..ttyACM0, оставшимся от завершённой программы (процесс 999999), а удалить его "
+             "у вас нет прав: выполните «sudo rm " +
+             system.Roots.LockDir + "/LCK..ttyACM0» и подключитесь снова."},
         {"an absolute path is used as it stands", usb0, EAGAIN,
          "Порт " + usb0 + " занят программой minicom (процесс 4242)" + busyFix},
         {"not found lists the ports that are present", "ttyUSB9", ENOENT,

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "PtyPair.h"
 #include "SerialAdvice.h"
@@ -481,6 +482,79 @@ TEST_F(PtyTest, VanishedFarEndRaisesOrTimesOutAndNeverSpins) {
     EXPECT_FALSE(comm.WaitForInput(20));
     comm.Close();
     EXPECT_FALSE(comm.IsOpen());
+}
+
+}  // namespace
+
+namespace {
+
+pid_t EndedProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+// A lock taken by a process that was killed on the way leaves LTMP.<pid>.<n>; the next lock taken
+// in that folder removes those of ended processes, and nothing else.
+TEST(PtyUucpLockTest, TemporaryFilesOfEndedProcessesAreRemovedAtTheNextOpen) {
+    TTempFolder locks;
+    TPtyPair pty;
+    const std::string ended = std::to_string(EndedProcessId());
+    const std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> gone{"LTMP." + ended + ".1", "LTMP." + ended + ".42"};
+    const std::vector<std::string> kept{"LTMP." + alive + ".7", "LTMP." + ended,
+                                        "LTMP." + ended + ".x", "LCK..ttyS3",
+                                        "LTMPX." + ended + ".1"};
+    for (const auto& names : {gone, kept})
+        for (const std::string& name : names)
+            std::ofstream(locks / name) << "x";
+    TSerialComm comm(OsWithLocksIn(locks.Path()));
+    comm.SetDeviceName(pty.SlavePath());
+    ASSERT_TRUE(comm.Open());
+    comm.Close();
+    for (const std::string& name : gone)
+        EXPECT_FALSE(std::filesystem::exists(locks / name)) << name;
+    for (const std::string& name : kept)
+        EXPECT_TRUE(std::filesystem::exists(locks / name)) << name;
+}
+
+// A stale lock left by a program run as root, which this user may not remove, is said as such,
+// with the file and the command that removes it, not as a port another program holds.
+TEST(PtyUucpLockTest, AStaleLockThisUserMayNotRemoveIsNamedWithItsFix) {
+    TTempFolder folder;
+    TPtyPair pty;
+    const std::string locks = folder / "locks";
+    ASSERT_EQ(::mkdir(locks.c_str(), 0755), 0);
+    // Sticky and writable by all, as /run/lock is: others may add files but not remove root's.
+    ASSERT_EQ(::chmod(locks.c_str(), 01777), 0);
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0666), 0);
+    const pid_t ended = EndedProcessId();
+    const std::string lockFile = locks + "/" + UucpLockName(pty.SlavePath());
+    std::ofstream(lockFile) << std::to_string(ended) << "\n";
+    const std::string failure = AsUnprivilegedUser({}, [&]() -> std::string {
+        TSerialComm comm(OsWithLocksIn(locks));
+        comm.SetDeviceName(pty.SlavePath());
+        try {
+            comm.Open();
+            return "the port opened";
+        } catch (const EDeviceError& e) {
+            if (e.OsError() != EBUSY)
+                return "OS error " + std::to_string(e.OsError());
+            TSerialAdviceRoots roots;
+            roots.LockDir = locks;
+            const std::string advice = OpenFailureAdvice(pty.SlavePath(), e, roots);
+            const bool says = advice.find("файлом блокировки " + lockFile) != std::string::npos &&
+                              advice.find("sudo rm " + lockFile) != std::string::npos &&
+                              advice.find(std::to_string(ended)) != std::string::npos;
+            return says ? "" : "advice: " + advice;
+        }
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_TRUE(std::filesystem::exists(lockFile));
 }
 
 }  // namespace
