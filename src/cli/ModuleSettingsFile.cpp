@@ -2,15 +2,77 @@
 // relays' sections as the relay pages write them.
 #include "ModuleSettingsFile.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <fstream>
 
+#include "FileErrorMessage.h"
 #include "IniFile.h"
 #include "RelaySettingsIni.h"
 
 namespace {
 
-const char kCommonSection[] = "FormCommon";
-const char kObjectNumberKey[] = "etO";
+// Why a value of a file cannot go to the module, or empty when it can; value gets the number.
+std::string ValueRefusal(const std::string& text, int maximum, std::int32_t& value) {
+    if (text.empty()) {
+        return "пустое значение";
+    }
+    if (text.find_first_not_of("0123456789") != std::string::npos) {
+        return "не целое число без знака";
+    }
+    // More digits than any value has are out of range whatever they say.
+    const std::size_t significant = text.find_first_not_of('0');
+    if (significant != std::string::npos && text.size() - significant > 3) {
+        return "вне диапазона 0.." + std::to_string(maximum);
+    }
+    value = significant == std::string::npos ? 0 : std::stoi(text.substr(significant));
+    if (value > maximum) {
+        return "вне диапазона 0.." + std::to_string(maximum);
+    }
+    return {};
+}
+
+THeldSettings LoadHeld(const TIniFile& ini, const std::string& name) {
+    THeldSettings file;
+    std::vector<std::string> bad;
+    auto take = [&](const std::string& section, const std::string& key, int maximum,
+                    std::int32_t& value) {
+        if (!ini.ValueExists(section, key)) {
+            return false;
+        }
+        const std::string text = ini.ReadString(section, key, "");
+        if (const std::string refusal = ValueRefusal(text, maximum, value); !refusal.empty()) {
+            bad.push_back("  строка " + std::to_string(ini.LineNumber(section, key)) + ", [" +
+                          section + "] " + key + "=" + text + ": " + refusal);
+            return false;
+        }
+        file.Held.Add(section, key);
+        return true;
+    };
+    std::int32_t objectNumber = 0;
+    if (take(kCommonSectionName, kObjectNumberKey, kMaxObjectNumber, objectNumber)) {
+        file.Values.Common.ObjectNumber = std::to_string(objectNumber);
+    }
+    for (TRelaySettings& relay : file.Values.Relays) {
+        const std::string section = RelaySectionName(relay.Number);
+        ForEachRelayValue(relay, [&](const std::string& key, std::int32_t& value) {
+            take(section, key, key == kDurationKey ? kMaxDuration : rrNone, value);
+        });
+    }
+    if (!bad.empty()) {
+        std::string message = "Файл " + name + " не принят: неверных значений " +
+                              std::to_string(bad.size()) + ", в модуль ничего не отправлено";
+        for (const std::string& line : bad) {
+            message += "\n" + line;
+        }
+        throw ESettingsFileError(message);
+    }
+    if (file.Held.Empty()) {
+        throw ESettingsFileError("Файл " + name + " не содержит ни одного значения модуля");
+    }
+    return file;
+}
 
 }  // namespace
 
@@ -21,7 +83,7 @@ TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
     }
     const TIniFile ini(fileName);
     TModuleSettings settings;
-    bool holdsSettings = ini.SectionExists(kCommonSection);
+    bool holdsSettings = ini.SectionExists(kCommonSectionName);
     for (const TRelaySettings& relay : settings.Relays) {
         holdsSettings = holdsSettings || ini.SectionExists(RelaySectionName(relay.Number));
     }
@@ -32,11 +94,11 @@ TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
                     const std::string& replacement) {
         replaced.push_back(LoadReplacementNote(fileName, section, key, value, replacement));
     };
-    if (ini.ValueExists(kCommonSection, kObjectNumberKey)) {
-        const std::string text = ini.ReadString(kCommonSection, kObjectNumberKey, "");
+    if (ini.ValueExists(kCommonSectionName, kObjectNumberKey)) {
+        const std::string text = ini.ReadString(kCommonSectionName, kObjectNumberKey, "");
         settings.Common.ObjectNumber = IsShownObjectNumber(text) ? text : kDefaultObjectNumber;
         if (settings.Common.ObjectNumber != text) {
-            note(kCommonSection, kObjectNumberKey, text, kDefaultObjectNumber);
+            note(kCommonSectionName, kObjectNumberKey, text, kDefaultObjectNumber);
         }
     }
     for (TRelaySettings& relay : settings.Relays) {
@@ -49,11 +111,46 @@ TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
     return settings;
 }
 
-void SaveModuleSettingsFile(const std::string& fileName, const TModuleSettings& settings) {
-    TIniFile ini(fileName);
-    ini.WriteString(kCommonSection, kObjectNumberKey, settings.Common.ObjectNumber);
+THeldSettings LoadHeldSettingsFile(const std::string& fileName) {
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0) {
+        throw ESettingsFileError(FileErrorMessage(fileName, errno, false));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        throw ESettingsFileError(FileErrorMessage(fileName, EISDIR, false));
+    }
+    if (std::ifstream in(fileName, std::ios::binary); !in.is_open()) {
+        throw ESettingsFileError(FileErrorMessage(fileName, errno != 0 ? errno : EACCES, false));
+    }
+    const TIniFile ini(fileName);
+    return LoadHeld(ini, fileName);
+}
+
+THeldSettings LoadHeldSettingsText(const std::string& name, std::string_view text) {
+    const TIniFile ini(name, text);
+    return LoadHeld(ini, name);
+}
+
+namespace {
+
+void WriteModuleSettings(TIniFile& ini, const TModuleSettings& settings) {
+    ini.Clear(TNewLineEnd::Lf);
+    ini.WriteString(kCommonSectionName, kObjectNumberKey, settings.Common.ObjectNumber);
     for (const TRelaySettings& relay : settings.Relays) {
         SaveRelaySettings(ini, relay);
     }
+}
+
+}  // namespace
+
+std::string FormatModuleSettings(const TModuleSettings& settings) {
+    TIniFile ini("", "");
+    WriteModuleSettings(ini, settings);
+    return ini.Text();
+}
+
+void SaveModuleSettingsFile(const std::string& fileName, const TModuleSettings& settings) {
+    TIniFile ini(fileName);
+    WriteModuleSettings(ini, settings);
     ini.UpdateFile();
 }

@@ -3,9 +3,11 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ModuleSettings.h"
+#include "ModuleValueSet.h"
 
 // A settings file that cannot be used; the message says why, naming the file.
 class ESettingsFileError : public std::runtime_error {
@@ -19,5 +21,23 @@ class ESettingsFileError : public std::runtime_error {
 TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
                                        std::vector<std::string>& replaced);
 
-// Saves as the window's "Сохранить" does, in one commit; throws EIniFileError on failure.
+// What a file says of a module, and no more: the values it holds, each one checked.
+struct THeldSettings {
+    // The held values; the others as a new page holds them, never to be sent or compared.
+    TModuleSettings Values;
+    TModuleValueSet Held;
+};
+
+// A file to write to a module or compare with it. Nothing is replaced: a file that cannot be read,
+// holds no value of the module, or holds any value that is not a plain number in its range
+// throws ESettingsFileError, which lists every bad value with its line, section and key.
+THeldSettings LoadHeldSettingsFile(const std::string& fileName);
+// The same for text read elsewhere (standard input), named as `name` in the messages.
+THeldSettings LoadHeldSettingsText(const std::string& name, std::string_view text);
+
+// The whole file in the settings-file format with the platform's line ends: what a read of the
+// module gives.
+std::string FormatModuleSettings(const TModuleSettings& settings);
+// Replaces the file whole with FormatModuleSettings, in one commit; throws EIniFileError on
+// failure, and the previous file then stays as it was.
 void SaveModuleSettingsFile(const std::string& fileName, const TModuleSettings& settings);

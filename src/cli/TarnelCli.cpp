@@ -1,18 +1,21 @@
 // tarnel-cli: reads, writes and compares a module's settings without a window, for scripts and
-// batch provisioning. Exit status: 0 done, 1 the module differs or did not take a write, 2 error.
+// batch provisioning. Exit status: 0 done, 1 the module differs or did not take a write, 2 error,
+// 128 + the signal's number when a signal stopped it (after the module was released).
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
+#include "CliConsole.h"
 #include "CliOptions.h"
 #include "ComPortWorker.h"
 #include "DeviceController.h"
-#include "DeviceView.h"
+#include "DeviceErrorText.h"
+#include "FileErrorMessage.h"
 #include "IniFile.h"
-#include "LogWriter.h"
 #include "ModuleCompare.h"
 #include "ModuleSettingsFile.h"
 #include "RelayCaptions.h"
@@ -26,124 +29,124 @@ constexpr int kExitDiffers = 1;
 constexpr int kExitFailed = 2;
 const char kProgramVersion[] = "tarnel-cli " TARNEL_VERSION;
 
-// Set by SIGINT and SIGTERM: the operation stops after its command and the module is released.
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-void OnStopSignal(int /*signalNumber*/) {
-    g_stopRequested = 1;
-}
-
 // A failure that ends the program with one line on standard error.
 class ECliFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-// A progress bar on standard error when it is a terminal, nothing otherwise.
-class TConsoleView : public IDeviceView {
-  public:
-    // With keepNumber the module's own number is kept whatever the file says.
-    explicit TConsoleView(bool keepNumber)
-        : m_terminal(::isatty(STDERR_FILENO) == 1), m_keepNumber(keepNumber) {}
-    void SetProgressPosition(int position) override { m_position = position; }
-    void SetProgressMin(int /*minimum*/) override {}
-    void SetProgressMax(int maximum) override { m_maximum = maximum; }
-    void SetProgressStep(int /*step*/) override {}
-    void StepProgressBar() override {
-        ++m_position;
-        Draw();
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) {
+        text += (text.empty() ? "" : ", ") + item;
     }
-    void ShowProgress() override {}
-    void HideProgress() override {
-        if (m_terminal && m_drawn) {
-            std::fputs("\r\033[K", stderr);
-            m_drawn = false;
-        }
-    }
-    void SetVersionText(const std::string& /*version*/) override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() override { return g_stopRequested != 0; }
-    // Said when the new number is about to go out, not before: a run that fails to connect has
-    // renumbered nothing.
-    TRenumberAnswer ConfirmRenumber(int from, int to) override {
-        if (m_keepNumber) {
-            return TRenumberAnswer::KeepNumber;
-        }
-        HideProgress();
-        std::fprintf(stderr, "tarnel-cli: модуль перенумерован с %d на %d\n", from, to);
-        return TRenumberAnswer::Renumber;
-    }
+    return text;
+}
 
-  private:
-    void Draw() {
-        if (!m_terminal || m_maximum <= 0) {
-            return;
-        }
-        constexpr int kWidth = 40;
-        const int filled = kWidth * std::min(m_position, m_maximum) / m_maximum;
-        std::fprintf(stderr, "\r[%s%s] %d/%d", std::string(filled, '#').c_str(),
-                     std::string(kWidth - filled, ' ').c_str(), m_position, m_maximum);
-        m_drawn = true;
-    }
-
-    bool m_terminal;
-    bool m_keepNumber;
-    bool m_drawn = false;
-    int m_position = 0;
-    int m_maximum = 0;
-};
-
-// The exchange lines of the window's log, as plain text on standard error, or nothing.
-class TConsoleLog : public TLogWriter {
-  public:
-    explicit TConsoleLog(bool enabled) : m_enabled(enabled) {}
-    void WriteInfo(const std::string& text) override { Line(text); }
-    void WriteError(const std::string& text) override { Line("! " + text); }
-    void WriteMessage(const std::string& text) override { Line(text); }
-    void WriteData(const std::string& caption, const std::string& data, TColor) override {
-        Line(caption + " " + data);
-    }
-    void WriteDataLines(const std::string& caption, const std::vector<std::string>& lines,
-                        TColor) override {
-        Line(caption);
-        for (const std::string& line : lines) {
-            Line("    " + line);
+// The characters of UTF-8 text, counting each sequence once.
+std::size_t Width(const std::string& text) {
+    std::size_t count = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U) {
+            ++count;
         }
     }
+    return count;
+}
 
-  private:
-    void Line(const std::string& text) {
-        if (m_enabled) {
-            std::fprintf(stderr, "%s\n", text.c_str());
-        }
+std::string PaddedTo(const std::string& text, std::size_t width) {
+    const std::size_t have = Width(text);
+    return text + std::string(have < width ? width - have : 0, ' ');
+}
+
+// Everything a command prints goes out at once; a standard output that takes it not (a full disk,
+// a closed pipe) is an error of the command.
+void PrintOut(const std::string& text) {
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if (!written || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        const int error = errno != 0 ? errno : EIO;
+        throw ECliFailure("Не удалось записать стандартный вывод: " +
+                          FileErrorReason("", error, true));
     }
-    bool m_enabled;
-};
+}
+
+std::string ReadStandardInput() {
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+        text.append(buffer, got);
+    }
+    if (std::ferror(stdin) != 0) {
+        throw ECliFailure("Не удалось прочитать стандартный ввод");
+    }
+    return text;
+}
+
+// A read must not end in a file it cannot write: the target is checked as the commit will need
+// it (a regular file or none, writable, in a folder that takes a new file) before the module is
+// asked anything.
+void CheckOutputFile(const std::string& path) {
+    const std::string folder =
+        path.find('/') == std::string::npos ? "." : path.substr(0, path.find_last_of('/') + 1);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            throw ECliFailure(FileErrorMessage(path, EISDIR, true) + " Модуль не читался.");
+        }
+        // A commit replaces the file by a rename, which would put a plain file in place of a
+        // device or a pipe.
+        if (!S_ISREG(info.st_mode)) {
+            throw ECliFailure("Не удалось записать файл " + path +
+                              ": это не обычный файл. Укажите файл или --output - для вывода. " +
+                              "Модуль не читался.");
+        }
+        if (::access(path.c_str(), W_OK) != 0) {
+            throw ECliFailure(FileErrorMessage(path, errno, true) + " Модуль не читался.");
+        }
+    } else if (errno != ENOENT) {
+        throw ECliFailure(FileErrorMessage(path, errno, true) + " Модуль не читался.");
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        throw ECliFailure(FileErrorMessage(path, errno, true) + " Модуль не читался.");
+    }
+}
+
+THeldSettings LoadSettingsArgument(const std::string& fileName) {
+    if (fileName == kStandardStream) {
+        return LoadHeldSettingsText("(стандартный ввод)", ReadStandardInput());
+    }
+    return LoadHeldSettingsFile(fileName);
+}
+
+std::string OpenFailureText(const std::string& port, const EDeviceError& error) {
+    std::string reason = OpenFailureAdvice(port, error);
+    if (reason.empty()) {
+        reason = DeviceReasonText(error.OsError());
+    }
+    std::string text = "Не удалось открыть порт " + port;
+    return reason.empty() ? text : text + ": " + reason;
+}
 
 // One session with the module: the port opened, the version checked, and the release sequence
-// sent at the end whatever happens.
+// sent at the end whatever happens, unless the port itself is gone.
 class TSession {
   public:
-    TSession(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
+    TSession(const TCliOptions& options, TConsole& console) : m_console(console) {
         try {
             m_worker.Open(options.Port, br19200, options.TimeoutMs);
         } catch (const EDeviceError& error) {
-            std::string text = error.what();
-            if (const std::string advice = OpenFailureAdvice(options.Port, error);
-                !advice.empty()) {
-                text += ". " + advice;
-            }
-            throw ECliFailure(text);
+            throw ECliFailure(OpenFailureText(options.Port, error));
         }
         m_controller =
-            std::make_unique<TDeviceController>(m_worker, log, options.ObjectNumber, view);
-        if (!m_controller->CheckVersion()) {
+            std::make_unique<TDeviceController>(m_worker, console, options.ObjectNumber, console);
+        bool matches = false;
+        Run([&] { matches = m_controller->CheckVersion(); });
+        if (!matches) {
             // The window lets the module go after a failed check too; the object never
             // finishes construction, so its destructor would not.
-            try {
-                m_controller->ReleaseDevice();
-            } catch (const std::exception&) {
-            }
+            Release();
             const std::string number = std::to_string(options.ObjectNumber);
             throw ECliFailure(m_controller->VersionAnswered()
                                   ? "Модуль с номером " + number + " ответил другой версией: \"" +
@@ -152,181 +155,311 @@ class TSession {
                                         " не отвечает: проверьте номер объекта и кабель");
         }
     }
-    ~TSession() {
-        try {
-            if (m_controller) {
-                m_controller->ReleaseDevice();
-            }
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "tarnel-cli: %s\n", error.what());
-        }
-    }
+    ~TSession() { Release(); }
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
 
     TDeviceController& Controller() { return *m_controller; }
 
+    // Runs an exchange; a failing port ends the session without the release, which could only
+    // fail again and say so a second time.
+    template <typename TBody>
+    void Run(TBody body) {
+        try {
+            body();
+        } catch (const EDeviceError&) {
+            m_portLost = true;
+            throw;
+        }
+    }
+
     // Reads every page; false when a read failed or the operation stopped.
     bool ReadModule(TModuleSettings& module) {
         m_controller->ClearErrors();
-        m_controller->ReadModule(module);
+        Run([&] { m_controller->ReadModule(module); });
         return ReportErrors();
     }
 
-    // Prints the error lines of the last operation, and after a stop what it left; true when
-    // it ran whole.
+    // Says the error lines of the last operation and what it left; true when it ran whole.
     bool ReportErrors() {
         for (const std::string& line : m_controller->GetErrors()) {
-            std::fprintf(stderr, "tarnel-cli: %s\n", line.c_str());
+            m_console.Error(line);
         }
-        if (m_controller->Cancelled()) {
-            for (const std::string& line : m_controller->GetNotes()) {
-                std::fprintf(stderr, "tarnel-cli: %s\n", line.c_str());
-            }
+        for (const std::string& line : m_controller->GetNotes()) {
+            m_console.Note(line);
         }
         return m_controller->Completed();
     }
 
   private:
+    void Release() {
+        if (!m_controller || m_portLost) {
+            return;
+        }
+        try {
+            m_controller->ReleaseDevice();
+        } catch (const EDeviceError& error) {
+            m_console.Error("модуль не отпущен: " + DeviceErrorText(error));
+        }
+        m_portLost = true;
+    }
+
+    TConsole& m_console;
     TComPortWorker m_worker{true};
     std::unique_ptr<TDeviceController> m_controller;
+    bool m_portLost = false;
 };
 
-TModuleSettings LoadFile(const std::string& fileName) {
-    std::vector<std::string> replaced;
-    TModuleSettings settings = LoadModuleSettingsFile(fileName, replaced);
-    for (const std::string& line : replaced) {
-        std::fprintf(stderr, "tarnel-cli: %s\n", line.c_str());
+TModuleSettings ReadWholeModule(const TCliOptions& options, TConsole& console,
+                                const char* whatIsLeft) {
+    TModuleSettings module;
+    TSession session(options, console);
+    if (!session.ReadModule(module)) {
+        throw ECliFailure(std::string("Модуль прочитан не полностью; ") + whatIsLeft);
     }
-    return settings;
+    return module;
 }
 
-// Prints each difference; gives the exit status of a comparison.
-int PrintDifferences(const TModuleSettings& module, const TModuleSettings& file) {
-    const std::vector<TSettingsDifference> differences = CompareSettings(module, file);
+std::string DifferencesText(const std::vector<TSettingsDifference>& differences) {
+    std::string text;
     for (const TSettingsDifference& difference : differences) {
-        std::printf("%s\n", difference.Text().c_str());
+        text += difference.Text("в файле") + "\n";
     }
+    return text;
+}
+
+// Each value of the file that the module does not hold, "Различий: N" at the end.
+int PrintDifferences(const TModuleSettings& module, const THeldSettings& file) {
+    const std::vector<TSettingsDifference> differences =
+        CompareSettings(module, OverlaidSettings(module, file.Values, file.Held));
+    PrintOut(DifferencesText(differences) + "Различий: " + std::to_string(differences.size()) +
+             "\n");
     return differences.empty() ? 0 : kExitDiffers;
 }
 
-void PrintSettings(const TModuleSettings& settings) {
-    std::printf("Номер объекта: %s\n", settings.Common.ObjectNumber.c_str());
+std::string SettingsTable(const TModuleSettings& settings) {
+    std::vector<std::string> captions;
+    for (TZoneEvent e : {zeAlarm, zeRestore, zeFault}) {
+        captions.push_back(std::string("Зоны / ") + ZoneRowCaption(e));
+    }
+    for (TPartitionEvent e : {peArm, peDisarm, peAlarm}) {
+        captions.push_back(std::string("Разделы / ") + PartitionRowCaption(e));
+    }
+    std::size_t captionWidth = 0;
+    for (const std::string& caption : captions) {
+        captionWidth = std::max(captionWidth, Width(caption));
+    }
+    for (TRelayCondition c : {rcPanelLink, rcJournal, rcPower, rcFire, rcDelay}) {
+        captionWidth = std::max(captionWidth, Width(ConditionCaption(c)));
+    }
+    auto row = [&](const std::string& caption, const TReactionRow& codes) {
+        std::string line = "  " + PaddedTo(caption, captionWidth);
+        for (TRelayReaction code : codes) {
+            line += " " + PaddedTo(std::to_string(code), 2);
+        }
+        while (line.ends_with(' ')) {
+            line.pop_back();
+        }
+        return line + "\n";
+    };
+    std::string text = "Номер объекта: " + settings.Common.ObjectNumber + "\n";
     for (const TRelaySettings& relay : settings.Relays) {
-        std::printf("Реле %d: длительность %d\n", relay.Number, relay.Duration);
-        auto row = [](const std::string& name, const TReactionRow& codes) {
-            std::printf("  %-26s", name.c_str());
-            for (TRelayReaction code : codes) {
-                std::printf(" %d", code);
-            }
-            std::printf("\n");
-        };
+        text += "\nРеле " + std::to_string(relay.Number) + ", длительность " +
+                std::to_string(relay.Duration) + "\n";
+        std::string header = "  " + std::string(captionWidth, ' ');
+        for (int n = 1; n <= kTableWidth; ++n) {
+            header += " " + PaddedTo(std::to_string(n), 2);
+        }
+        while (header.ends_with(' ')) {
+            header.pop_back();
+        }
+        text += header + "\n";
+        std::size_t i = 0;
         for (TZoneEvent e : {zeAlarm, zeRestore, zeFault}) {
-            row(std::string("Зоны / ") + ZoneRowCaption(e), relay.ZoneRow(e));
+            text += row(captions.at(i++), relay.ZoneRow(e));
         }
         for (TPartitionEvent e : {peArm, peDisarm, peAlarm}) {
-            row(std::string("Разделы / ") + PartitionRowCaption(e), relay.PartitionRow(e));
+            text += row(captions.at(i++), relay.PartitionRow(e));
         }
         for (TRelayCondition c : {rcPanelLink, rcJournal, rcPower, rcFire, rcDelay}) {
-            std::printf("  %s: %s %d, %s %d\n", ConditionCaption(c), ConditionStateCaption(c, true),
-                        relay.YesOf(c), ConditionStateCaption(c, false), relay.NoOf(c));
+            text += "  " + PaddedTo(ConditionCaption(c), captionWidth) + " " +
+                    ConditionStateCaption(c, true) + ": " + std::to_string(relay.YesOf(c)) + ", " +
+                    ConditionStateCaption(c, false) + ": " + std::to_string(relay.NoOf(c)) + "\n";
         }
     }
-    std::printf("Коды: 0 %s, 1 %s, 2 %s, 3 %s, 4 %s\n", ReactionName(0).c_str(),
-                ReactionName(1).c_str(), ReactionName(2).c_str(), ReactionName(3).c_str(),
-                ReactionName(4).c_str());
+    text += "\nКоды:";
+    for (TRelayReaction code = rrOn; code <= rrNone; ++code) {
+        text += " " + std::to_string(code) + " " + ReactionName(code) + (code < rrNone ? "," : "");
+    }
+    return text + "\n";
 }
 
-int RunRead(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
-    TSession session(options, log, view);
-    TModuleSettings module;
-    if (!session.ReadModule(module)) {
-        throw ECliFailure("Модуль прочитан не полностью; файл не записан");
+int RunRead(const TCliOptions& options, TConsole& console) {
+    const bool toStandardOutput = options.Output.empty() || options.Output == kStandardStream;
+    if (!toStandardOutput) {
+        CheckOutputFile(options.Output);
     }
-    if (options.Output.empty()) {
-        PrintSettings(module);
-    } else {
+    const TModuleSettings module = ReadWholeModule(options, console, "файл не записан");
+    if (toStandardOutput) {
+        PrintOut(FormatModuleSettings(module));
+        return 0;
+    }
+    try {
         SaveModuleSettingsFile(options.Output, module);
+    } catch (const EIniFileError& error) {
+        throw ECliFailure(FileErrorMessage(options.Output, error.OsError(), true));
     }
     return 0;
 }
 
-int RunWrite(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
-    TModuleSettings file = LoadFile(options.File);
+int RunShow(const TCliOptions& options, TConsole& console) {
+    PrintOut(SettingsTable(ReadWholeModule(options, console, "настройки не показаны")));
+    return 0;
+}
+
+// The one line of a port that failed in the middle of a write: why, and what the module got.
+std::string InterruptedWriteText(const EDeviceError& error, const TDeviceController& controller,
+                                 const std::vector<std::string>& pages) {
+    const std::vector<std::string>& finished = controller.FinishedPages();
+    std::vector<std::string> left;
+    for (const std::string& page : pages) {
+        if (std::find(finished.begin(), finished.end(), page) == finished.end()) {
+            left.push_back(page == controller.OperationPage() ? page + " (не полностью)" : page);
+        }
+    }
+    std::string text = "Запись прервана: " + DeviceErrorText(error) + ". ";
+    text += finished.empty() ? "Ничего не записано полностью" : "Записаны: " + Joined(finished);
+    return text + (left.empty() ? "" : "; не записаны: " + Joined(left));
+}
+
+int RunWrite(const TCliOptions& options, TConsole& console) {
+    THeldSettings file = LoadSettingsArgument(options.File);
     if (options.KeepNumber) {
-        file.Common.ObjectNumber = std::to_string(options.ObjectNumber);
+        file.Values.Common.ObjectNumber = std::to_string(options.ObjectNumber);
     }
-    TSession session(options, log, view);
+    TSession session(options, console);
     TDeviceController& controller = session.Controller();
-    TModuleSettings module;
-    if (options.Changed && !session.ReadModule(module)) {
-        throw ECliFailure("Модуль прочитан не полностью; запись не выполнена");
+    TModuleValueSet toWrite = file.Held;
+    if (options.Changed) {
+        TModuleSettings module;
+        if (!session.ReadModule(module)) {
+            throw ECliFailure("Модуль прочитан не полностью; запись не выполнена");
+        }
+        toWrite = DifferingPlaces(file.Held, file.Values, module);
     }
-    controller.ClearErrors();
-    controller.WriteModule(file, options.Changed ? &module : nullptr);
-    if (!session.ReportErrors()) {
-        return kExitDiffers;
+    console.Note("значений в файле: " + std::to_string(file.Held.Size()) +
+                 ", будет записано: " + std::to_string(toWrite.Size()));
+    if (!toWrite.Empty()) {
+        controller.ClearErrors();
+        try {
+            session.Run([&] { controller.WriteModule(file.Values, nullptr, &toWrite); });
+        } catch (const EDeviceError& error) {
+            throw ECliFailure(InterruptedWriteText(error, controller, PagesOf(toWrite)));
+        }
+        if (!session.ReportErrors()) {
+            return kExitDiffers;
+        }
     }
-    if (options.Verify) {
+    if (options.Verify && !StopRequested()) {
         TModuleSettings readBack;
         if (!session.ReadModule(readBack)) {
-            throw ECliFailure("Проверка не выполнена: модуль прочитан не полностью");
+            throw ECliFailure(
+                "Запись принята модулем, но проверка не выполнена: модуль прочитан "
+                "не полностью");
         }
-        return PrintDifferences(readBack, file);
+        if (PrintDifferences(readBack, file) != 0) {
+            console.Error("Запись принята модулем, но проверка нашла различия с файлом");
+            return kExitDiffers;
+        }
     }
     return 0;
 }
 
-int RunDiff(const TCliOptions& options, TLogWriter& log, IDeviceView& view) {
-    const TModuleSettings file = LoadFile(options.File);
-    TSession session(options, log, view);
-    TModuleSettings module;
-    if (!session.ReadModule(module)) {
-        throw ECliFailure("Модуль прочитан не полностью; сравнение не выполнено");
+int RunDiff(const TCliOptions& options, TConsole& console) {
+    THeldSettings file = LoadSettingsArgument(options.File);
+    const TModuleSettings module = ReadWholeModule(options, console, "сравнение не выполнено");
+    if (options.KeepNumber) {
+        file.Values.Common.ObjectNumber = module.Common.ObjectNumber;
     }
     return PrintDifferences(module, file);
 }
 
 // One port a line: the name the tool opens, a tab, and what the system knows of the port.
 int RunPorts() {
+    std::string text;
     for (const TSerialPortInfo& port : ListSerialPorts()) {
-        std::printf("%s\t%s\n", port.Name.c_str(), port.Description().c_str());
+        text += port.Name + "\t" + port.Description() + "\n";
     }
+    PrintOut(text);
     return 0;
+}
+
+int RunCommand(const TCliOptions& options, TConsole& console) {
+    if (options.Command == "read") {
+        return RunRead(options, console);
+    }
+    if (options.Command == "show") {
+        return RunShow(options, console);
+    }
+    if (options.Command == "write") {
+        return RunWrite(options, console);
+    }
+    if (options.Command == "diff") {
+        return RunDiff(options, console);
+    }
+    return RunPorts();
+}
+
+TCliEnvironment ShellDefaults() {
+    TCliEnvironment environment;
+    if (const char* port = std::getenv("TARNEL_PORT")) {
+        environment.Port = port;
+    }
+    if (const char* object = std::getenv("TARNEL_OBJECT")) {
+        environment.ObjectNumber = object;
+    }
+    return environment;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    TCliOptions options;
     try {
-        const TCliOptions options =
-            ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+        options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), ShellDefaults());
+    } catch (const ECliUsage& error) {
+        std::fprintf(stderr, "tarnel-cli: %s (tarnel-cli --help)\n", error.what());
+        return kExitFailed;
+    }
+    int status = kExitFailed;
+    try {
         if (options.Command == "help") {
-            std::fputs(kCliUsage, stdout);
+            PrintOut(CliHelp(options.HelpTopic));
             return 0;
         }
         if (options.Command == "version") {
-            std::printf("%s\n", kProgramVersion);
+            PrintOut(std::string(kProgramVersion) + "\n");
             return 0;
         }
-        std::signal(SIGINT, OnStopSignal);
-        std::signal(SIGTERM, OnStopSignal);
-        TConsoleLog log(options.Log);
-        TConsoleView view(options.KeepNumber);
-        if (options.Command == "read") {
-            return RunRead(options, log, view);
+        InstallStopSignals();
+        TConsoleSettings settings;
+        settings.Terminal = ::isatty(STDERR_FILENO) == 1;
+        settings.Quiet = options.Quiet;
+        settings.Log = options.Log;
+        settings.KeepNumber = options.KeepNumber;
+        TConsole console(settings);
+        try {
+            status = RunCommand(options, console);
+        } catch (const EDeviceError& error) {
+            console.Error(DeviceErrorText(error));
+        } catch (const EIniFileError& error) {
+            console.Error(FileErrorMessage(error.FileName(), error.OsError(), true));
+        } catch (const std::exception& error) {
+            console.Error(error.what());
         }
-        if (options.Command == "write") {
-            return RunWrite(options, log, view);
-        }
-        if (options.Command == "diff") {
-            return RunDiff(options, log, view);
-        }
-        return RunPorts();
-    } catch (const ECliUsage& error) {
-        std::fprintf(stderr, "tarnel-cli: %s (tarnel-cli --help)\n", error.what());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tarnel-cli: %s\n", error.what());
     }
-    return kExitFailed;
+    // A stopped run says so in its status, after the module was released above.
+    return StopRequested() ? 128 + StopSignal() : status;
 }

@@ -8,6 +8,7 @@
 #include "LogWriter.h"
 #include "ModuleCompare.h"
 #include "RelayCaptions.h"
+#include "RelaySettingsIni.h"
 #include "StrLib.h"
 
 namespace {
@@ -83,7 +84,23 @@ std::string DurationName(int relay) {
     return RelayName(relay) + ": Длительность";
 }
 
+// Runs one read of the module; an answer that is no number names the parameter it broke.
+template <typename TRead>
+bool NamedRead(const std::string& parameterName, TRead read) {
+    try {
+        return read();
+    } catch (const EModuleAnswerError&) {
+        throw;
+    } catch (const EConvertError& error) {
+        throw EModuleAnswerError(parameterName, error);
+    }
+}
+
 }  // namespace
+
+EModuleAnswerError::EModuleAnswerError(const std::string& parameterName, const EConvertError& cause)
+    : EConvertError(kReadErrorLine + ("\"" + parameterName + "\": модуль ответил не числом (") +
+                    cause.what() + ")") {}
 
 // Begins an operation for its lifetime, on every way out.
 class TDeviceController::TOperationScope {
@@ -118,6 +135,7 @@ TDeviceController::~TDeviceController() = default;
 void TDeviceController::ClearErrors() {
     m_errors.clear();
     m_stopNotes.clear();
+    m_finishedPages.clear();
     m_stopped = false;
     m_cancelled = false;
     m_renumbering.reset();
@@ -257,6 +275,7 @@ void TDeviceController::RunPageOperation(const std::string& pageName, bool readi
     TOperationScope scope(*this, reading ? kReading : kWriting, commands);
     try {
         body();
+        m_finishedPages.push_back(pageName);
     } catch (const TOperationStopped& stop) {
         m_stopped = true;
         m_view.HideProgress();
@@ -273,9 +292,10 @@ void TDeviceController::ReadCommon(TCommonSettings& common) {
     RunPageOperation(kCommonPageName, true, kCommonPageCommands, [&] { ReadCommonValues(common); });
 }
 
-void TDeviceController::WriteCommon(const TCommonSettings& common,
-                                    const TCommonSettings* onModule) {
-    if (onModule != nullptr && SameObjectNumber(onModule->ObjectNumber, common.ObjectNumber)) {
+void TDeviceController::WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule,
+                                    const TModuleValueSet* only) {
+    if ((onModule != nullptr && SameObjectNumber(onModule->ObjectNumber, common.ObjectNumber)) ||
+        (only != nullptr && !only->Contains(kCommonSectionName, kObjectNumberKey))) {
         return;
     }
     RunPageOperation(kCommonPageName, false, kCommonPageCommands,
@@ -287,8 +307,12 @@ void TDeviceController::ReadRelay(TRelaySettings& relay) {
                      [&] { ReadRelayValues(relay); });
 }
 
-void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule) {
-    const std::vector<TPendingWrite> writes = RelayWrites(relay, onModule);
+void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule,
+                                   const TModuleValueSet* only) {
+    const std::vector<TPendingWrite> writes = RelayWrites(relay, onModule, only);
+    if (only != nullptr && writes.empty()) {
+        return;
+    }
     RunPageOperation(RelayName(relay.Number), false, static_cast<int>(writes.size()),
                      [&] { SendWrites(writes); });
 }
@@ -301,21 +325,24 @@ void TDeviceController::ReadModule(TModuleSettings& module) {
     }
 }
 
-void TDeviceController::WriteModule(const TModuleSettings& module,
-                                    const TModuleSettings* onModule) {
+void TDeviceController::WriteModule(const TModuleSettings& module, const TModuleSettings* onModule,
+                                    const TModuleValueSet* only) {
     auto relayOnModule = [onModule](int n) {
         return onModule != nullptr ? &onModule->Relays.at(n - 1) : nullptr;
     };
-    const bool sameNumber = onModule != nullptr && SameObjectNumber(onModule->Common.ObjectNumber,
-                                                                    module.Common.ObjectNumber);
+    const bool sameNumber =
+        (onModule != nullptr &&
+         SameObjectNumber(onModule->Common.ObjectNumber, module.Common.ObjectNumber)) ||
+        (only != nullptr && !only->Contains(kCommonSectionName, kObjectNumberKey));
     int total = sameNumber ? 0 : kCommonPageCommands;
     for (int n = 1; n <= kRelayCount; ++n) {
-        total += static_cast<int>(RelayWrites(module.Relays.at(n - 1), relayOnModule(n)).size());
+        total +=
+            static_cast<int>(RelayWrites(module.Relays.at(n - 1), relayOnModule(n), only).size());
     }
     TOperationScope scope(*this, kWriting, total);
-    WriteCommon(module.Common, onModule != nullptr ? &onModule->Common : nullptr);
+    WriteCommon(module.Common, onModule != nullptr ? &onModule->Common : nullptr, only);
     for (int n = 1; n <= kRelayCount; ++n) {
-        WriteRelay(module.Relays.at(n - 1), relayOnModule(n));
+        WriteRelay(module.Relays.at(n - 1), relayOnModule(n), only);
     }
 }
 
@@ -370,7 +397,8 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     // A relay beyond the module's list, or a value out of range, is a failed read of the value.
     TPulseDurations durations;
     durations.fill(kNotRead);
-    const bool durationsAnswered = Answered(m_device->ReadPulseDurations(durations));
+    const bool durationsAnswered = Answered(
+        NamedRead(DurationName(relay), [&] { return m_device->ReadPulseDurations(durations); }));
     if (durationsAnswered && relay >= 1 && relay <= kRelayCount &&
         IsDuration(durations.at(relay - 1))) {
         settings.Duration = durations.at(relay - 1);
@@ -383,7 +411,7 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     auto readRow = [&](auto read, TReactionRow& row, const std::string& name) {
         TReactionRow codes;
         codes.fill(kNotRead);
-        if (Answered((m_device.get()->*read)(relay, codes)) &&
+        if (Answered(NamedRead(name, [&] { return (m_device.get()->*read)(relay, codes); })) &&
             std::all_of(codes.begin(), codes.end(), IsReaction)) {
             row = codes;
         } else {
@@ -405,8 +433,9 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     auto readCondition = [&](auto read, TRelayCondition condition) {
         TRelayReaction no = kNotRead;
         TRelayReaction yes = kNotRead;
-        if (Answered((m_device.get()->*read)(relay, no, yes)) && IsReaction(no) &&
-            IsReaction(yes)) {
+        if (Answered(NamedRead(ConditionName(relay, condition),
+                               [&] { return (m_device.get()->*read)(relay, no, yes); })) &&
+            IsReaction(no) && IsReaction(yes)) {
             settings.NoOf(condition) = no;
             settings.YesOf(condition) = yes;
         } else {
@@ -423,10 +452,14 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
 
 // The writes of the page in their order; with the module's values given, only those that differ.
 std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
-    const TRelaySettings& settings, const TRelaySettings* onModule) {
+    const TRelaySettings& settings, const TRelaySettings* onModule, const TModuleValueSet* only) {
     const int relay = settings.Number;
+    const std::string section = RelaySectionName(relay);
+    auto chosen = [&](const std::string& key) {
+        return only == nullptr || only->Contains(section, key);
+    };
     std::vector<TPendingWrite> writes;
-    if (onModule == nullptr || onModule->Duration != settings.Duration) {
+    if ((onModule == nullptr || onModule->Duration != settings.Duration) && chosen(kDurationKey)) {
         writes.push_back({DurationName(relay), IsDuration(settings.Duration),
                           [this, relay, duration = settings.Duration] {
                               return m_device->WritePulseDuration(relay, duration);
@@ -434,8 +467,8 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
     }
     // A code the page cannot show never goes out; it is an error of that one write.
     auto addItem = [&](auto write, int index, TRelayReaction code, TRelayReaction moduleCode,
-                       const std::string& name) {
-        if (onModule == nullptr || moduleCode != code) {
+                       const std::string& name, const std::string& key) {
+        if ((onModule == nullptr || moduleCode != code) && chosen(key)) {
             writes.push_back({name, IsReaction(code), [this, write, relay, index, code] {
                                   return (m_device.get()->*write)(relay, index, code);
                               }});
@@ -445,28 +478,33 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
     for (int zone = 1; zone <= kTableWidth; ++zone) {
         const std::string item = ", зона " + std::to_string(zone);
         addItem(&TDevRelay::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
-                module.Zone(zeAlarm, zone), ZoneRowName(relay, zeAlarm) + item);
+                module.Zone(zeAlarm, zone), ZoneRowName(relay, zeAlarm) + item,
+                ZoneKey(zeAlarm, zone));
         addItem(&TDevRelay::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
-                module.Zone(zeRestore, zone), ZoneRowName(relay, zeRestore) + item);
+                module.Zone(zeRestore, zone), ZoneRowName(relay, zeRestore) + item,
+                ZoneKey(zeRestore, zone));
         addItem(&TDevRelay::WriteZoneFault, zone, settings.Zone(zeFault, zone),
-                module.Zone(zeFault, zone), ZoneRowName(relay, zeFault) + item);
+                module.Zone(zeFault, zone), ZoneRowName(relay, zeFault) + item,
+                ZoneKey(zeFault, zone));
     }
     for (int partition = 1; partition <= kTableWidth; ++partition) {
         const std::string item = ", раздел " + std::to_string(partition);
         addItem(&TDevRelay::WritePartitionArming, partition, settings.Partition(peArm, partition),
-                module.Partition(peArm, partition), PartitionRowName(relay, peArm) + item);
+                module.Partition(peArm, partition), PartitionRowName(relay, peArm) + item,
+                PartitionKey(peArm, partition));
         addItem(&TDevRelay::WritePartitionDisarming, partition,
                 settings.Partition(peDisarm, partition), module.Partition(peDisarm, partition),
-                PartitionRowName(relay, peDisarm) + item);
+                PartitionRowName(relay, peDisarm) + item, PartitionKey(peDisarm, partition));
         addItem(&TDevRelay::WritePartitionAlarm, partition, settings.Partition(peAlarm, partition),
-                module.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item);
+                module.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item,
+                PartitionKey(peAlarm, partition));
     }
     auto addCondition = [&](auto write, TRelayCondition condition) {
         const std::string name = ConditionName(relay, condition) + ", ";
         addItem(write, 0, settings.NoOf(condition), module.NoOf(condition),
-                name + ConditionStateCaption(condition, false));
+                name + ConditionStateCaption(condition, false), ConditionKey(condition, false));
         addItem(write, 1, settings.YesOf(condition), module.YesOf(condition),
-                name + ConditionStateCaption(condition, true));
+                name + ConditionStateCaption(condition, true), ConditionKey(condition, true));
     };
     addCondition(&TDevRelay::WritePanelLink, rcPanelLink);
     addCondition(&TDevRelay::WriteJournal, rcJournal);

@@ -11,6 +11,15 @@
 #include "DevRelay.h"
 #include "DeviceView.h"
 #include "ModuleSettings.h"
+#include "ModuleValueSet.h"
+#include "StrLib.h"
+
+// An answer of the module that is no number where one was expected, with the parameter whose
+// read it broke; what() names both.
+class EModuleAnswerError : public EConvertError {
+  public:
+    EModuleAnswerError(const std::string& parameterName, const EConvertError& cause);
+};
 
 class TComPortWorker;
 class TCommunication;
@@ -67,13 +76,19 @@ class TDeviceController {
     // its ordinary command, in the usual order.
     // A write of another object number asks the view first; its "Cancel" writes nothing more
     // until ClearErrors.
+    // With only, the values outside that set are not written at all.
     void ReadCommon(TCommonSettings& common);
-    void WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule = nullptr);
+    void WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule = nullptr,
+                     const TModuleValueSet* only = nullptr);
     void ReadRelay(TRelaySettings& relay);
-    void WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule = nullptr);
+    void WriteRelay(const TRelaySettings& relay, const TRelaySettings* onModule = nullptr,
+                    const TModuleValueSet* only = nullptr);
     // Every page of the module in the order of "Читать всё" and "Записать всё", as one operation.
     void ReadModule(TModuleSettings& module);
-    void WriteModule(const TModuleSettings& module, const TModuleSettings* onModule = nullptr);
+    void WriteModule(const TModuleSettings& module, const TModuleSettings* onModule = nullptr,
+                     const TModuleValueSet* only = nullptr);
+    // The pages whose read or write ran whole since ClearErrors, in their order.
+    const std::vector<std::string>& FinishedPages() const { return m_finishedPages; }
     // Starts a new command of the user: no errors, no stop, no notes.
     void ClearErrors();
     // What failed, one line each; the user's cancel is not among them.
@@ -117,7 +132,8 @@ class TDeviceController {
     void WriteCommonValues(const TCommonSettings& common);
     void ReadRelayValues(TRelaySettings& relay);
     std::vector<TPendingWrite> RelayWrites(const TRelaySettings& relay,
-                                           const TRelaySettings* onModule);
+                                           const TRelaySettings* onModule,
+                                           const TModuleValueSet* only);
     void SendWrites(const std::vector<TPendingWrite>& writes);
     // Sets the bar for the page's commands within the operation's.
     void StartPage(int commands);
@@ -139,6 +155,7 @@ class TDeviceController {
     IDeviceView& m_view;
     std::vector<std::string> m_errors;
     std::vector<std::string> m_stopNotes;
+    std::vector<std::string> m_finishedPages;
     int m_silentInRow = 0;
     bool m_versionAnswered = false;
     std::string m_versionAnswer;

@@ -66,3 +66,7 @@ std::string FileErrorMessage(const std::string& path, int osError, bool writing)
     }
     return text + ": " + Reason(path, osError, writing);
 }
+
+std::string FileErrorReason(const std::string& path, int osError, bool writing) {
+    return Reason(path, osError, writing);
+}

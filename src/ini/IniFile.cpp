@@ -244,8 +244,11 @@ struct TIniFile::TImpl {
     bool Readable = true;
     // Why the file could not be read, for the message of a later failed save.
     int LoadError = 0;
+    // The line end of lines added to an image that has none yet.
+    std::string NewLineEnd = kNewFileLineEnd;
 
     void Load();
+    void Parse(std::string_view data);
     std::string Serialize() const;
     std::string LineEnd() const;
     // Index of the header line of the first section of that name.
@@ -279,6 +282,10 @@ void TIniFile::TImpl::Load() {
         Readable = false;
         return;
     }
+    Parse(data);
+}
+
+void TIniFile::TImpl::Parse(std::string_view data) {
     std::string_view rest = data;
     if (rest.starts_with(kUtf8Bom)) {
         HasBom = true;
@@ -320,7 +327,7 @@ std::string TIniFile::TImpl::LineEnd() const {
             return line.LineEnd;
         }
     }
-    return kNewFileLineEnd;
+    return NewLineEnd;
 }
 
 std::optional<std::size_t> TIniFile::TImpl::FindSection(const std::string& section) const {
@@ -448,6 +455,12 @@ TIniFile::TIniFile(std::string fileName) : m_impl(std::make_unique<TImpl>()) {
     m_impl->Load();
 }
 
+TIniFile::TIniFile(std::string fileName, std::string_view contents)
+    : m_impl(std::make_unique<TImpl>()) {
+    m_impl->FileName = std::move(fileName);
+    m_impl->Parse(contents);
+}
+
 TIniFile::~TIniFile() = default;
 
 const std::string& TIniFile::FileName() const {
@@ -569,7 +582,17 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
-void TIniFile::Clear() {
+std::string TIniFile::Text() const {
+    return m_impl->Serialize();
+}
+
+int TIniFile::LineNumber(const std::string& section, const std::string& key) const {
+    const auto index = m_impl->FindKey(section, key);
+    return index ? static_cast<int>(*index) + 1 : 0;
+}
+
+void TIniFile::Clear(TNewLineEnd lineEnd) {
+    m_impl->NewLineEnd = lineEnd == TNewLineEnd::Lf ? "\n" : kNewFileLineEnd;
     m_impl->Lines.clear();
     m_impl->HasBom = false;
     // What could not be read is given up on purpose here, so it no longer guards the file.

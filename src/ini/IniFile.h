@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A settings file that could not be written; the message is "Unable to write to <file name>",
@@ -30,9 +31,15 @@ class EIniFileError : public std::runtime_error {
 // folder, where the process that wrote them no longer runs; nothing else is touched.
 void RemoveStaleTempFiles(const std::string& folder);
 
+// The line ends of a file made anew: Windows', as the tool's files have always had, or the
+// platform's own.
+enum class TNewLineEnd { CrLf, Lf };
+
 class TIniFile {
   public:
     explicit TIniFile(std::string fileName);
+    // An image of text read elsewhere (standard input); a commit would go to fileName.
+    TIniFile(std::string fileName, std::string_view contents);
     ~TIniFile();
     TIniFile(const TIniFile&) = delete;
     TIniFile& operator=(const TIniFile&) = delete;
@@ -57,6 +64,10 @@ class TIniFile {
     std::vector<std::string> ReadSections() const;
     // The key names of a section, in file order.
     std::vector<std::string> ReadSection(const std::string& section) const;
+    // The image as UpdateFile would write it.
+    std::string Text() const;
+    // The line of the file (from 1) that ReadString reads for the key; 0 when there is none.
+    int LineNumber(const std::string& section, const std::string& key) const;
 
     // Updates an existing key in place, appends a new key to its section and a new section to the
     // end of the image; line breaks in the value become blanks. A section or key name that would
@@ -66,8 +77,8 @@ class TIniFile {
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
     // Drops the whole image, so that the next UpdateFile replaces the file with only what is
-    // written after this.
-    void Clear();
+    // written after this, with the given line ends.
+    void Clear(TNewLineEnd lineEnd = TNewLineEnd::CrLf);
 
     // Writes the image to the file: to a temporary file in the same folder, fsync, rename over
     // the file, fsync of the folder. Throws EIniFileError ("Unable to write to <file name>") when

@@ -29,12 +29,12 @@ bool SameObjectNumber(const std::string& a, const std::string& b) {
     return a == b;
 }
 
-std::string TSettingsDifference::Text() const {
+std::string TSettingsDifference::Text(const std::string& otherSide) const {
     std::string text = Page + ", " + Row;
     if (!Column.empty()) {
         text += ", " + Column;
     }
-    return text + ": в модуле «" + ModuleValue + "», на страницах «" + PagesValue + "»";
+    return text + ": в модуле «" + ModuleValue + "», " + otherSide + " «" + PagesValue + "»";
 }
 
 std::string TableKeyPlace(const std::string& key) {

@@ -15,8 +15,9 @@ struct TSettingsDifference {
     std::string ModuleValue;
     std::string PagesValue;
 
-    // One line: "Реле 3, Зоны / Тревоги, 5: в модуле «Включение», на страницах «Выключение»".
-    std::string Text() const;
+    // One line: "Реле 3, Зоны / Тревоги, 5: в модуле «Включение», на страницах «Выключение»";
+    // otherSide names where the second value is ("в файле" for a file).
+    std::string Text(const std::string& otherSide = "на страницах") const;
     bool operator==(const TSettingsDifference&) const = default;
 };
 

@@ -16,20 +16,41 @@ template <typename TSettings, typename TVisit>
 void ForEachTableKey(TSettings& settings, TVisit visit) {
     for (int e = 1; e <= kEventRowCount; ++e) {
         for (int n = 1; n <= kTableWidth; ++n) {
-            visit(CellKey('P', e, n), settings.Partition(static_cast<TPartitionEvent>(e), n));
+            visit(PartitionKey(static_cast<TPartitionEvent>(e), n),
+                  settings.Partition(static_cast<TPartitionEvent>(e), n));
         }
         for (int n = 1; n <= kTableWidth; ++n) {
-            visit(CellKey('Z', e, n), settings.Zone(static_cast<TZoneEvent>(e), n));
+            visit(ZoneKey(static_cast<TZoneEvent>(e), n),
+                  settings.Zone(static_cast<TZoneEvent>(e), n));
         }
     }
     for (int c = 1; c <= kConditionCount; ++c) {
         const auto condition = static_cast<TRelayCondition>(c);
-        visit("Yes" + std::to_string(c), settings.YesOf(condition));
-        visit("No" + std::to_string(c), settings.NoOf(condition));
+        visit(ConditionKey(condition, true), settings.YesOf(condition));
+        visit(ConditionKey(condition, false), settings.NoOf(condition));
     }
 }
 
 }  // namespace
+
+std::string ZoneKey(TZoneEvent e, int zone) {
+    return CellKey('Z', e, zone);
+}
+
+std::string PartitionKey(TPartitionEvent e, int partition) {
+    return CellKey('P', e, partition);
+}
+
+std::string ConditionKey(TRelayCondition c, bool yes) {
+    return (yes ? "Yes" : "No") + std::to_string(static_cast<int>(c));
+}
+
+void ForEachRelayValue(
+    TRelaySettings& settings,
+    const std::function<void(const std::string& key, std::int32_t& value)>& visit) {
+    visit(kDurationKey, settings.Duration);
+    ForEachTableKey(settings, visit);
+}
 
 bool IsPlainDuration(const std::string& text) {
     return !text.empty() && text.size() <= 3 &&

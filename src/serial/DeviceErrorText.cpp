@@ -50,6 +50,8 @@ std::string DeviceReasonText(int osError) {
             return "порт занят другой программой. Закройте её и подключитесь снова";
         case ENOTTY:
             return "это не последовательный порт. Выберите порт из списка";
+        case EISDIR:
+            return "это папка, а не порт. Выберите порт из списка";
         case ETIMEDOUT:
             return "устройство не ответило вовремя. Проверьте кабель";
         default:

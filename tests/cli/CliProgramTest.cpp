@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +18,7 @@
 #include "ModuleEmulator.h"
 #include "ModuleSettingsFile.h"
 #include "SerialPortInfo.h"
+#include "Unprivileged.h"
 
 extern char** environ;
 
@@ -26,6 +30,14 @@ struct TRun {
     int Status = -1;
     std::string Out;
     std::string Err;
+};
+
+// Where the program's standard streams go, and what it finds in its environment.
+struct TRunSetup {
+    std::string In = "/dev/null";
+    // Empty: a file of the test, read back as TRun::Out.
+    std::string Out;
+    std::vector<std::string> Environment;
 };
 
 class CliProgramTest : public ::testing::Test {
@@ -46,37 +58,67 @@ class CliProgramTest : public ::testing::Test {
         TEmulatorOptions options;
         options.Pacing = false;
         options.Behaviour.Faults = std::move(faults);
+        StartModule(std::move(state), options);
+    }
+    void StartModule(TModuleState state, TEmulatorOptions options) {
+        options.TranscriptFile = Path("transcript.txt");
         m_module = std::make_unique<TModuleEmulator>(options, std::move(state));
+    }
+    // The module got the release sequence at the end of the run.
+    bool Released() const {
+        return FileContents(Path("transcript.txt")).ends_with("> +rb\\r\n< OK\\r\\n\n");
     }
     std::string Path(const char* name) const { return (m_dir / name).string(); }
 
-    TRun Run(std::vector<std::string> args) {
+    // Starts the program; Finish waits for it.
+    pid_t Start(std::vector<std::string> args, const TRunSetup& setup = {}) {
         args.insert(args.begin(), m_program);
         std::vector<char*> argv;
         for (std::string& arg : args) {
             argv.push_back(arg.data());
         }
         argv.push_back(nullptr);
-        const std::string out = Path("stdout.txt");
-        const std::string err = Path("stderr.txt");
+        std::vector<std::string> environment = setup.Environment;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            const std::string text = *variable;
+            if (!text.starts_with("TARNEL_PORT=") && !text.starts_with("TARNEL_OBJECT=")) {
+                environment.push_back(text);
+            }
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : environment) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
+        const std::string out = setup.Out.empty() ? Path("stdout.txt") : setup.Out;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 0, setup.In.c_str(), O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, Path("stderr.txt").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = -1;
+        if (posix_spawn(&pid, m_program.c_str(), &actions, nullptr, argv.data(), envp.data()) !=
+            0) {
+            pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+    TRun Finish(pid_t pid) {
         TRun run;
-        if (posix_spawn(&pid, m_program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        if (pid > 0) {
             int status = 0;
             ::waitpid(pid, &status, 0);
             run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        posix_spawn_file_actions_destroy(&actions);
-        run.Out = FileContents(out);
-        run.Err = FileContents(err);
+        run.Out = FileContents(Path("stdout.txt"));
+        run.Err = FileContents(Path("stderr.txt"));
         return run;
+    }
+    TRun Run(std::vector<std::string> args, const TRunSetup& setup = {}) {
+        return Finish(Start(std::move(args), setup));
     }
     std::vector<std::string> Connection(const char* object = "10") const {
         return {"--port", m_module->DevicePath(), "--object", object};
@@ -101,6 +143,10 @@ TModuleSettings AsSettings(const TModuleState& state) {
     return settings;
 }
 
+std::string CutAfter(const std::string& text, const std::string& part) {
+    return text.substr(0, text.find(part) + part.size());
+}
+
 TModuleState StateWithPattern() {
     TModuleState state = PowerUpState(10);
     for (TRelaySettings& relay : state.Relays) {
@@ -119,16 +165,24 @@ TEST_F(CliProgramTest, ReadWritesTheModuleIntoASettingsFile) {
     std::vector<std::string> replaced;
     EXPECT_EQ(LoadModuleSettingsFile(Path("module.txt"), replaced), AsSettings(stored));
 
+    // On standard output the same file, so that "read > f" and "write f" go together.
     const TRun printed = Run(With({"read"}, Connection()));
     EXPECT_EQ(printed.Status, 0) << printed.Err;
-    EXPECT_NE(printed.Out.find("Реле 3: длительность 30"), std::string::npos) << printed.Out;
+    EXPECT_EQ(printed.Out, FormatModuleSettings(AsSettings(stored)));
+    EXPECT_EQ(Run(With({"read", "--output", "-"}, Connection())).Out, printed.Out);
+
+    const TRun shown = Run(With({"show"}, Connection()));
+    EXPECT_EQ(shown.Status, 0) << shown.Err;
+    EXPECT_NE(shown.Out.find("Реле 3, длительность 30"), std::string::npos) << shown.Out;
 }
 
 TEST_F(CliProgramTest, DiffSaysWhetherTheModuleEqualsTheFile) {
     const TModuleState stored = StateWithPattern();
     StartModule(stored);
     SaveModuleSettingsFile(Path("same.txt"), AsSettings(stored));
-    EXPECT_EQ(Run(With({"diff", Path("same.txt")}, Connection())).Status, 0);
+    const TRun same = Run(With({"diff", Path("same.txt")}, Connection()));
+    EXPECT_EQ(same.Status, 0) << same.Err;
+    EXPECT_EQ(same.Out, "Различий: 0\n");
 
     TModuleSettings other = AsSettings(stored);
     other.Relays[1].Zone(zeAlarm, 4) = rrNone;
@@ -136,8 +190,22 @@ TEST_F(CliProgramTest, DiffSaysWhetherTheModuleEqualsTheFile) {
     const TRun run = Run(With({"diff", Path("other.txt")}, Connection()));
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out,
-              "Реле 2, Зоны / Тревоги, 4: в модуле «Включение», на страницах «Без "
-              "реакции»\n");
+              "Реле 2, Зоны / Тревоги, 4: в модуле «Включение», в файле «Без реакции»\n"
+              "Различий: 1\n");
+
+    // Only what the file holds is compared; --keep-number leaves the number out.
+    std::ofstream(Path("part.txt"), std::ios::binary)
+        << "[FormCommon]\netO=12\n[FormRelay_1]\nZ14=0\nZ15=4\n";
+    const TRun part = Run(With({"diff", Path("part.txt")}, Connection()));
+    EXPECT_EQ(part.Status, 1);
+    EXPECT_EQ(part.Out,
+              "Общие, Объект / Номер объекта: в модуле «10», в файле «12»\n"
+              "Реле 2, Зоны / Тревоги, 5: в модуле «Включение», в файле «Без реакции»\n"
+              "Различий: 2\n");
+    const TRun kept = Run(With({"diff", "--keep-number", Path("part.txt")}, Connection()));
+    EXPECT_EQ(kept.Out,
+              "Реле 2, Зоны / Тревоги, 5: в модуле «Включение», в файле «Без реакции»\n"
+              "Различий: 1\n");
 }
 
 TEST_F(CliProgramTest, WriteSendsTheFileAndWriteOfChangesOnlyWhatDiffers) {
@@ -169,7 +237,7 @@ TEST_F(CliProgramTest, WriteRenumbersTheModuleUnlessTheNumberIsKept) {
 
     const TRun renumbered = Run(With({"write", Path("file.txt")}, Connection()));
     EXPECT_EQ(renumbered.Status, 0) << renumbered.Err;
-    EXPECT_NE(renumbered.Err.find("модуль перенумерован с 10 на 12"), std::string::npos)
+    EXPECT_NE(renumbered.Err.find("Модуль перенумерован с 10 на 12"), std::string::npos)
         << renumbered.Err;
     EXPECT_EQ(m_module->Snapshot().ObjectNumber, 12);
 }
@@ -186,17 +254,27 @@ TEST_F(CliProgramTest, FailuresEndWithOneLineAndStatusTwo) {
     };
     const TCase cases[] = {
         {"bad option", {"read", "--bogus"}, "Неизвестный параметр --bogus"},
-        {"missing file", With({"write", Path("missing.txt")}, Connection()), "Не удалось открыть"},
+        {"missing file", With({"write", Path("missing.txt")}, Connection()),
+         "Не удалось прочитать файл"},
         {"file without settings", With({"diff", Path("junk.txt")}, Connection()),
-         "не содержит настроек"},
+         "не содержит ни одного значения"},
         {"missing port", {"read", "--port", Path("no-port"), "--object", "10"}, "не найден"},
+        {"not a serial port",
+         {"read", "--port", "/dev/null", "--object", "10"},
+         "Не удалось открыть порт /dev/null: Устройство /dev/null не является последовательным"},
+        {"a folder as port",
+         {"read", "--port", m_dir.string(), "--object", "10"},
+         "это папка, а не порт"},
+        {"an option the command does not take",
+         {"ports", "--port", "x"},
+         "Команда ports не принимает параметр --port"},
         {"silent module", With({"read", "--output", Path("out.txt")}, Connection()), "не отвечает"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const TRun run = Run(c.Args);
         EXPECT_EQ(run.Status, 2);
-        EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find(c.Says), std::string::npos) << c.Says << "\n" << run.Err;
         EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
     }
     EXPECT_FALSE(fs::exists(Path("out.txt")));
@@ -215,6 +293,176 @@ TEST_F(CliProgramTest, PortsListsOnePortALine) {
     const TRun help = Run({"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("tarnel-cli read"), std::string::npos);
+}
+
+// A write sends what the file says and nothing else: a missing value is not a 0, a missing
+// object number renumbers nothing.
+TEST_F(CliProgramTest, WriteSendsOnlyTheValuesTheFileHolds) {
+    const TModuleState stored = StateWithPattern();
+    TModuleSettings good = AsSettings(stored);
+    good.Relays[0].Zone(zeAlarm, 1) = rrNone;
+    SaveModuleSettingsFile(Path("good.txt"), good);
+    struct TCase {
+        const char* Name;
+        std::string Text;
+        int Writes;
+        TModuleSettings Expected;
+    };
+    TModuleSettings firstValue = AsSettings(stored);
+    firstValue.Relays[0].Zone(zeAlarm, 1) = rrNone;
+    TModuleSettings duration = AsSettings(stored);
+    duration.Relays[3].Duration = 77;
+    const TCase cases[] = {
+        {"the object number alone", "[FormCommon]\netO=10\n", 1, AsSettings(stored)},
+        {"a relay without the common page", "[FormRelay_3]\netDuration=77\n", 1, duration},
+        // Cut in the first relay, after the value of its first zone: the object number, the
+        // duration, the first row of partitions and that zone.
+        {"a file cut short", CutAfter(FileContents(Path("good.txt")), "Z11=4"), 1 + 1 + 16 + 1,
+         firstValue},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartModule(stored);
+        std::ofstream(Path("file.txt"), std::ios::binary) << c.Text;
+        const TRun run = Run(With({"write", Path("file.txt")}, Connection()));
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(AsSettings(m_module->Snapshot()), c.Expected);
+        // The version, the writes and nothing else.
+        EXPECT_EQ(m_module->CommandCount(), 1 + c.Writes);
+        EXPECT_NE(run.Err.find("будет записано: " + std::to_string(c.Writes)), std::string::npos)
+            << run.Err;
+        EXPECT_TRUE(Released());
+    }
+}
+
+TEST_F(CliProgramTest, AFileWithABadValueIsRefusedBeforeAnyCommand) {
+    StartModule(StateWithPattern());
+    const char* const bad[] = {"[FormCommon]\netO=150\n", "[FormRelay]\netDuration=300\n",
+                               "[FormRelay]\nZ11=abc\n",  "[FormRelay]\nZ11=1.5\n",
+                               "[FormRelay]\nZ11=\n",     "[FormRelay]\nZ11=0x10\n",
+                               "[FormRelay]\nZ11=-5\n",   "[FormRelay]\nZ11=5\n"};
+    for (const char* text : bad) {
+        SCOPED_TRACE(text);
+        std::ofstream(Path("bad.txt"), std::ios::binary) << "[FormRelay_1]\nZ12=3\n" << text;
+        for (const char* command : {"write", "diff"}) {
+            const TRun run = Run(With({command, Path("bad.txt")}, Connection()));
+            EXPECT_EQ(run.Status, 2);
+            EXPECT_NE(run.Err.find("строка 4, ["), std::string::npos) << run.Err;
+        }
+    }
+    EXPECT_EQ(m_module->CommandCount(), 0);
+    EXPECT_EQ(m_module->Snapshot(), StateWithPattern());
+}
+
+TEST_F(CliProgramTest, ReadReplacesItsFileWholeAndChecksItFirst) {
+    StartModule(StateWithPattern());
+    std::ofstream(Path("old.txt"), std::ios::binary)
+        << "; mine\r\n[FormRelay]\r\nstale=1\r\n[Other]\r\nx=2\r\n[FormRelay]\r\nZ11=3\r\n";
+    const TRun run = Run(With({"read", "--output", Path("old.txt")}, Connection()));
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(FileContents(Path("old.txt")), FormatModuleSettings(AsSettings(StateWithPattern())));
+    const int afterRead = m_module->CommandCount();
+
+    // A folder, a device and a full standard output: refused, the first two before any command.
+    const TRun folder = Run(With({"read", "--output", m_dir.string()}, Connection()));
+    EXPECT_EQ(folder.Status, 2);
+    EXPECT_NE(folder.Err.find("это папка"), std::string::npos) << folder.Err;
+    const TRun device = Run(With({"read", "--output", "/dev/null"}, Connection()));
+    EXPECT_EQ(device.Status, 2);
+    EXPECT_NE(device.Err.find("не обычный файл"), std::string::npos) << device.Err;
+    EXPECT_EQ(m_module->CommandCount(), afterRead);
+    TRunSetup full;
+    full.Out = "/dev/full";
+    const TRun noSpace = Run(With({"read"}, Connection()), full);
+    EXPECT_EQ(noSpace.Status, 2);
+    EXPECT_NE(noSpace.Err.find("стандартный вывод"), std::string::npos) << noSpace.Err;
+    EXPECT_TRUE(Released());
+}
+
+TEST_F(CliProgramTest, ReadToAFolderTheUserMayNotWriteSendsNothing) {
+    StartModule(StateWithPattern());
+    const fs::path locked = m_dir / "locked";
+    fs::create_directories(locked);
+    const std::string module = m_module->DevicePath();
+    ::chmod(module.c_str(), 0666);
+    const std::string failure = AsUnprivilegedUser(m_dir, [&]() -> std::string {
+        ::chmod(locked.c_str(), 0555);
+        const TRun run =
+            Run({"read", "-p", module, "-o", "10", "--output", (locked / "module.txt").string()},
+                {"/dev/null", "/dev/null", {}});
+        return run.Status == 2 ? "" : "status " + std::to_string(run.Status);
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(m_module->CommandCount(), 0);
+}
+
+TEST_F(CliProgramTest, StandardInputAndTheShellsDefaults) {
+    StartModule(PowerUpState(10));
+    const TModuleSettings wanted = AsSettings(StateWithPattern());
+    std::ofstream(Path("in.txt"), std::ios::binary) << FormatModuleSettings(wanted);
+    TRunSetup setup;
+    setup.In = Path("in.txt");
+    setup.Environment = {"TARNEL_PORT=" + m_module->DevicePath(), "TARNEL_OBJECT=10"};
+    const TRun run = Run({"write", "-"}, setup);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(AsSettings(m_module->Snapshot()), wanted);
+    const TRun diff = Run({"diff", "-q", "-"}, setup);
+    EXPECT_EQ(diff.Status, 0) << diff.Err;
+    EXPECT_EQ(diff.Err, "");
+}
+
+// Every stop signal ends the write after its command, releases the module and says so in the
+// status.
+TEST_F(CliProgramTest, AStopSignalReleasesTheModule) {
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        TEmulatorOptions paced;
+        StartModule(PowerUpState(10), paced);
+        SaveModuleSettingsFile(Path("file.txt"), AsSettings(StateWithPattern()));
+        const pid_t pid = Start(With({"write", Path("file.txt")}, Connection()));
+        while (m_module->CommandCount() < 20) {
+            ::usleep(1000);
+        }
+        ::kill(pid, signal);
+        const TRun run = Finish(pid);
+        EXPECT_EQ(run.Status, 128 + signal) << run.Err;
+        EXPECT_LT(m_module->CommandCount(), 100);
+        EXPECT_TRUE(Released()) << FileContents(Path("transcript.txt"));
+    }
+}
+
+TEST_F(CliProgramTest, ALostPortIsOneLineThatNamesThePages) {
+    TEmulatorOptions options;
+    options.Pacing = false;
+    // The version, the object number, relay 1's 107 writes and a few of relay 2's.
+    options.HangUpAfter = 1 + 1 + 107 + 5;
+    StartModule(PowerUpState(10), options);
+    SaveModuleSettingsFile(Path("file.txt"), AsSettings(StateWithPattern()));
+    const TRun run = Run(With({"write", "-q", Path("file.txt")}, Connection()));
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+    EXPECT_NE(run.Err.find("Записаны: Общие, Реле 1; не записаны: Реле 2 (не полностью), Реле 3, "
+                           "Реле 4, Реле 5"),
+              std::string::npos)
+        << run.Err;
+}
+
+TEST_F(CliProgramTest, TheLogAndTheProgressShowNoControlCharacters) {
+    StartModule(PowerUpState(10));
+    const TRun logged = Run(With({"read", "--log"}, Connection()));
+    EXPECT_EQ(logged.Status, 0) << logged.Err;
+    EXPECT_NE(logged.Err.find("*10v\\r"), std::string::npos) << logged.Err;
+    EXPECT_EQ(logged.Err.find('\r'), std::string::npos);
+}
+
+TEST_F(CliProgramTest, AnAnswerThatIsNoNumberNamesTheParameter) {
+    TModuleFaults faults;
+    faults.BadValueLetter = 'R';
+    StartModule(PowerUpState(10), faults);
+    const TRun run = Run(With({"read"}, Connection()));
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("\"Реле 1: Зоны, Восстановления\""), std::string::npos) << run.Err;
+    EXPECT_TRUE(Released());
 }
 
 }  // namespace

@@ -58,7 +58,12 @@ TEST_F(SettingsFileRoundTripTest, TheToolWritesTheBytesOfTheWindowAndReadsWhatTh
         window.Save(Path("window.txt"));
     }
     SaveModuleSettingsFile(Path("tool.txt"), settings);
-    EXPECT_EQ(FileContents(Path("tool.txt")), FileContents(Path("window.txt")));
+    // The same lines; the tool's file has the platform's line ends, the window's those of its
+    // files on their original system.
+    std::string windowLines = FileContents(Path("window.txt"));
+    std::erase(windowLines, '\r');
+    EXPECT_EQ(FileContents(Path("tool.txt")), windowLines);
+    EXPECT_EQ(FileContents(Path("tool.txt")).find('\r'), std::string::npos);
 
     std::vector<std::string> replaced;
     EXPECT_EQ(LoadModuleSettingsFile(Path("window.txt"), replaced), settings);
@@ -81,6 +86,19 @@ TEST_F(SettingsFileRoundTripTest, TheToolReplacesWhatTheWindowReplaces) {
     EXPECT_EQ(tool.Relays[2].Duration, kMaxDuration);
     EXPECT_EQ(tool.Relays[2].Zone(zeAlarm, 5), rrNone);
     EXPECT_EQ(replaced.size(), 3u);
+}
+
+// A read of the module leaves nothing of the file it replaces: no comment, stale key, other
+// section, second copy of a section or old line end.
+TEST_F(SettingsFileRoundTripTest, TheToolReplacesAFileWhole) {
+    std::ofstream(Path("old.txt"), std::ios::binary)
+        << "; notes of the installer\r\n[Other]\r\nx=1\r\n[FormRelay]\r\nstale=7\r\nZ11=3\r\n"
+           "[FormRelay]\r\nZ11=2\r\n";
+    const TModuleSettings settings = Patterned();
+    SaveModuleSettingsFile(Path("old.txt"), settings);
+    EXPECT_EQ(FileContents(Path("old.txt")), FormatModuleSettings(settings));
+    std::vector<std::string> replaced;
+    EXPECT_EQ(LoadModuleSettingsFile(Path("old.txt"), replaced), settings);
 }
 
 TEST_F(SettingsFileRoundTripTest, FilesWithoutSettingsAreRefused) {

@@ -28,6 +28,10 @@ TEST(DeviceErrorTextTest, SaysWhatFailedWhyAndTheFixInRussian) {
         {errCannotOpenDevice, ENOENT,
          "не удалось открыть порт: такого порта нет. Проверьте, что "
          "адаптер подключён, и выберите порт из списка"},
+        {errCannotOpenDevice, EISDIR,
+         "не удалось открыть порт: это папка, а не порт. Выберите порт из списка"},
+        {errCannotOpenDevice, ENOTTY,
+         "не удалось открыть порт: это не последовательный порт. Выберите порт из списка"},
         {errUpdateCommState, 0, "не удалось настроить порт"},
         {errDeviceNotOpened, 0, "порт не открыт"},
     };

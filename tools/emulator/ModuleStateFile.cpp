@@ -15,7 +15,7 @@ void LoadModuleState(const std::string& fileName, TModuleState& state) {
         throw std::runtime_error("No state file " + fileName);
     }
     const TIniFile ini(fileName);
-    const std::string text = ini.ReadString(kCommonSection, kObjectNumberKey, "");
+    const std::string text = ini.ReadString(kCommonSectionName, kObjectNumberKey, "");
     std::int32_t number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (!text.empty() && error == std::errc() && end == text.data() + text.size() && number >= 0) {
@@ -27,7 +27,7 @@ void LoadModuleState(const std::string& fileName, TModuleState& state) {
 
 void SaveModuleState(const std::string& fileName, const TModuleState& state) {
     TIniFile ini(fileName);
-    ini.WriteString(kCommonSection, kObjectNumberKey, std::to_string(state.ObjectNumber));
+    ini.WriteString(kCommonSectionName, kObjectNumberKey, std::to_string(state.ObjectNumber));
     for (const TRelaySettings& relay : state.Relays)
         SaveRelaySettings(ini, relay);
     ini.UpdateFile();

@@ -5,10 +5,6 @@
 
 #include "ModuleEngine.h"
 
-// The common page's section and key of the object number.
-inline constexpr const char* kCommonSection = "FormCommon";
-inline constexpr const char* kObjectNumberKey = "etO";
-
 // Takes every relay key and the object number that the file holds; a missing key, or one whose
 // value is no number, keeps what the state had. Throws std::runtime_error when the file is absent.
 void LoadModuleState(const std::string& fileName, TModuleState& state);

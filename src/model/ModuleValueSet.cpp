@@ -1,0 +1,96 @@
+// The set is small (at most 536 names) and built once per command, so an ordered set does.
+#include "ModuleValueSet.h"
+
+#include "ModuleCompare.h"
+#include "RelaySettingsIni.h"
+
+void TModuleValueSet::Add(const std::string& section, const std::string& key) {
+    m_values.emplace(section, key);
+}
+
+bool TModuleValueSet::Contains(const std::string& section, const std::string& key) const {
+    return m_values.contains({section, key});
+}
+
+TModuleValueSet TModuleValueSet::Whole() {
+    TModuleValueSet whole;
+    whole.Add(kCommonSectionName, kObjectNumberKey);
+    TModuleSettings settings;
+    for (TRelaySettings& relay : settings.Relays) {
+        const std::string section = RelaySectionName(relay.Number);
+        ForEachRelayValue(relay,
+                          [&](const std::string& key, std::int32_t&) { whole.Add(section, key); });
+    }
+    return whole;
+}
+
+TModuleSettings OverlaidSettings(const TModuleSettings& base, const TModuleSettings& values,
+                                 const TModuleValueSet& places) {
+    TModuleSettings result = base;
+    if (places.Contains(kCommonSectionName, kObjectNumberKey)) {
+        result.Common.ObjectNumber = values.Common.ObjectNumber;
+    }
+    for (int n = 1; n <= kRelayCount; ++n) {
+        const std::string section = RelaySectionName(n);
+        // Both relays are walked in the same key order, so the n-th visit is the same value.
+        TRelaySettings source = values.Relays.at(n - 1);
+        std::vector<std::int32_t> sourceValues;
+        ForEachRelayValue(source, [&](const std::string&, std::int32_t& value) {
+            sourceValues.push_back(value);
+        });
+        std::size_t index = 0;
+        ForEachRelayValue(result.Relays.at(n - 1),
+                          [&](const std::string& key, std::int32_t& value) {
+                              if (places.Contains(section, key)) {
+                                  value = sourceValues.at(index);
+                              }
+                              ++index;
+                          });
+    }
+    return result;
+}
+
+TModuleValueSet DifferingPlaces(const TModuleValueSet& places, const TModuleSettings& values,
+                                const TModuleSettings& module) {
+    TModuleValueSet differing;
+    if (places.Contains(kCommonSectionName, kObjectNumberKey) &&
+        !SameObjectNumber(values.Common.ObjectNumber, module.Common.ObjectNumber)) {
+        differing.Add(kCommonSectionName, kObjectNumberKey);
+    }
+    for (int n = 1; n <= kRelayCount; ++n) {
+        const std::string section = RelaySectionName(n);
+        TRelaySettings onModule = module.Relays.at(n - 1);
+        std::vector<std::int32_t> moduleValues;
+        ForEachRelayValue(onModule, [&](const std::string&, std::int32_t& value) {
+            moduleValues.push_back(value);
+        });
+        TRelaySettings relay = values.Relays.at(n - 1);
+        std::size_t index = 0;
+        ForEachRelayValue(relay, [&](const std::string& key, std::int32_t& value) {
+            if (places.Contains(section, key) && value != moduleValues.at(index)) {
+                differing.Add(section, key);
+            }
+            ++index;
+        });
+    }
+    return differing;
+}
+
+std::vector<std::string> PagesOf(const TModuleValueSet& places) {
+    std::vector<std::string> pages;
+    if (places.Contains(kCommonSectionName, kObjectNumberKey)) {
+        pages.emplace_back("Общие");
+    }
+    for (int n = 1; n <= kRelayCount; ++n) {
+        const std::string section = RelaySectionName(n);
+        TRelaySettings relay;
+        bool held = false;
+        ForEachRelayValue(relay, [&](const std::string& key, std::int32_t&) {
+            held = held || places.Contains(section, key);
+        });
+        if (held) {
+            pages.push_back("Реле " + std::to_string(n));
+        }
+    }
+    return pages;
+}
