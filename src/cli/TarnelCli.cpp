@@ -361,11 +361,19 @@ int RunWrite(const TCliOptions& options, TConsole& console) {
         }
     }
     if (options.Verify && !StopRequested()) {
+        // Whatever stops the check, the module took the writes; the message says both.
+        const std::string taken = "Запись принята модулем, но проверка не выполнена: ";
         TModuleSettings readBack;
-        if (!session.ReadModule(readBack)) {
-            throw ECliFailure(
-                "Запись принята модулем, но проверка не выполнена: модуль прочитан "
-                "не полностью");
+        bool readWhole = false;
+        try {
+            readWhole = session.ReadModule(readBack);
+        } catch (const EDeviceError& error) {
+            throw ECliFailure(taken + DeviceErrorText(error));
+        } catch (const std::exception& error) {
+            throw ECliFailure(taken + error.what());
+        }
+        if (!readWhole) {
+            throw ECliFailure(taken + "модуль прочитан не полностью");
         }
         if (PrintDifferences(readBack, file) != 0) {
             console.Error("Запись принята модулем, но проверка нашла различия с файлом");

@@ -2,6 +2,7 @@
 // diff and ports, and the failures that end with one line and status 2.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,6 +39,8 @@ struct TRunSetup {
     // Empty: a file of the test, read back as TRun::Out.
     std::string Out;
     std::vector<std::string> Environment;
+    // Empty: a file of the test, read back as TRun::Err.
+    std::string Err;
 };
 
 class CliProgramTest : public ::testing::Test {
@@ -96,8 +99,9 @@ class CliProgramTest : public ::testing::Test {
         posix_spawn_file_actions_addopen(&actions, 0, setup.In.c_str(), O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
-        posix_spawn_file_actions_addopen(&actions, 2, Path("stderr.txt").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const std::string err = setup.Err.empty() ? Path("stderr.txt") : setup.Err;
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         pid_t pid = -1;
         if (posix_spawn(&pid, m_program.c_str(), &actions, nullptr, argv.data(), envp.data()) !=
             0) {
@@ -389,7 +393,7 @@ TEST_F(CliProgramTest, ReadToAFolderTheUserMayNotWriteSendsNothing) {
         ::chmod(locked.c_str(), 0555);
         const TRun run =
             Run({"read", "-p", module, "-o", "10", "--output", (locked / "module.txt").string()},
-                {"/dev/null", "/dev/null", {}});
+                {"/dev/null", "/dev/null", {}, ""});
         return run.Status == 2 ? "" : "status " + std::to_string(run.Status);
     });
     EXPECT_EQ(failure, "");
@@ -453,6 +457,62 @@ TEST_F(CliProgramTest, TheLogAndTheProgressShowNoControlCharacters) {
     EXPECT_EQ(logged.Status, 0) << logged.Err;
     EXPECT_NE(logged.Err.find("*10v\\r"), std::string::npos) << logged.Err;
     EXPECT_EQ(logged.Err.find('\r'), std::string::npos);
+}
+
+TEST_F(CliProgramTest, AFailedCheckSaysTheWritesWereTaken) {
+    TModuleFaults faults;
+    faults.BadValueLetter = 'T';
+    StartModule(PowerUpState(10), faults);
+    const TModuleSettings file = AsSettings(StateWithPattern());
+    SaveModuleSettingsFile(Path("file.txt"), file);
+    const TRun run = Run(With({"write", "--verify", Path("file.txt")}, Connection()));
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("Запись принята модулем, но проверка не выполнена: Ошибка при чтении "
+                           "параметра \"Реле 1: Длительность\""),
+              std::string::npos)
+        << run.Err;
+    EXPECT_EQ(AsSettings(m_module->Snapshot()), file);
+}
+
+// On a terminal the progress names the operation and the page and counts the whole run, with
+// nothing but plain characters, whatever the terminal.
+TEST_F(CliProgramTest, TheProgressLineCountsTheWholeRun) {
+    StartModule(PowerUpState(10));
+    SaveModuleSettingsFile(Path("file.txt"), AsSettings(StateWithPattern()));
+    for (const char* term : {"TERM=dumb", "TERM=xterm-256color"}) {
+        SCOPED_TRACE(term);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(::grantpt(master), 0);
+        ASSERT_EQ(::unlockpt(master), 0);
+        TRunSetup setup;
+        setup.Err = ::ptsname(master);
+        setup.Environment = {term};
+        const pid_t pid = Start(With({"write", Path("file.txt")}, Connection()), setup);
+        // The terminal's buffer is small: it is read while the program runs.
+        std::string shown;
+        int status = 0;
+        for (;;) {
+            char buffer[4096];
+            pollfd poll{master, POLLIN, 0};
+            if (::poll(&poll, 1, 20) > 0 && (poll.revents & POLLIN) != 0) {
+                const ssize_t got = ::read(master, buffer, sizeof buffer);
+                if (got > 0) {
+                    shown.append(buffer, static_cast<std::size_t>(got));
+                    continue;
+                }
+            }
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                break;
+            }
+        }
+        ::close(master);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+        EXPECT_NE(shown.find("Запись: Общие  0/536"), std::string::npos) << shown.substr(0, 300);
+        EXPECT_NE(shown.find("Запись: Реле 2  214/536"), std::string::npos);
+        EXPECT_NE(shown.find("Запись: Реле 5  536/536"), std::string::npos);
+        EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+    }
 }
 
 TEST_F(CliProgramTest, AnAnswerThatIsNoNumberNamesTheParameter) {

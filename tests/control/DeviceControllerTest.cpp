@@ -463,7 +463,15 @@ TEST_F(DeviceControllerTest, RenumberingTheModuleIsAskedFirstAndEachAnswerIsSaid
 
 TEST_F(DeviceControllerTest, ABadNumberStopsTheReadAndHidesTheProgress) {
     m_values = {{"A2", "0 1 ZZ"}};
-    EXPECT_THROW(m_controller.ReadRelay(m_relay), EConvertError);
+    try {
+        m_controller.ReadRelay(m_relay);
+        ADD_FAILURE() << "read";
+    } catch (const EConvertError& error) {
+        // The parameter whose answer it was, and the parser's own words.
+        EXPECT_EQ(std::string(error.what()),
+                  "Ошибка при чтении параметра \"Реле 3: Зоны, Тревоги\": модуль ответил не "
+                  "числом ('ZZ' is not a valid integer value)");
+    }
     EXPECT_EQ(Commands(), (std::vector<std::string>{"T", "A2"}));
     EXPECT_FALSE(m_view.Shown);
 }
@@ -620,4 +628,31 @@ TEST_F(DeviceControllerTest, WritingChangesSendsOnlyWhatDiffersInTheUsualOrder) 
     m_common.ObjectNumber = "08";
     m_controller.WriteCommon(m_common, &onModuleCommon);
     EXPECT_EQ(Commands().back(), "o=08");
+}
+
+// A file that holds a few values writes those and nothing else, in the order of a whole write;
+// the pages without a value of the set are not touched.
+TEST_F(DeviceControllerTest, WritingASetOfValuesSendsOnlyThose) {
+    TModuleSettings module;
+    module.Common.ObjectNumber = "07";
+    module.Relays[2].Duration = 10;
+    module.Relays[2].Zone(zeFault, 16) = rrOn1Hz;
+    module.Relays[4].YesOf(rcFire) = rrOff;
+    TModuleValueSet only;
+    only.Add("FormRelay_4", "Yes4");
+    only.Add("FormRelay_2", "Z316");
+    only.Add("FormRelay_2", "etDuration");
+    m_controller.WriteModule(module, nullptr, &only);
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"T2=0A", "E2F=3", "F40=2"}));
+    EXPECT_EQ(m_view.Maximum, 3);
+    EXPECT_EQ(m_controller.FinishedPages(), (std::vector<std::string>{"Реле 3", "Реле 5"}));
+
+    // The object number goes out only when the set holds it.
+    only.Add("FormCommon", "etO");
+    m_controller.ClearErrors();
+    m_controller.WriteModule(module, nullptr, &only);
+    EXPECT_EQ(Commands().at(3), "o=07");
+    EXPECT_EQ(Commands().size(), 7u);
+    EXPECT_EQ(m_controller.FinishedPages(),
+              (std::vector<std::string>{"Общие", "Реле 3", "Реле 5"}));
 }

@@ -425,6 +425,33 @@ TEST_F(IniFileTest, ClearReplacesTheWholeFile) {
     EXPECT_EQ(Contents(path), "[FormCommon]\r\netO=01\r\n");
 }
 
+TEST_F(IniFileTest, ClearWithThePlatformsLineEndsReplacesCrLfByLf) {
+    const auto path = Make("[FormCommon]\r\netO=01\r\n[Old]\r\nk=1\r\n");
+    TIniFile ini(path);
+    ini.Clear(TNewLineEnd::Lf);
+    ini.WriteString("FormCommon", "etO", "02");
+    ini.WriteString("FormRelay", "P11", "4");
+    EXPECT_EQ(ini.Text(), "[FormCommon]\netO=02\n\n[FormRelay]\nP11=4\n");
+    ini.UpdateFile();
+    EXPECT_EQ(Contents(path), ini.Text());
+}
+
+// The line a value is read from, as a user finds it in an editor: from 1, blank lines and
+// comments counted, the first of two sections of one name, either line end.
+TEST_F(IniFileTest, LineNumbersOfKeys) {
+    const std::string text = "; comment\r\n\n[FormRelay]\r\nZ11=1\nz12 = 2\n[FormRelay]\nZ13=3\n";
+    const TIniFile fromFile(Make(text));
+    const TIniFile fromText("standard input", text);
+    for (const TIniFile* ini : {&fromFile, &fromText}) {
+        EXPECT_EQ(ini->LineNumber("FormRelay", "Z11"), 4);
+        EXPECT_EQ(ini->LineNumber("formrelay", "Z12"), 5);
+        EXPECT_EQ(ini->LineNumber("FormRelay", "Z13"), 0);
+        EXPECT_EQ(ini->LineNumber("Missing", "Z11"), 0);
+        EXPECT_EQ(ini->ReadString("FormRelay", "Z12", ""), "2");
+    }
+    EXPECT_EQ(fromText.FileName(), "standard input");
+}
+
 struct TNameCase {
     const char* Name;
     const char* Section;

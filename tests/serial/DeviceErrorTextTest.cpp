@@ -45,4 +45,28 @@ TEST(DeviceErrorTextTest, SaysWhatFailedWhyAndTheFixInRussian) {
     EXPECT_EQ(DeviceReasonText(0), "");
 }
 
+// The driver's English messages, their misspelling included, stay in the log; what a user reads
+// is Russian for every code of the catalogue.
+TEST(DeviceErrorTextTest, NoCodeShowsTheDriversEnglish) {
+    const std::pair<int, const char*> catalogue[] = {
+        {errDeviceNotOpened, msgDeviceNotOpened},
+        {errDeviceAlreadyOpened, msgDeviceAlreadyOpened},
+        {errUpdateCommState, msgUpdateCommState},
+        {errSendLocked, msgSendLocked},
+        {errReadLocked, msgReadLocked},
+        {errUpdateBuffers, msgUpdateBuffers},
+        {errUpdateTimeouts, "Unable to update timeouts."},
+        {errReadPort, "Unable to read from port."},
+        {errWritePort, "Unable to write to port."},
+        {errEnumPorts, "Unable to enumerate ports."},
+        {errCannotOpenDevice, "Cannot open device x"}};
+    for (const auto& [code, message] : catalogue) {
+        SCOPED_TRACE(message);
+        const std::string text = DeviceErrorText(EDeviceError(message, code, 0));
+        EXPECT_EQ(text.find("allready"), std::string::npos);
+        EXPECT_EQ(text.find(message), std::string::npos);
+        EXPECT_FALSE(text.empty());
+    }
+}
+
 }  // namespace
