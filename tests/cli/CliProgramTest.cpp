@@ -391,10 +391,12 @@ TEST_F(CliProgramTest, ReadToAFolderTheUserMayNotWriteSendsNothing) {
     ::chmod(module.c_str(), 0666);
     const std::string failure = AsUnprivilegedUser(m_dir, [&]() -> std::string {
         ::chmod(locked.c_str(), 0555);
-        const TRun run =
-            Run({"read", "-p", module, "-o", "10", "--output", (locked / "module.txt").string()},
-                {"/dev/null", "/dev/null", {}, ""});
-        return run.Status == 2 ? "" : "status " + std::to_string(run.Status);
+        const TRun run = Run({"read", "--port", module, "--object", "10", "--output",
+                              (locked / "module.txt").string()},
+                             {"/dev/null", "/dev/null", {}, ""});
+        return run.Status == 2 && run.Err.find("Модуль не читался") != std::string::npos
+                   ? ""
+                   : "status " + std::to_string(run.Status) + ": " + run.Err;
     });
     EXPECT_EQ(failure, "");
     EXPECT_EQ(m_module->CommandCount(), 0);
