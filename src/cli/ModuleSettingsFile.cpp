@@ -4,7 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 
 #include "FileErrorMessage.h"
@@ -33,6 +35,30 @@ std::string ValueRefusal(const std::string& text, int maximum, std::int32_t& val
     return {};
 }
 
+// A bad value as the listing shows it: control bytes visible, and a long one cut, so that a
+// hostile file cannot fill or garble the user's terminal.
+std::string ShownValue(const std::string& text) {
+    constexpr std::size_t kShownBytes = 40;
+    std::size_t cut = std::min(text.size(), kShownBytes);
+    // Not in the middle of a UTF-8 sequence: back to the first byte of the one cut through.
+    while (cut < text.size() && cut > 0 &&
+           (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
+        --cut;
+    }
+    std::string shown;
+    for (const char c : text.substr(0, cut)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20U || byte == 0x7FU) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            shown += code;
+        } else {
+            shown += c;
+        }
+    }
+    return cut < text.size() ? shown + "…" : shown;
+}
+
 THeldSettings LoadHeld(const TIniFile& ini, const std::string& name) {
     THeldSettings file;
     std::vector<std::string> bad;
@@ -44,7 +70,7 @@ THeldSettings LoadHeld(const TIniFile& ini, const std::string& name) {
         const std::string text = ini.ReadString(section, key, "");
         if (const std::string refusal = ValueRefusal(text, maximum, value); !refusal.empty()) {
             bad.push_back("  строка " + std::to_string(ini.LineNumber(section, key)) + ", [" +
-                          section + "] " + key + "=" + text + ": " + refusal);
+                          section + "] " + key + "=" + ShownValue(text) + ": " + refusal);
             return false;
         }
         file.Held.Add(section, key);

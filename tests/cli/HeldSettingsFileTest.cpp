@@ -86,6 +86,25 @@ TEST_F(HeldSettingsFileTest, EveryBadValueIsListedWithItsLineAndNothingIsTaken) 
     }
 }
 
+// A hostile file cannot put control bytes or a screenful of text into the message.
+TEST_F(HeldSettingsFileTest, BadValuesAreShownVisiblyAndShort) {
+    const std::string text = std::string("[FormRelay]\nZ11=1\0\x1b[2J\nZ12=", 27) +
+                             std::string(5000, '9') + "\nZ13=" + std::string(20, 'x') +
+                             "ЖЖЖЖЖЖЖЖЖЖЖЖ\n";
+    try {
+        LoadHeldSettingsText("-", text);
+        FAIL() << "taken";
+    } catch (const ESettingsFileError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("Z11=1\\x00\\x1B[2J:"), std::string::npos) << message;
+        EXPECT_NE(message.find("Z12=" + std::string(40, '9') + "…:"), std::string::npos);
+        // Cut between two letters, not inside one.
+        EXPECT_NE(message.find("Z13=" + std::string(20, 'x') + "ЖЖЖЖЖЖЖЖЖЖ…:"), std::string::npos)
+            << message;
+        EXPECT_LT(message.size(), 600u);
+    }
+}
+
 TEST_F(HeldSettingsFileTest, AFileWithoutAValueOfTheModuleIsRefused) {
     const std::string good = "[FormCommon]\r\netO=10\r\n[FormRelay]\r\netDuration=5\r\n";
     struct TCase {
