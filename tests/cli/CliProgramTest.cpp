@@ -1,6 +1,7 @@
 // tarnel-cli against the module emulator on a pseudo-terminal: read, write, write of changes,
 // diff and ports, and the failures that end with one line and status 2.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
@@ -395,6 +396,28 @@ TEST_F(CliProgramTest, ReadToAFolderTheUserMayNotWriteSendsNothing) {
                               (locked / "module.txt").string()},
                              {"/dev/null", "/dev/null", {}, ""});
         return run.Status == 2 && run.Err.find("Модуль не читался") != std::string::npos
+                   ? ""
+                   : "status " + std::to_string(run.Status) + ": " + run.Err;
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(m_module->CommandCount(), 0);
+}
+
+// The advice names the port's group and the command that joins it, as the README does.
+TEST_F(CliProgramTest, APortOfAGroupTheUserIsNotInNamesTheGroup) {
+    StartModule(PowerUpState(10));
+    const std::string module = m_module->DevicePath();
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    if (::chown(module.c_str(), static_cast<uid_t>(-1), dialout->gr_gid) != 0) {
+        GTEST_SKIP() << "this user cannot give the port to the group dialout";
+    }
+    ::chmod(module.c_str(), 0660);
+    const std::string failure = AsUnprivilegedUser(m_dir, [&]() -> std::string {
+        const TRun run = Run({"show", "-p", module, "-o", "10"});
+        return run.Status == 2 && run.Err.find(
+                                      "группе dialout — выполните «sudo usermod -aG "
+                                      "dialout $USER»") != std::string::npos
                    ? ""
                    : "status " + std::to_string(run.Status) + ": " + run.Err;
     });
