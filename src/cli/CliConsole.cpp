@@ -13,17 +13,6 @@ void OnStopSignal(int signalNumber) {
     g_stopSignal = signalNumber;
 }
 
-// The characters of UTF-8 text, counting each sequence once.
-std::size_t CharacterCount(const std::string& text) {
-    std::size_t count = 0;
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 }  // namespace
 
 bool StopRequested() {
@@ -64,6 +53,16 @@ std::string VisibleText(const std::string& text) {
     return visible;
 }
 
+std::size_t TextWidth(const std::string& text) {
+    std::size_t count = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 std::string ProgressLine(const TOperationProgress& progress) {
     std::string line = progress.Operation;
     if (!progress.Page.empty()) {
@@ -101,7 +100,7 @@ void TConsole::SetOperationProgress(const TOperationProgress& progress) {
         return;
     }
     const std::string line = ProgressLine(progress);
-    const std::size_t width = CharacterCount(line);
+    const std::size_t width = TextWidth(line);
     // A shorter line than the last one leaves no characters of it behind.
     const std::size_t padding = m_drawnWidth > width ? m_drawnWidth - width : 0;
     std::fprintf(stderr, "\r%s%s", line.c_str(), std::string(padding, ' ').c_str());

@@ -28,6 +28,9 @@ void InstallStopSignals();
 // The exchange text as one visible line: CR, LF and other control bytes as \r, \n, \xNN.
 std::string VisibleText(const std::string& text);
 
+// The characters of UTF-8 text as a terminal shows them, one a sequence.
+std::size_t TextWidth(const std::string& text);
+
 // "Запись: Реле 2  214/536".
 std::string ProgressLine(const TOperationProgress& progress);
 

@@ -43,19 +43,8 @@ std::string Joined(const std::vector<std::string>& items) {
     return text;
 }
 
-// The characters of UTF-8 text, counting each sequence once.
-std::size_t Width(const std::string& text) {
-    std::size_t count = 0;
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 std::string PaddedTo(const std::string& text, std::size_t width) {
-    const std::size_t have = Width(text);
+    const std::size_t have = TextWidth(text);
     return text + std::string(have < width ? width - have : 0, ' ');
 }
 
@@ -247,10 +236,10 @@ std::string SettingsTable(const TModuleSettings& settings) {
     }
     std::size_t captionWidth = 0;
     for (const std::string& caption : captions) {
-        captionWidth = std::max(captionWidth, Width(caption));
+        captionWidth = std::max(captionWidth, TextWidth(caption));
     }
     for (TRelayCondition c : {rcPanelLink, rcJournal, rcPower, rcFire, rcDelay}) {
-        captionWidth = std::max(captionWidth, Width(ConditionCaption(c)));
+        captionWidth = std::max(captionWidth, TextWidth(ConditionCaption(c)));
     }
     auto row = [&](const std::string& caption, const TReactionRow& codes) {
         std::string line = "  " + PaddedTo(caption, captionWidth);

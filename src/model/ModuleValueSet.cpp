@@ -4,6 +4,18 @@
 #include "ModuleCompare.h"
 #include "RelaySettingsIni.h"
 
+namespace {
+
+// The relay's values in the order of their keys, to walk beside another relay's.
+std::vector<std::int32_t> ValuesInKeyOrder(TRelaySettings relay) {
+    std::vector<std::int32_t> values;
+    ForEachRelayValue(relay,
+                      [&](const std::string&, std::int32_t& value) { values.push_back(value); });
+    return values;
+}
+
+}  // namespace
+
 void TModuleValueSet::Add(const std::string& section, const std::string& key) {
     m_values.emplace(section, key);
 }
@@ -33,11 +45,7 @@ TModuleSettings OverlaidSettings(const TModuleSettings& base, const TModuleSetti
     for (int n = 1; n <= kRelayCount; ++n) {
         const std::string section = RelaySectionName(n);
         // Both relays are walked in the same key order, so the n-th visit is the same value.
-        TRelaySettings source = values.Relays.at(n - 1);
-        std::vector<std::int32_t> sourceValues;
-        ForEachRelayValue(source, [&](const std::string&, std::int32_t& value) {
-            sourceValues.push_back(value);
-        });
+        const std::vector<std::int32_t> sourceValues = ValuesInKeyOrder(values.Relays.at(n - 1));
         std::size_t index = 0;
         ForEachRelayValue(result.Relays.at(n - 1),
                           [&](const std::string& key, std::int32_t& value) {
@@ -59,11 +67,7 @@ TModuleValueSet DifferingPlaces(const TModuleValueSet& places, const TModuleSett
     }
     for (int n = 1; n <= kRelayCount; ++n) {
         const std::string section = RelaySectionName(n);
-        TRelaySettings onModule = module.Relays.at(n - 1);
-        std::vector<std::int32_t> moduleValues;
-        ForEachRelayValue(onModule, [&](const std::string&, std::int32_t& value) {
-            moduleValues.push_back(value);
-        });
+        const std::vector<std::int32_t> moduleValues = ValuesInKeyOrder(module.Relays.at(n - 1));
         TRelaySettings relay = values.Relays.at(n - 1);
         std::size_t index = 0;
         ForEachRelayValue(relay, [&](const std::string& key, std::int32_t& value) {
