@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ConsoleText.h"
 #include "DeviceView.h"
 #include "LogWriter.h"
 
@@ -24,12 +25,6 @@ bool StopRequested();
 int StopSignal();
 // SIGINT, SIGTERM and SIGHUP ask the running command to stop.
 void InstallStopSignals();
-
-// The exchange text as one visible line: CR, LF and other control bytes as \r, \n, \xNN.
-std::string VisibleText(const std::string& text);
-
-// The characters of UTF-8 text as a terminal shows them, one a sequence.
-std::size_t TextWidth(const std::string& text);
 
 // "Запись: Реле 2  214/536".
 std::string ProgressLine(const TOperationProgress& progress);

@@ -1,0 +1,8 @@
+// The settings of a whole module as a table for people, in aligned columns (tarnel-cli show).
+#pragma once
+
+#include <string>
+
+#include "ModuleSettings.h"
+
+std::string SettingsTable(const TModuleSettings& settings);
