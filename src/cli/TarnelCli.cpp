@@ -119,6 +119,9 @@ std::string OpenFailureText(const std::string& port, const EDeviceError& error) 
 class TSession {
   public:
     TSession(const TCliOptions& options, TConsole& console) : m_console(console) {
+        // Until the module is reached a signal ends the program at once, as any program: a
+        // write waiting for its standard input must give way to Ctrl+C.
+        InstallStopSignals();
         try {
             m_worker.Open(options.Port, br19200, options.TimeoutMs);
         } catch (const EDeviceError& error) {
@@ -377,7 +380,6 @@ int main(int argc, char** argv) {
             PrintOut(std::string(kProgramVersion) + "\n");
             return 0;
         }
-        InstallStopSignals();
         TConsoleSettings settings;
         settings.Terminal = ::isatty(STDERR_FILENO) == 1;
         settings.Quiet = options.Quiet;

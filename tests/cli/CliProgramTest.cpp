@@ -460,6 +460,36 @@ TEST_F(CliProgramTest, AStopSignalReleasesTheModule) {
     }
 }
 
+// Before the module is reached nothing needs releasing: a write that waits for its standard
+// input ends at Ctrl+C at once.
+TEST_F(CliProgramTest, CtrlCEndsAWriteThatWaitsForItsInput) {
+    StartModule(PowerUpState(10));
+    const std::string fifo = Path("input");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Held open for writing and never written, so the program's read waits.
+    const int writer = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    TRunSetup setup;
+    setup.In = fifo;
+    const pid_t pid = Start(With({"write", "-"}, Connection()), setup);
+    ASSERT_GT(pid, 0);
+    ::usleep(200 * 1000);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    for (int waited = 0; ::waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 300) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "still waiting for its input after Ctrl+C";
+            break;
+        }
+        ::usleep(10 * 1000);
+    }
+    ::close(writer);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_EQ(m_module->CommandCount(), 0);
+}
+
 TEST_F(CliProgramTest, ALostPortIsOneLineThatNamesThePages) {
     TEmulatorOptions options;
     options.Pacing = false;
