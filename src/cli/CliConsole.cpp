@@ -79,14 +79,9 @@ void TConsole::SetOperationProgress(const TOperationProgress& progress) {
     m_drawnWidth = width + padding;
 }
 
-// Said when the new number is about to go out, not before: a run that fails to connect has
-// renumbered nothing.
-TRenumberAnswer TConsole::ConfirmRenumber(int from, int to) {
-    if (m_settings.KeepNumber) {
-        return TRenumberAnswer::KeepNumber;
-    }
-    Note("модуль перенумеровывается с " + std::to_string(from) + " на " + std::to_string(to));
-    return TRenumberAnswer::Renumber;
+// The renumbering itself is said by the command's notes once the module took the new number.
+TRenumberAnswer TConsole::ConfirmRenumber(int /*from*/, int /*to*/) {
+    return m_settings.KeepNumber ? TRenumberAnswer::KeepNumber : TRenumberAnswer::Renumber;
 }
 
 void TConsole::WriteInfo(const std::string& text) {
