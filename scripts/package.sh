@@ -16,7 +16,7 @@ usage() {
     exit 2
 }
 install=no
-build=build-package
+build="build-package"
 while [ $# -gt 0 ]; do
     case $1 in
     --install) install=yes ;;
@@ -93,8 +93,9 @@ for name in tarnel-cli tarnel-config; do
     # The debug information is found by the program's build id.
     build_id=$(readelf -n "$program" | sed -n 's/.*Build ID: \([0-9a-f]*\).*/\1/p')
     debug="$tree/$name-dbgsym/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug"
-    [ -n "$build_id" ] && [ -f "$debug" ] ||
+    if [ -z "$build_id" ] || [ ! -f "$debug" ]; then
         fail "$name-dbgsym has no /usr/lib/debug/.build-id file for build id '$build_id'"
+    fi
 done
 depends=$(dpkg-deb -f "$build/tarnel-cli_${version}_$arch.deb" Depends)
 echo "=== tarnel-cli depends on: $depends"

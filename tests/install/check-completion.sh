@@ -107,7 +107,7 @@ split_line() {
 }
 
 run_cases() {
-    local mode=$1 line expected got failures=0
+    local mode=$1 line expected wanted got failures=0
     while IFS='|' read -r line expected; do
         expected=${expected//@serial@/$serial}
         split_line "$line"
@@ -119,7 +119,8 @@ run_cases() {
         _tarnel_cli tarnel-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}" ||
             true
         got=$(printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | LC_ALL=C sort | tr '\n' ' ')
-        expected=$(printf '%s\n' $expected | sed '/^$/d' | LC_ALL=C sort | tr '\n' ' ')
+        read -r -a wanted <<<"$expected"
+        expected=$(printf '%s\n' "${wanted[@]}" | sed '/^$/d' | LC_ALL=C sort | tr '\n' ' ')
         if [ "$got" != "$expected" ]; then
             echo "FAIL ($mode): '$line' completes to '${got% }', not '${expected% }'" >&2
             failures=$((failures + 1))
