@@ -43,6 +43,15 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 fi
 export SOURCE_DATE_EPOCH
+# rcc writes SOURCE_DATE_EPOCH into the window's resources, and the build cannot tell when it
+# changes; so a build folder is used again only for the same one, and made afresh otherwise.
+stamp="$build/source-date-epoch"
+if [ -e "$build" ] && [ "$(cat "$stamp" 2>/dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
+    echo "=== $build/ was built for another SOURCE_DATE_EPOCH: it is built afresh"
+    rm -rf "$build"
+fi
+mkdir -p "$build"
+echo "$SOURCE_DATE_EPOCH" >"$stamp"
 
 # Debian's flags for a package: stack protector, _FORTIFY_SOURCE, format checks, relro and
 # immediate binding (PIE is the compiler's default). CMake does not read CPPFLAGS, so they join
