@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks of an install tree made by "cmake --install":
-#   check-install.sh install STAGE CMAKE BUILD_DIR   installs BUILD_DIR into STAGE, afresh
-#   check-install.sh PART STAGE VERSION              checks one part of STAGE (see below)
+#   check-install.sh install STAGE CMAKE BUILD_DIR [COMPONENT]
+#                                       installs BUILD_DIR (or one component of it) into STAGE
+#   check-install.sh PART STAGE VERSION checks one part of STAGE (see below); the part
+#                                       "components" checks STAGE-cli and STAGE-config
 set -euo pipefail
 
 part=$1
@@ -22,36 +24,55 @@ png_size() {
     echo "$((16#${bytes:32:8})) $((16#${bytes:40:8}))"
 }
 
+# The files of each component, as "cmake --install --component" puts them under its prefix.
+component_files() {
+    case $1 in
+    cli)
+        echo bin/tarnel-cli
+        echo share/bash-completion/completions/tarnel-cli
+        echo share/doc/tarnel-cli/changelog.Debian.gz
+        echo share/doc/tarnel-cli/copyright
+        echo share/man/man1/tarnel-cli.1.gz
+        ;;
+    config)
+        echo bin/tarnel-config
+        echo share/applications/tarnel-config.desktop
+        echo share/doc/tarnel-config/changelog.Debian.gz
+        echo share/doc/tarnel-config/copyright
+        echo share/icons/hicolor/scalable/apps/tarnel-config.svg
+        echo share/man/man1/tarnel-config.1.gz
+        echo share/metainfo/ru.tarnel.config.metainfo.xml
+        for size in "${icon_sizes[@]}"; do
+            echo "share/icons/hicolor/${size}x${size}/apps/tarnel-config.png"
+        done
+        ;;
+    esac
+}
+
+# Fails unless the tree DIR holds exactly the files of the COMPONENTs named.
+same_files() {
+    local dir=$1 want have
+    shift
+    want=$(for component in "$@"; do component_files "$component"; done | LC_ALL=C sort)
+    have=$(cd "$dir" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
+    if [ "$want" != "$have" ]; then
+        diff <(echo "$want") <(echo "$have") >&2 || true
+        fail "the files in $dir differ from those of $* (< expected, > installed)"
+    fi
+}
+
 case "$part" in
 install)
+    # A fourth argument installs that component alone.
     cmake=$3
     build=$4
     rm -rf "$stage"
-    "$cmake" --install "$build" --prefix "$stage"
+    "$cmake" --install "$build" --prefix "$stage" ${5:+--component "$5"}
     ;;
 
 files)
     # Exactly these files: no test program, benchmark or the module emulator gets installed.
-    expected=(
-        bin/tarnel-cli
-        bin/tarnel-config
-        share/applications/tarnel-config.desktop
-        share/doc/tarnel-config/changelog.gz
-        share/doc/tarnel-config/copyright
-        share/icons/hicolor/scalable/apps/tarnel-config.svg
-        share/man/man1/tarnel-cli.1.gz
-        share/man/man1/tarnel-config.1.gz
-        share/metainfo/ru.tarnel.config.metainfo.xml
-    )
-    for size in "${icon_sizes[@]}"; do
-        expected+=("share/icons/hicolor/${size}x${size}/apps/tarnel-config.png")
-    done
-    want=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
-    have=$(cd "$stage" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
-    if [ "$want" != "$have" ]; then
-        diff <(echo "$want") <(echo "$have") >&2 || true
-        fail "the installed files differ from the expected ones (< expected, > installed)"
-    fi
+    same_files "$stage" cli config
     for program in tarnel-cli tarnel-config; do
         [ -x "$stage/bin/$program" ] || fail "bin/$program is not executable"
     done
@@ -62,6 +83,44 @@ files)
     done
     grep -q '<svg' "$stage/share/icons/hicolor/scalable/apps/tarnel-config.svg" ||
         fail "the scalable icon is not an SVG picture"
+    ;;
+
+components)
+    # Each package's part of the install holds its own files only, and tarnel-cli's part runs
+    # without Qt: none of its programs is linked with a Qt library.
+    for component in cli config; do
+        same_files "$stage-$component" "$component"
+    done
+    while IFS= read -r -d '' file; do
+        head -c4 "$file" | grep -q $'^\x7fELF' || continue
+        needed=$(readelf -d "$file" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+        [ -n "$needed" ] || fail "readelf finds no libraries that $file needs"
+        if grep -i '^libQt' <<<"$needed"; then
+            fail "$file of the tarnel-cli package is linked with Qt"
+        fi
+    done < <(find "$stage-cli" -type f -print0)
+    ;;
+
+docs)
+    # Each package's changelog names the Debian version, and the AppStream data's newest release
+    # is this version.
+    version=$3
+    for package in tarnel-cli tarnel-config; do
+        file="$stage/share/doc/$package/changelog.Debian.gz"
+        first=$(gzip -dc "$file" | head -n1)
+        [[ $first == "tarnel-config ($version-1) "* ]] ||
+            fail "$file starts with '$first', not version $version-1"
+        grep -q "Upstream-Name:" "$stage/share/doc/$package/copyright" ||
+            fail "$package's copyright is not a machine-readable copyright file"
+    done
+    release=$(grep -o '<release [^>]*>' "$stage/share/metainfo/ru.tarnel.config.metainfo.xml" |
+        head -n1)
+    [[ $release == *"version=\"$version\""* ]] ||
+        fail "the newest release in the AppStream data is '$release', not $version"
+    ;;
+
+completion)
+    "$(dirname "$0")/check-completion.sh" "$stage/share/bash-completion/completions/tarnel-cli"
     ;;
 
 desktop_entry)
@@ -95,6 +154,9 @@ man_pages)
         [ -z "$warnings" ] || fail "$file renders with warnings: $warnings"
         grep -q "^NAME" <<<"$text" || fail "$file has no NAME section"
         grep -q "tarnel $version" <<<"$text" || fail "$file does not name version $version"
+        # The date of the page is the build's (SOURCE_DATE_EPOCH's when set), not left empty.
+        tail -n1 <<<"$text" | grep -Eq "tarnel $version +[0-9]{4}-[0-9]{2}-[0-9]{2} " ||
+            fail "$file has no date beside its version: '$(tail -n1 <<<"$text")'"
     done
     ;;
 
