@@ -25,7 +25,7 @@ enum class TOptionId {
     Version
 };
 
-struct TOptionSpec {
+struct TOptionRule {
     TOptionId Id;
     const char* Long;
     char Short;  // 0 for none
@@ -38,8 +38,8 @@ const std::vector<std::string> kDeviceCommands{"read", "show", "write", "diff"};
 const std::vector<std::string> kCommands{"read",  "show", "write",  "diff",
                                          "ports", "help", "version"};
 
-const std::vector<TOptionSpec>& OptionSpecs() {
-    static const std::vector<TOptionSpec> specs{
+const std::vector<TOptionRule>& OptionRules() {
+    static const std::vector<TOptionRule> rules{
         {TOptionId::Port, "port", 'p', true, kDeviceCommands},
         {TOptionId::Object, "object", 'o', true, kDeviceCommands},
         {TOptionId::Output, "output", 0, true, {"read"}},
@@ -53,29 +53,29 @@ const std::vector<TOptionSpec>& OptionSpecs() {
         {TOptionId::Help, "help", 'h', false, {}},
         {TOptionId::Version, "version", 0, false, {}},
     };
-    return specs;
+    return rules;
 }
 
 // One option as the user spelled it, with its value.
 struct TGivenOption {
-    const TOptionSpec* Spec;
+    const TOptionRule* Rule;
     std::string Spelled;
     std::string Value;
 };
 
-const TOptionSpec* FindLong(const std::string& name) {
-    for (const TOptionSpec& spec : OptionSpecs()) {
-        if (name == spec.Long) {
-            return &spec;
+const TOptionRule* FindLong(const std::string& name) {
+    for (const TOptionRule& rule : OptionRules()) {
+        if (name == rule.Long) {
+            return &rule;
         }
     }
     return nullptr;
 }
 
-const TOptionSpec* FindShort(char letter) {
-    for (const TOptionSpec& spec : OptionSpecs()) {
-        if (spec.Short != 0 && letter == spec.Short) {
-            return &spec;
+const TOptionRule* FindShort(char letter) {
+    for (const TOptionRule& rule : OptionRules()) {
+        if (rule.Short != 0 && letter == rule.Short) {
+            return &rule;
         }
     }
     return nullptr;
@@ -123,32 +123,32 @@ void SplitArguments(const std::vector<std::string>& args, std::vector<TGivenOpti
         if (arg.starts_with("--")) {
             const std::size_t equals = arg.find('=');
             const std::string spelled = arg.substr(0, equals);
-            const TOptionSpec* spec = FindLong(spelled.substr(2));
-            if (spec == nullptr) {
+            const TOptionRule* rule = FindLong(spelled.substr(2));
+            if (rule == nullptr) {
                 throw ECliUsage("Неизвестный параметр " + spelled);
             }
-            if (equals != std::string::npos && !spec->TakesValue) {
+            if (equals != std::string::npos && !rule->TakesValue) {
                 throw ECliUsage("Параметр " + spelled + " не принимает значения");
             }
             const std::string value = equals != std::string::npos ? arg.substr(equals + 1)
-                                      : spec->TakesValue          ? nextValue(spelled)
+                                      : rule->TakesValue          ? nextValue(spelled)
                                                                   : std::string();
-            options.push_back({spec, spelled, value});
+            options.push_back({rule, spelled, value});
             continue;
         }
         // A cluster of short options: "-qv", "-p/dev/ttyUSB0", "-o 10".
         for (std::size_t j = 1; j < arg.size(); ++j) {
             const std::string spelled = std::string("-") + arg[j];
-            const TOptionSpec* spec = FindShort(arg[j]);
-            if (spec == nullptr) {
+            const TOptionRule* rule = FindShort(arg[j]);
+            if (rule == nullptr) {
                 throw ECliUsage("Неизвестный параметр " + spelled);
             }
-            if (!spec->TakesValue) {
-                options.push_back({spec, spelled, ""});
+            if (!rule->TakesValue) {
+                options.push_back({rule, spelled, ""});
                 continue;
             }
             const std::string value = j + 1 < arg.size() ? arg.substr(j + 1) : nextValue(spelled);
-            options.push_back({spec, spelled, value});
+            options.push_back({rule, spelled, value});
             break;
         }
     }
@@ -165,7 +165,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
     TCliOptions options;
     auto asks = [&](TOptionId id) {
         return std::any_of(given.begin(), given.end(),
-                           [id](const TGivenOption& option) { return option.Spec->Id == id; });
+                           [id](const TGivenOption& option) { return option.Rule->Id == id; });
     };
     if (!positional.empty() && !IsCommand(positional.front())) {
         throw ECliUsage("Неизвестная команда " + positional.front());
@@ -200,14 +200,14 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
 
     std::set<TOptionId> seen;
     for (const TGivenOption& option : given) {
-        const std::vector<std::string>& takers = option.Spec->Commands;
+        const std::vector<std::string>& takers = option.Rule->Commands;
         if (!takers.empty() && std::find(takers.begin(), takers.end(), command) == takers.end()) {
             throw ECliUsage("Команда " + command + " не принимает параметр " + option.Spelled);
         }
-        if (option.Spec->TakesValue && !seen.insert(option.Spec->Id).second) {
+        if (option.Rule->TakesValue && !seen.insert(option.Rule->Id).second) {
             throw ECliUsage("Параметр " + option.Spelled + " указан дважды");
         }
-        switch (option.Spec->Id) {
+        switch (option.Rule->Id) {
             case TOptionId::Port:
                 if (option.Value.empty()) {
                     throw ECliUsage("Пустое значение " + option.Spelled);
