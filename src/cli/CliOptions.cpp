@@ -207,11 +207,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
         if (option.Rule->TakesValue && !seen.insert(option.Rule->Id).second) {
             throw ECliUsage("Параметр " + option.Spelled + " указан дважды");
         }
+        if (option.Rule->TakesValue && option.Value.empty()) {
+            throw ECliUsage("Пустое значение " + option.Spelled);
+        }
         switch (option.Rule->Id) {
             case TOptionId::Port:
-                if (option.Value.empty()) {
-                    throw ECliUsage("Пустое значение " + option.Spelled);
-                }
                 options.Port = option.Value;
                 break;
             case TOptionId::Object:
@@ -219,9 +219,6 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
                     ParseNumber(option.Spelled, option.Value, 0, kMaxObjectNumber);
                 break;
             case TOptionId::Output:
-                if (option.Value.empty()) {
-                    throw ECliUsage("Пустое значение " + option.Spelled);
-                }
                 options.Output = option.Value;
                 break;
             case TOptionId::Timeout:

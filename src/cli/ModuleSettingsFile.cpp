@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 
+#include "ConsoleText.h"
 #include "FileErrorMessage.h"
 #include "IniFile.h"
 #include "RelaySettingsIni.h"
@@ -45,17 +45,7 @@ std::string ShownValue(const std::string& text) {
            (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
         --cut;
     }
-    std::string shown;
-    for (const char c : text.substr(0, cut)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20U || byte == 0x7FU) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02X", byte);
-            shown += code;
-        } else {
-            shown += c;
-        }
-    }
+    const std::string shown = VisibleText(text.substr(0, cut));
     return cut < text.size() ? shown + "…" : shown;
 }
 

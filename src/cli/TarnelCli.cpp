@@ -75,26 +75,26 @@ std::string ReadStandardInput() {
 void CheckOutputFile(const std::string& path) {
     const std::string folder =
         path.find('/') == std::string::npos ? "." : path.substr(0, path.find_last_of('/') + 1);
+    auto refuse = [&](const std::string& why) { throw ECliFailure(why + " Модуль не читался."); };
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
-            throw ECliFailure(FileErrorMessage(path, EISDIR, true) + " Модуль не читался.");
+            refuse(FileErrorMessage(path, EISDIR, true));
         }
         // A commit replaces the file by a rename, which would put a plain file in place of a
         // device or a pipe.
         if (!S_ISREG(info.st_mode)) {
-            throw ECliFailure("Не удалось записать файл " + path +
-                              ": это не обычный файл. Укажите файл или --output - для вывода. " +
-                              "Модуль не читался.");
+            refuse("Не удалось записать файл " + path +
+                   ": это не обычный файл. Укажите файл или --output - для вывода.");
         }
         if (::access(path.c_str(), W_OK) != 0) {
-            throw ECliFailure(FileErrorMessage(path, errno, true) + " Модуль не читался.");
+            refuse(FileErrorMessage(path, errno, true));
         }
     } else if (errno != ENOENT) {
-        throw ECliFailure(FileErrorMessage(path, errno, true) + " Модуль не читался.");
+        refuse(FileErrorMessage(path, errno, true));
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        throw ECliFailure(FileErrorMessage(path, errno, true) + " Модуль не читался.");
+        refuse(FileErrorMessage(path, errno, true));
     }
 }
 

@@ -330,11 +330,11 @@ void TDeviceController::WriteModule(const TModuleSettings& module, const TModule
     auto relayOnModule = [onModule](int n) {
         return onModule != nullptr ? &onModule->Relays.at(n - 1) : nullptr;
     };
-    const bool sameNumber =
+    const bool commonUnwritten =
         (onModule != nullptr &&
          SameObjectNumber(onModule->Common.ObjectNumber, module.Common.ObjectNumber)) ||
         (only != nullptr && !only->Contains(kCommonSectionName, kObjectNumberKey));
-    int total = sameNumber ? 0 : kCommonPageCommands;
+    int total = commonUnwritten ? 0 : kCommonPageCommands;
     for (int n = 1; n <= kRelayCount; ++n) {
         total +=
             static_cast<int>(RelayWrites(module.Relays.at(n - 1), relayOnModule(n), only).size());
