@@ -156,7 +156,7 @@ class TSession {
         try {
             body();
         } catch (const EDeviceError&) {
-            m_portLost = true;
+            m_ended = true;
             throw;
         }
     }
@@ -181,7 +181,7 @@ class TSession {
 
   private:
     void Release() {
-        if (!m_controller || m_portLost) {
+        if (!m_controller || m_ended) {
             return;
         }
         try {
@@ -189,13 +189,14 @@ class TSession {
         } catch (const EDeviceError& error) {
             m_console.Error("модуль не отпущен: " + DeviceErrorText(error));
         }
-        m_portLost = true;
+        m_ended = true;
     }
 
     TConsole& m_console;
     TComPortWorker m_worker{true};
     std::unique_ptr<TDeviceController> m_controller;
-    bool m_portLost = false;
+    // The module was released, or the port failed: nothing more goes out.
+    bool m_ended = false;
 };
 
 TModuleSettings ReadWholeModule(const TCliOptions& options, TConsole& console,
@@ -208,20 +209,15 @@ TModuleSettings ReadWholeModule(const TCliOptions& options, TConsole& console,
     return module;
 }
 
-std::string DifferencesText(const std::vector<TSettingsDifference>& differences) {
-    std::string text;
-    for (const TSettingsDifference& difference : differences) {
-        text += difference.Text("в файле") + "\n";
-    }
-    return text;
-}
-
 // Each value of the file that the module does not hold, "Различий: N" at the end.
 int PrintDifferences(const TModuleSettings& module, const THeldSettings& file) {
     const std::vector<TSettingsDifference> differences =
         CompareSettings(module, OverlaidSettings(module, file.Values, file.Held));
-    PrintOut(DifferencesText(differences) + "Различий: " + std::to_string(differences.size()) +
-             "\n");
+    std::string text;
+    for (const TSettingsDifference& difference : differences) {
+        text += difference.Text("в файле") + "\n";
+    }
+    PrintOut(text + "Различий: " + std::to_string(differences.size()) + "\n");
     return differences.empty() ? 0 : kExitDiffers;
 }
 
