@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "AppErrorReport.h"
-#include "Controls.h"
-#include "ModuleEmulator.h"
-#include "QtSyncDispatcher.h"
-#include "RelayFormsController.h"
-#include "fCommon.h"
-#include "fConnect.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "shell/AppErrorReport.h"
+#include "widgets/StoredControls.h"
+#include "emulator/ModuleEmulator.h"
+#include "shell/QtSyncDispatcher.h"
+#include "shell/RelayFormsController.h"
+#include "pages/CommonPage.h"
+#include "shell/ConnectDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -72,17 +72,17 @@ int main(int argc, char** argv) {
     options.TranscriptFile = transcript;
     TModuleEmulator module(options, PowerUpState(10));
 
-    TFormMain mainForm;
-    TFormProgress progress(&mainForm);
+    TMainWindow mainForm;
+    TProgressWindow progress(&mainForm);
     TRelayFormsController controller(mainForm, progress, (dir / "current.ini").string());
     mainForm.Controller = &controller;
     mainForm.show();
-    controller.RunConnectDialog = [&module](TFormConnect& dialog) {
+    controller.RunConnectDialog = [&module](TConnectDialog& dialog) {
         dialog.ComPorts->setEditText(QString::fromStdString(module.DevicePath()));
         dialog.etObjN->setText("10");
         return true;
     };
-    controller.RunErrorWindow = [](TFormErrors&) {};
+    controller.RunErrorWindow = [](TErrorListWindow&) {};
     // The pages keep the module's number, so no write renumbers it.
     controller.CommonPage()->etO->setText("10");
     controller.Connect();
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     LineBytes(transcript, 0, lines);
     struct TCommand {
         const char* name;
-        void (TFormMain::*handler)();
+        void (TMainWindow::*handler)();
         // Run before the timing starts.
         std::function<void()> prepare;
     };
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
             controller.RelayPage(n)->ShowSettings(settings);
         }
     };
-    const TCommand commands[] = {{"read all", &TFormMain::tbReadAllClick, {}},
-                                 {"write all", &TFormMain::tbWriteAllClick, {}},
-                                 {"changes", &TFormMain::mnuWriteChangesClick, changeFiveValues}};
+    const TCommand commands[] = {{"read all", &TMainWindow::tbReadAllClick, {}},
+                                 {"write all", &TMainWindow::tbWriteAllClick, {}},
+                                 {"changes", &TMainWindow::mnuWriteChangesClick, changeFiveValues}};
     std::printf("%-10s %10s %12s %12s %8s\n", "command", "bytes", "measured ms", "line ms",
                 "ratio");
     double writeAllMs = 0;
@@ -126,9 +126,9 @@ int main(int argc, char** argv) {
         const double lineMs = static_cast<double>(bytes) * kBitsPerByte / kBaudRate * 1000.0;
         std::printf("%-10s %10zu %12.1f %12.1f %8.3f\n", command.name, bytes, measuredMs, lineMs,
                     measuredMs / lineMs);
-        if (command.handler == &TFormMain::tbWriteAllClick) {
+        if (command.handler == &TMainWindow::tbWriteAllClick) {
             writeAllMs = measuredMs;
-        } else if (command.handler == &TFormMain::mnuWriteChangesClick) {
+        } else if (command.handler == &TMainWindow::mnuWriteChangesClick) {
             std::printf("\"Записать изменения\" of five values takes %.3f of \"Записать всё\"\n",
                         measuredMs / writeAllMs);
         }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "TVLog.h"
+#include "widgets/LogView.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ double Median(std::vector<double> values) {
 }
 
 // One module command as the protocol writes it: what is read, the request and the answer.
-void WriteExchange(TTVLog& log, int n) {
+void WriteExchange(TLogViewWriter& log, int n) {
     log.WriteMessage("Читаю Тревоги зон");
     log.WriteData("<<<<", "*01A2\r" + std::to_string(n % 100), clBlue);
     log.WriteData(">>>>", "*01A2 0 1 2 3 4 0 0 0 0 0 0 0 0 0 0 0 OK", clFuchsia);
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     QObject::connect(&view, &TLogView::Addition, &view, [&view](const QModelIndex& node) {
         view.scrollTo(node, QAbstractItemView::PositionAtTop);
     });
-    TTVLog log(&view);
+    TLogViewWriter log(&view);
     QApplication::processEvents();
 
     const long rssBefore = ResidentKilobytes();

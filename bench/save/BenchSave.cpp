@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "RelayFormsController.h"
-#include "fMain.h"
-#include "fProgress.h"
+#include "shell/RelayFormsController.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
 
 namespace {
 
@@ -55,11 +55,11 @@ double Median(std::vector<double> values) {
 // The main window and its controller, on a settings file of the bench's own.
 struct TTool {
     explicit TTool(const std::string& settingsFile)
-        : Main(std::make_unique<TFormMain>()),
-          Progress(std::make_unique<TFormProgress>(Main.get())),
+        : Main(std::make_unique<TMainWindow>()),
+          Progress(std::make_unique<TProgressWindow>(Main.get())),
           Controller(std::make_unique<TRelayFormsController>(*Main, *Progress, settingsFile)) {}
-    std::unique_ptr<TFormMain> Main;
-    std::unique_ptr<TFormProgress> Progress;
+    std::unique_ptr<TMainWindow> Main;
+    std::unique_ptr<TProgressWindow> Progress;
     std::unique_ptr<TRelayFormsController> Controller;
 };
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "ComPortWorker.h"
-#include "DevRelay.h"
+#include "transport/ComPortWorker.h"
+#include "protocol/RelayModule.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ int main() {
         TComPortWorker worker(true);
         worker.Open(name, br19200, kAnswerTimeoutMs);
         TPacedModule module(master);
-        TDevRelay relay(&worker, kObjectNumber, nullptr);
+        TRelayModule relay(&worker, kObjectNumber, nullptr);
         const Clock::time_point start = Clock::now();
         for (int i = 0; i < kWrites; ++i) {
             const int relayNumber = i % kRelayCount + 1;

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "ModuleEngine.h"
+#include "emulator/ModuleEngine.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "IniFile.h"
+#include "ini/IniFile.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ModuleCompare.h"
-#include "ModuleSettingsFile.h"
-#include "RelaySettingsIni.h"
+#include "model/ModuleCompare.h"
+#include "cli/ModuleSettingsFile.h"
+#include "model/RelaySettingsIni.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Only plain characters reach the terminal: the progress line is drawn with a carriage return
 // and cleared with blanks, so a dumb terminal or a log file never sees an escape sequence.
-#include "CliConsole.h"
+#include "cli/CliConsole.h"
 
 #include <csignal>
 #include <cstdio>

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleText.h"
-#include "DeviceView.h"
-#include "LogWriter.h"
+#include "cli/ConsoleText.h"
+#include "control/DeviceView.h"
+#include "log/LogWriter.h"
 
 struct TConsoleSettings {
     // Standard error is a terminal: the progress line is drawn.

@@ -1,13 +1,13 @@
 // One table says which options exist, how they are spelled and which commands take them; the
 // parser and the refusals both read it, so a command can never take an option silently.
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <set>
 
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 namespace {
 

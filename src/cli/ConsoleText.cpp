@@ -1,4 +1,4 @@
-#include "ConsoleText.h"
+#include "cli/ConsoleText.h"
 
 #include <cstdio>
 

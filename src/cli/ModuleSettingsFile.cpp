@@ -1,6 +1,6 @@
 // The pages' sections and keys without the pages: the common page's object number and the
 // relays' sections as the relay pages write them.
-#include "ModuleSettingsFile.h"
+#include "cli/ModuleSettingsFile.h"
 
 #include <sys/stat.h>
 
@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <fstream>
 
-#include "ConsoleText.h"
-#include "FileErrorMessage.h"
-#include "IniFile.h"
-#include "RelaySettingsIni.h"
+#include "cli/ConsoleText.h"
+#include "ini/FileErrorMessage.h"
+#include "ini/IniFile.h"
+#include "model/RelaySettingsIni.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ModuleSettings.h"
-#include "ModuleValueSet.h"
+#include "model/ModuleSettings.h"
+#include "model/ModuleValueSet.h"
 
 // A settings file that cannot be used; the message says why, naming the file.
 class ESettingsFileError : public std::runtime_error {

@@ -1,12 +1,12 @@
 // Captions are Cyrillic, so the columns are measured in characters, not bytes.
-#include "SettingsTable.h"
+#include "cli/SettingsTable.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "ConsoleText.h"
-#include "ModuleCompare.h"
-#include "RelayCaptions.h"
+#include "cli/ConsoleText.h"
+#include "model/ModuleCompare.h"
+#include "model/RelayCaptions.h"
 
 std::string SettingsTable(const TModuleSettings& settings) {
     std::vector<std::string> captions;

@@ -3,6 +3,6 @@
 
 #include <string>
 
-#include "ModuleSettings.h"
+#include "model/ModuleSettings.h"
 
 std::string SettingsTable(const TModuleSettings& settings);

@@ -9,20 +9,20 @@
 #include <cstdlib>
 #include <memory>
 
-#include "CliConsole.h"
-#include "CliOptions.h"
-#include "ComPortWorker.h"
-#include "DeviceController.h"
-#include "DeviceErrorText.h"
-#include "FileErrorMessage.h"
-#include "IniFile.h"
-#include "ModuleCompare.h"
-#include "ModuleSettingsFile.h"
-#include "RelayCaptions.h"
-#include "SerialAdvice.h"
-#include "SerialErr.h"
-#include "SerialPortInfo.h"
-#include "SettingsTable.h"
+#include "cli/CliConsole.h"
+#include "cli/CliOptions.h"
+#include "transport/ComPortWorker.h"
+#include "control/DeviceController.h"
+#include "serial/DeviceErrorText.h"
+#include "ini/FileErrorMessage.h"
+#include "ini/IniFile.h"
+#include "model/ModuleCompare.h"
+#include "cli/ModuleSettingsFile.h"
+#include "model/RelayCaptions.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialErr.h"
+#include "serial/SerialPortInfo.h"
+#include "cli/SettingsTable.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The command sequences of the pages, and what went wrong in them, in the words of the pages.
-#include "DeviceController.h"
+#include "control/DeviceController.h"
 
 #include <algorithm>
 
-#include "ComPortWorker.h"
-#include "DeviceView.h"
-#include "LogWriter.h"
-#include "ModuleCompare.h"
-#include "RelayCaptions.h"
-#include "RelaySettingsIni.h"
-#include "StrLib.h"
+#include "transport/ComPortWorker.h"
+#include "control/DeviceView.h"
+#include "log/LogWriter.h"
+#include "model/ModuleCompare.h"
+#include "model/RelayCaptions.h"
+#include "model/RelaySettingsIni.h"
+#include "protocol/AnswerText.h"
 
 namespace {
 
@@ -123,9 +123,9 @@ TDeviceController::TDeviceController(TComPortWorker& port, TLogWriter& log, int 
           port, [&port](const std::string& text) { port.SendSlow(text); }, log, moduleNumber,
           view) {}
 
-TDeviceController::TDeviceController(TCommunication& comm, TSlowSend slowSend, TLogWriter& log,
+TDeviceController::TDeviceController(TTransport& comm, TSlowSend slowSend, TLogWriter& log,
                                      int moduleNumber, IDeviceView& view)
-    : m_device(std::make_unique<TDevRelay>(&comm, moduleNumber, &log)),
+    : m_device(std::make_unique<TRelayModule>(&comm, moduleNumber, &log)),
       m_slowSend(std::move(slowSend)),
       m_log(log),
       m_view(view) {}
@@ -419,15 +419,15 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
         }
         StepProgress();
     };
-    readRow(&TDevRelay::ReadZoneAlarms, settings.ZoneRow(zeAlarm), ZoneRowName(relay, zeAlarm));
-    readRow(&TDevRelay::ReadZoneRestores, settings.ZoneRow(zeRestore),
+    readRow(&TRelayModule::ReadZoneAlarms, settings.ZoneRow(zeAlarm), ZoneRowName(relay, zeAlarm));
+    readRow(&TRelayModule::ReadZoneRestores, settings.ZoneRow(zeRestore),
             ZoneRowName(relay, zeRestore));
-    readRow(&TDevRelay::ReadZoneFaults, settings.ZoneRow(zeFault), ZoneRowName(relay, zeFault));
-    readRow(&TDevRelay::ReadPartitionArmings, settings.PartitionRow(peArm),
+    readRow(&TRelayModule::ReadZoneFaults, settings.ZoneRow(zeFault), ZoneRowName(relay, zeFault));
+    readRow(&TRelayModule::ReadPartitionArmings, settings.PartitionRow(peArm),
             PartitionRowName(relay, peArm));
-    readRow(&TDevRelay::ReadPartitionDisarmings, settings.PartitionRow(peDisarm),
+    readRow(&TRelayModule::ReadPartitionDisarmings, settings.PartitionRow(peDisarm),
             PartitionRowName(relay, peDisarm));
-    readRow(&TDevRelay::ReadPartitionAlarms, settings.PartitionRow(peAlarm),
+    readRow(&TRelayModule::ReadPartitionAlarms, settings.PartitionRow(peAlarm),
             PartitionRowName(relay, peAlarm));
 
     auto readCondition = [&](auto read, TRelayCondition condition) {
@@ -443,11 +443,11 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
         }
         StepProgress();
     };
-    readCondition(&TDevRelay::ReadPanelLink, rcPanelLink);
-    readCondition(&TDevRelay::ReadJournal, rcJournal);
-    readCondition(&TDevRelay::ReadPower, rcPower);
-    readCondition(&TDevRelay::ReadFire, rcFire);
-    readCondition(&TDevRelay::ReadDelay, rcDelay);
+    readCondition(&TRelayModule::ReadPanelLink, rcPanelLink);
+    readCondition(&TRelayModule::ReadJournal, rcJournal);
+    readCondition(&TRelayModule::ReadPower, rcPower);
+    readCondition(&TRelayModule::ReadFire, rcFire);
+    readCondition(&TRelayModule::ReadDelay, rcDelay);
 }
 
 // The writes of the page in their order; with the module's values given, only those that differ.
@@ -477,25 +477,25 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
     const TRelaySettings& module = onModule != nullptr ? *onModule : settings;
     for (int zone = 1; zone <= kTableWidth; ++zone) {
         const std::string item = ", зона " + std::to_string(zone);
-        addItem(&TDevRelay::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
+        addItem(&TRelayModule::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
                 module.Zone(zeAlarm, zone), ZoneRowName(relay, zeAlarm) + item,
                 ZoneKey(zeAlarm, zone));
-        addItem(&TDevRelay::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
+        addItem(&TRelayModule::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
                 module.Zone(zeRestore, zone), ZoneRowName(relay, zeRestore) + item,
                 ZoneKey(zeRestore, zone));
-        addItem(&TDevRelay::WriteZoneFault, zone, settings.Zone(zeFault, zone),
+        addItem(&TRelayModule::WriteZoneFault, zone, settings.Zone(zeFault, zone),
                 module.Zone(zeFault, zone), ZoneRowName(relay, zeFault) + item,
                 ZoneKey(zeFault, zone));
     }
     for (int partition = 1; partition <= kTableWidth; ++partition) {
         const std::string item = ", раздел " + std::to_string(partition);
-        addItem(&TDevRelay::WritePartitionArming, partition, settings.Partition(peArm, partition),
+        addItem(&TRelayModule::WritePartitionArming, partition, settings.Partition(peArm, partition),
                 module.Partition(peArm, partition), PartitionRowName(relay, peArm) + item,
                 PartitionKey(peArm, partition));
-        addItem(&TDevRelay::WritePartitionDisarming, partition,
+        addItem(&TRelayModule::WritePartitionDisarming, partition,
                 settings.Partition(peDisarm, partition), module.Partition(peDisarm, partition),
                 PartitionRowName(relay, peDisarm) + item, PartitionKey(peDisarm, partition));
-        addItem(&TDevRelay::WritePartitionAlarm, partition, settings.Partition(peAlarm, partition),
+        addItem(&TRelayModule::WritePartitionAlarm, partition, settings.Partition(peAlarm, partition),
                 module.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item,
                 PartitionKey(peAlarm, partition));
     }
@@ -506,11 +506,11 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
         addItem(write, 1, settings.YesOf(condition), module.YesOf(condition),
                 name + ConditionStateCaption(condition, true), ConditionKey(condition, true));
     };
-    addCondition(&TDevRelay::WritePanelLink, rcPanelLink);
-    addCondition(&TDevRelay::WriteJournal, rcJournal);
-    addCondition(&TDevRelay::WritePower, rcPower);
-    addCondition(&TDevRelay::WriteFire, rcFire);
-    addCondition(&TDevRelay::WriteDelay, rcDelay);
+    addCondition(&TRelayModule::WritePanelLink, rcPanelLink);
+    addCondition(&TRelayModule::WriteJournal, rcJournal);
+    addCondition(&TRelayModule::WritePower, rcPower);
+    addCondition(&TRelayModule::WriteFire, rcFire);
+    addCondition(&TRelayModule::WriteDelay, rcDelay);
     return writes;
 }
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "DevRelay.h"
-#include "DeviceView.h"
-#include "ModuleSettings.h"
-#include "ModuleValueSet.h"
-#include "StrLib.h"
+#include "protocol/RelayModule.h"
+#include "control/DeviceView.h"
+#include "model/ModuleSettings.h"
+#include "model/ModuleValueSet.h"
+#include "protocol/AnswerText.h"
 
 // An answer of the module that is no number where one was expected, with the parameter whose
 // read it broke; what() names both.
@@ -22,7 +22,7 @@ class EModuleAnswerError : public EConvertError {
 };
 
 class TComPortWorker;
-class TCommunication;
+class TTransport;
 class TLogWriter;
 
 class TDeviceController {
@@ -48,7 +48,7 @@ class TDeviceController {
     }
 
     TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber, IDeviceView& view);
-    TDeviceController(TCommunication& comm, TSlowSend slowSend, TLogWriter& log, int moduleNumber,
+    TDeviceController(TTransport& comm, TSlowSend slowSend, TLogWriter& log, int moduleNumber,
                       IDeviceView& view);
     ~TDeviceController();
     TDeviceController(const TDeviceController&) = delete;
@@ -102,7 +102,7 @@ class TDeviceController {
     std::vector<std::string> GetNotes() const;
     void ReleaseDevice();
 
-    TDevRelay& Device() { return *m_device; }
+    TRelayModule& Device() { return *m_device; }
 
   private:
     // One write of a relay page, ready to send.
@@ -149,7 +149,7 @@ class TDeviceController {
     void AddStopLine(const std::string& line);
     std::string RenumberNote() const;
 
-    std::unique_ptr<TDevRelay> m_device;
+    std::unique_ptr<TRelayModule> m_device;
     TSlowSend m_slowSend;
     TLogWriter& m_log;
     IDeviceView& m_view;

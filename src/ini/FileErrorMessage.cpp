@@ -1,4 +1,4 @@
-#include "FileErrorMessage.h"
+#include "ini/FileErrorMessage.h"
 
 #include <cerrno>
 #include <cstring>

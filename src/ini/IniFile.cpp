@@ -1,5 +1,5 @@
 // Reading and writing of INI settings files that keeps every byte the tool does not change.
-#include "IniFile.h"
+#include "ini/IniFile.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,6 +1,6 @@
 // An flock on a file of its own: the settings file itself is replaced by every save, and a lock
 // on a replaced file would guard nothing.
-#include "SettingsLock.h"
+#include "ini/SettingsLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

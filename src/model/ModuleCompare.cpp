@@ -1,9 +1,9 @@
 // Walks two module settings in the order of the module's writes and names what differs.
-#include "ModuleCompare.h"
+#include "model/ModuleCompare.h"
 
 #include <array>
 
-#include "RelayCaptions.h"
+#include "model/RelayCaptions.h"
 
 namespace {
 

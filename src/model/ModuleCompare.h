@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ModuleSettings.h"
+#include "model/ModuleSettings.h"
 
 // One value that differs: where the pages show it, and the two values as the pages would show
 // them (reaction names as in the legend, numbers as numbers).

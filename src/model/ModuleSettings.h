@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 // The object number as its edit holds it: up to two decimal digits, possibly with a leading zero,
 // or whatever a file put there; a write checks it before it goes out.

@@ -1,8 +1,8 @@
 // The set is small (at most 536 names) and built once per command, so an ordered set does.
-#include "ModuleValueSet.h"
+#include "model/ModuleValueSet.h"
 
-#include "ModuleCompare.h"
-#include "RelaySettingsIni.h"
+#include "model/ModuleCompare.h"
+#include "model/RelaySettingsIni.h"
 
 namespace {
 

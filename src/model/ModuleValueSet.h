@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ModuleSettings.h"
+#include "model/ModuleSettings.h"
 
 class TModuleValueSet {
   public:

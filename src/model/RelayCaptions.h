@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 inline constexpr std::array<const char*, kEventRowCount> kZoneCaptions{"Тревоги", "Восстановления",
                                                                        "Аварии"};

@@ -1,4 +1,4 @@
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 void NextReaction(TRelayReaction& code) {
     code = code < rrNone ? code + 1 : rrOn;

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 class TIniFile;
 

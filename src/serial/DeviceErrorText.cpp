@@ -1,4 +1,4 @@
-#include "DeviceErrorText.h"
+#include "serial/DeviceErrorText.h"
 
 #include <cerrno>
 #include <cstring>

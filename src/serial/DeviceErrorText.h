@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "SerialErr.h"
+#include "serial/SerialErr.h"
 
 // What failed, by the driver's code: "не удалось передать данные в порт".
 std::string DeviceFailureText(const EDeviceError& error);

@@ -19,9 +19,9 @@
 #include <thread>
 #include <utility>
 
-#include "SerialLock.h"
-#include "SerialOs.h"
-#include "SerialPortInfo.h"
+#include "serial/SerialLock.h"
+#include "serial/SerialOs.h"
+#include "serial/SerialPortInfo.h"
 
 // glibc's termios has no arbitrary rates; the kernel's termios2 has, through these ioctls.
 struct termios2 {

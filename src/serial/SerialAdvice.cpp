@@ -1,6 +1,6 @@
 // Reasons and fixes for failed opens, read from the OS error and the device, process and port
 // trees.
-#include "SerialAdvice.h"
+#include "serial/SerialAdvice.h"
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -12,8 +12,8 @@
 #include <system_error>
 #include <vector>
 
-#include "SerialEnum.h"
-#include "SerialPortInfo.h"
+#include "serial/SerialEnum.h"
+#include "serial/SerialPortInfo.h"
 
 namespace {
 

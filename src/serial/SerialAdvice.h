@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "SerialErr.h"
-#include "SerialLock.h"
+#include "serial/SerialErr.h"
+#include "serial/SerialLock.h"
 
 // Where the advice looks at the system; tests point these at trees of their own.
 struct TSerialAdviceRoots {

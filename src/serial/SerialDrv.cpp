@@ -1,6 +1,6 @@
 // The serial port component: properties and their mapping onto the line state, open and close,
 // transfers and event delivery.
-#include "SerialDrv.h"
+#include "serial/SerialDrv.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,8 +8,8 @@
 #include <thread>
 #include <utility>
 
-#include "SerialErr.h"
-#include "SerialEventThread.h"
+#include "serial/SerialErr.h"
+#include "serial/SerialEventThread.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "SerialOs.h"
-#include "SerialSettings.h"
-#include "SerialTypes.h"
+#include "serial/SerialOs.h"
+#include "serial/SerialSettings.h"
+#include "serial/SerialTypes.h"
 
 class TCustomComm;
 class TCommEventThread;

@@ -1,5 +1,5 @@
 // Port listing: the spooler-style filter and the scan of the kernel's tty class.
-#include "SerialEnum.h"
+#include "serial/SerialEnum.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <tuple>
 
-#include "SerialErr.h"
+#include "serial/SerialErr.h"
 
 namespace {
 

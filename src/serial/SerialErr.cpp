@@ -1,5 +1,5 @@
 // Raising the serial driver's errors, with the OS error text where the catalogue asks for it.
-#include "SerialErr.h"
+#include "serial/SerialErr.h"
 
 #include <cerrno>
 #include <cstring>

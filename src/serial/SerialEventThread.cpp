@@ -1,10 +1,10 @@
 // Waiting for line events and handing them to the component, on the main thread by default.
-#include "SerialEventThread.h"
+#include "serial/SerialEventThread.h"
 
 #include <chrono>
 
-#include "SerialDrv.h"
-#include "SerialSync.h"
+#include "serial/SerialDrv.h"
+#include "serial/SerialSync.h"
 
 namespace {
 // How often a join looks for deliveries that wait for the main thread.

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "SerialOs.h"
+#include "serial/SerialOs.h"
 
 class TCustomComm;
 class ISyncDispatcher;

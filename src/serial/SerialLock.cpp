@@ -1,5 +1,5 @@
 // Taking, reading and releasing UUCP lock files.
-#include "SerialLock.h"
+#include "serial/SerialLock.h"
 
 #include <fcntl.h>
 #include <signal.h>

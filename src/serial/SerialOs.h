@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "SerialLock.h"
+#include "serial/SerialLock.h"
 
 using TOsHandle = int;
 constexpr TOsHandle InvalidOsHandle = -1;

@@ -1,13 +1,13 @@
 // Reads sysfs: a USB serial port's device is an interface (or a port below it) of the USB
 // device, whose attributes live a level or two up.
-#include "SerialPortInfo.h"
+#include "serial/SerialPortInfo.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "SerialEnum.h"
+#include "serial/SerialEnum.h"
 
 namespace fs = std::filesystem;
 

@@ -1,9 +1,9 @@
 // Getters, setters and assignment of the serial port component's settings objects.
-#include "SerialSettings.h"
+#include "serial/SerialSettings.h"
 
 #include <algorithm>
 
-#include "SerialDrv.h"
+#include "serial/SerialDrv.h"
 
 TDataBits TCommDataControl::DataBits() const {
     TLineState state;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "SerialTypes.h"
+#include "serial/SerialTypes.h"
 
 class TCustomComm;
 

@@ -1,5 +1,5 @@
 // The queue through which line events reach the main thread.
-#include "SerialSync.h"
+#include "serial/SerialSync.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "FormsController.h"
+#include "shell/FormsController.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,13 +13,13 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "AppErrorReport.h"
-#include "FileErrorMessage.h"
-#include "IniFile.h"
-#include "LogWriter.h"
-#include "fDifferences.h"
-#include "fIn.h"
-#include "fMain.h"
+#include "shell/AppErrorReport.h"
+#include "ini/FileErrorMessage.h"
+#include "ini/IniFile.h"
+#include "log/LogWriter.h"
+#include "shell/DifferencesWindow.h"
+#include "pages/PageBase.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TFormsController::TFormsController(QWidget* container, std::string settingsFile,
         box.exec();
     };
     ShowLoadReplacements = [container](const std::vector<std::string>& lines) {
-        TFormDifferences window(container != nullptr ? container->window() : nullptr);
+        TDifferencesWindow window(container != nullptr ? container->window() : nullptr);
         window.setWindowTitle(QString::fromUtf8("Заменённые значения"));
         window.SetLines(lines);
         window.lbCount->setText(
@@ -91,11 +91,11 @@ void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
 }
 
 std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini,
-                                                    const std::vector<TformIncl*>& pages) {
+                                                    const std::vector<TPageBase*>& pages) {
     std::vector<std::string> replaced;
-    for (TformIncl* page : pages) {
+    for (TPageBase* page : pages) {
         page->LoadFromIni(ini);
-        for (const TformIncl::TLoadReplacement& replacement : page->TakeLoadReplacements()) {
+        for (const TPageBase::TLoadReplacement& replacement : page->TakeLoadReplacements()) {
             m_log->WriteInfo(replacement.LogLine);
             replaced.push_back(replacement.Text);
         }
@@ -116,7 +116,7 @@ void TFormsController::LoadStartFile() {
 }
 
 bool TFormsController::HoldsSettings(const TIniFile& ini) const {
-    return std::any_of(m_pages.begin(), m_pages.end(), [&ini](const TformIncl* page) {
+    return std::any_of(m_pages.begin(), m_pages.end(), [&ini](const TPageBase* page) {
         return ini.SectionExists(page->Name().toStdString());
     });
 }
@@ -145,7 +145,7 @@ void TFormsController::CommitSettings(TIniFile& ini) {
 void TFormsController::SaveSettings() {
     if (!m_settingsReadOnly) {
         const auto ini = OpenSettingsForUpdate();
-        for (TformIncl* page : m_pages) {
+        for (TPageBase* page : m_pages) {
             page->SaveToIni(*ini);
         }
         SaveToolSettings(*ini);
@@ -173,13 +173,13 @@ void TFormsController::Destruct() {
     }
 }
 
-void TFormsController::AddPage(TformIncl* page) {
+void TFormsController::AddPage(TPageBase* page) {
     m_pages.push_back(page);
 }
 
 // The pages share one cell of a margin-free layout, so the shown page follows every change of the
 // pane's size (window resized, splitter dragged or collapsed); hidden pages take no room.
-void TFormsController::PlacePage(TformIncl& page) {
+void TFormsController::PlacePage(TPageBase& page) {
     auto* layout = qobject_cast<QGridLayout*>(m_container->layout());
     if (layout == nullptr) {
         layout = new QGridLayout(m_container);
@@ -192,26 +192,26 @@ void TFormsController::PlacePage(TformIncl& page) {
 }
 
 void TFormsController::PlacePages() {
-    for (TformIncl* page : m_pages) {
+    for (TPageBase* page : m_pages) {
         PlacePage(*page);
     }
 }
 
 void TFormsController::FreePages() {
     m_currentPage = nullptr;
-    for (TformIncl* page : m_pages) {
+    for (TPageBase* page : m_pages) {
         delete page;
     }
     m_pages.clear();
 }
 
-QTreeWidgetItem* TFormsController::AddPageNode(QTreeWidget& tree, TformIncl& page, int index) {
+QTreeWidgetItem* TFormsController::AddPageNode(QTreeWidget& tree, TPageBase& page, int index) {
     auto* node = new QTreeWidgetItem(&tree, QStringList{page.Caption()});
     SetStateIndex(node, index);
     return node;
 }
 
-QTreeWidgetItem* TFormsController::AddChildPageNode(QTreeWidgetItem& parent, TformIncl& page,
+QTreeWidgetItem* TFormsController::AddChildPageNode(QTreeWidgetItem& parent, TPageBase& page,
                                                     int index) {
     auto* node = new QTreeWidgetItem(&parent, QStringList{page.Caption()});
     SetStateIndex(node, index);
@@ -277,9 +277,9 @@ void TFormsController::LoadFromFile(const std::string& fileName) {
         throw std::runtime_error(problem);
     }
     const TIniFile ini(fileName);
-    std::vector<TformIncl*> held;
+    std::vector<TPageBase*> held;
     std::vector<std::string> missing;
-    for (TformIncl* page : m_pages) {
+    for (TPageBase* page : m_pages) {
         if (ini.SectionExists(page->Name().toStdString())) {
             held.push_back(page);
         } else {
@@ -307,7 +307,7 @@ void TFormsController::LoadFromFile(const std::string& fileName) {
 
 void TFormsController::SaveToFile(const std::string& fileName) {
     TIniFile ini(fileName);
-    for (TformIncl* page : m_pages) {
+    for (TPageBase* page : m_pages) {
         page->SaveToIni(ini);
     }
     ini.UpdateFile();
@@ -318,7 +318,7 @@ void TFormsController::SetCurrentDefaults() {
 }
 
 void TFormsController::SetAllDefaults() {
-    for (TformIncl* page : m_pages) {
+    for (TPageBase* page : m_pages) {
         page->SetDefaults();
     }
 }

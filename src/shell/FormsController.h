@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "MainCommands.h"
+#include "shell/MainCommands.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 class TIniFile;
-class TformIncl;
+class TPageBase;
 class TLogWriter;
 
 class TFormsController : public IMainCommands {
@@ -47,11 +47,11 @@ class TFormsController : public IMainCommands {
     std::function<void(const std::vector<std::string>& lines)> ShowLoadReplacements;
 
     QWidget* Container() const { return m_container; }
-    TformIncl* CurrentPage() const { return m_currentPage; }
+    TPageBase* CurrentPage() const { return m_currentPage; }
     // The index of the page on screen; -1 before the pages exist.
     int CurrentPageIndex() const;
     // The pages in index order: the position of a page here is its index in the tree.
-    const std::vector<TformIncl*>& Pages() const { return m_pages; }
+    const std::vector<TPageBase*>& Pages() const { return m_pages; }
     TLogWriter& Log() const { return *m_log; }
     // True between the locking and the unlocking of the controls around a module exchange.
     bool IsExchangeRunning() const override { return m_exchangeDepth > 0; }
@@ -80,15 +80,15 @@ class TFormsController : public IMainCommands {
     // The settings file holds settings of this tool, not only foreign or broken content.
     virtual bool HoldsSettings(const TIniFile& ini) const;
 
-    void AddPage(TformIncl* page);
-    void SetCurrentPage(TformIncl* page) { m_currentPage = page; }
+    void AddPage(TPageBase* page);
+    void SetCurrentPage(TPageBase* page) { m_currentPage = page; }
 
-    virtual void PlacePage(TformIncl& page);
+    virtual void PlacePage(TPageBase& page);
     virtual void PlacePages();
     virtual void CreatePages(QWidget* mainForm) = 0;
     virtual void FreePages();
-    virtual QTreeWidgetItem* AddPageNode(QTreeWidget& tree, TformIncl& page, int index);
-    virtual QTreeWidgetItem* AddChildPageNode(QTreeWidgetItem& parent, TformIncl& page, int index);
+    virtual QTreeWidgetItem* AddPageNode(QTreeWidget& tree, TPageBase& page, int index);
+    virtual QTreeWidgetItem* AddChildPageNode(QTreeWidgetItem& parent, TPageBase& page, int index);
     virtual void BuildTree(QTreeWidget& tree);
     virtual void ShowCurrentPage();
     // The page tree's selection follows the page on screen; the tree's own signal is held back so
@@ -123,7 +123,7 @@ class TFormsController : public IMainCommands {
     void LoadStartFile();
     // Loads the pages and logs each value that a page had to replace; gives those values in the
     // pages' words.
-    std::vector<std::string> LoadPages(const TIniFile& ini, const std::vector<TformIncl*>& pages);
+    std::vector<std::string> LoadPages(const TIniFile& ini, const std::vector<TPageBase*>& pages);
 
     // Runs a body that goes through the pages and shows again, on every way out, the page the
     // user had chosen before it.
@@ -142,8 +142,8 @@ class TFormsController : public IMainCommands {
     // Saved or discarded at close: the end of the controller writes nothing more.
     bool m_settingsSettled = false;
     bool m_settingsReadOnly = false;
-    TformIncl* m_currentPage = nullptr;
-    std::vector<TformIncl*> m_pages;
+    TPageBase* m_currentPage = nullptr;
+    std::vector<TPageBase*> m_pages;
     std::unique_ptr<TLogWriter> m_log;
     int m_exchangeDepth = 0;
     bool m_destructed = false;

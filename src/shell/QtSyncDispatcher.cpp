@@ -1,9 +1,9 @@
-#include "QtSyncDispatcher.h"
+#include "shell/QtSyncDispatcher.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "SerialSync.h"
+#include "serial/SerialSync.h"
 
 TQtSyncDispatcherScope::TQtSyncDispatcherScope() {
     DefaultSyncDispatcher().SetWakeHook([] {

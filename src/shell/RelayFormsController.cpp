@@ -1,27 +1,27 @@
-#include "RelayFormsController.h"
+#include "shell/RelayFormsController.h"
 
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "AppErrorReport.h"
-#include "ComPortWorker.h"
-#include "DeviceController.h"
-#include "DeviceErrorText.h"
-#include "IniFile.h"
-#include "MainDeviceView.h"
-#include "ModuleCompare.h"
-#include "SerialAdvice.h"
-#include "SerialEnum.h"
-#include "SerialErr.h"
-#include "StrLib.h"
-#include "TVLog.h"
-#include "fCommon.h"
-#include "fConnect.h"
-#include "fDifferences.h"
-#include "fErrors.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "shell/AppErrorReport.h"
+#include "transport/ComPortWorker.h"
+#include "control/DeviceController.h"
+#include "serial/DeviceErrorText.h"
+#include "ini/IniFile.h"
+#include "shell/WindowDeviceView.h"
+#include "model/ModuleCompare.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialEnum.h"
+#include "serial/SerialErr.h"
+#include "protocol/AnswerText.h"
+#include "widgets/LogView.h"
+#include "pages/CommonPage.h"
+#include "shell/ConnectDialog.h"
+#include "shell/DifferencesWindow.h"
+#include "shell/ErrorListWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -48,18 +48,18 @@ const char kFileFolderKey[] = "FileFolder";
 
 }  // namespace
 
-TRelayFormsController::TRelayFormsController(TFormMain& mainForm, TFormProgress& progress,
+TRelayFormsController::TRelayFormsController(TMainWindow& mainForm, TProgressWindow& progress,
                                              std::string settingsFile, std::string startFile)
     : TFormsController(mainForm.PagePane(), std::move(settingsFile), std::move(startFile)),
       m_mainForm(mainForm),
       m_progress(progress),
-      m_deviceView(std::make_unique<TMainDeviceView>(mainForm, progress)) {
+      m_deviceView(std::make_unique<TWindowDeviceView>(mainForm, progress)) {
     ConfirmRenumber = [view = m_deviceView.get()](int from, int to) {
         return view->ConfirmRenumberBox(from, to);
     };
     m_deviceView->AskRenumber = [this](int from, int to) { return ConfirmRenumber(from, to); };
-    RunConnectDialog = [](TFormConnect& dialog) { return dialog.exec() == QDialog::Accepted; };
-    RunErrorWindow = [](TFormErrors& window) { window.exec(); };
+    RunConnectDialog = [](TConnectDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+    RunErrorWindow = [](TErrorListWindow& window) { window.exec(); };
     ListPorts = [] { return ListSerialPorts(); };
     mainForm.SayCloseDeferred = [&progress] {
         progress.SetNote(
@@ -81,9 +81,9 @@ void TRelayFormsController::Shutdown() {
     Destruct();
 }
 
-TFormRelay* TRelayFormsController::RelayPage(int number) const {
-    for (TformIncl* page : Pages()) {
-        if (auto* relay = dynamic_cast<TFormRelay*>(page);
+TRelayPage* TRelayFormsController::RelayPage(int number) const {
+    for (TPageBase* page : Pages()) {
+        if (auto* relay = dynamic_cast<TRelayPage*>(page);
             relay && relay->Settings().Number == number) {
             return relay;
         }
@@ -92,14 +92,14 @@ TFormRelay* TRelayFormsController::RelayPage(int number) const {
 }
 
 void TRelayFormsController::CreatePages(QWidget* /*mainForm*/) {
-    m_commonPage = new TFormCommon(Container());
+    m_commonPage = new TCommonPage(Container());
     AddPage(m_commonPage);
     for (int n = 1; n <= kRelayCount; ++n) {
-        auto* relay = new TFormRelay(Container());
+        auto* relay = new TRelayPage(Container());
         relay->SetNumber(n);
         AddPage(relay);
     }
-    for (TformIncl* page : Pages()) {
+    for (TPageBase* page : Pages()) {
         page->hide();
     }
     SetCurrentPage(m_commonPage);
@@ -111,8 +111,8 @@ void TRelayFormsController::BuildTree(QTreeWidget& tree) {
     QTreeWidgetItem* relayGroup = nullptr;
     const auto& pages = Pages();
     for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
-        TformIncl& page = *pages[static_cast<std::size_t>(i)];
-        if (auto* relay = dynamic_cast<TFormRelay*>(&page)) {
+        TPageBase& page = *pages[static_cast<std::size_t>(i)];
+        if (auto* relay = dynamic_cast<TRelayPage*>(&page)) {
             if (relay->Settings().Number == 1) {
                 relayGroup = new QTreeWidgetItem(&tree, QStringList{QString::fromUtf8("Реле")});
                 SetStateIndex(relayGroup, -1);
@@ -148,13 +148,13 @@ void TRelayFormsController::SetConnected(bool connected) {
     }
 }
 
-void TRelayFormsController::LoadConnectSettings(TFormConnect& dialog) {
+void TRelayFormsController::LoadConnectSettings(TConnectDialog& dialog) {
     std::error_code ec;
     const TIniFile ini(std::filesystem::exists(SettingsFile(), ec) ? SettingsFile() : StartFile());
     dialog.LoadFromIni(ini);
 }
 
-void TRelayFormsController::SaveConnectSettings(TFormConnect& dialog) {
+void TRelayFormsController::SaveConnectSettings(TConnectDialog& dialog) {
     if (AreSettingsReadOnly()) {
         return;
     }
@@ -192,7 +192,7 @@ void TRelayFormsController::SaveToolSettings(TIniFile& ini) {
 
 bool TRelayFormsController::DoConnect() {
     // The dialog is destroyed on every path out of here, errors included.
-    TFormConnect dialog(&m_mainForm);
+    TConnectDialog dialog(&m_mainForm);
     dialog.SetPorts(ListPorts());
     dialog.ListPorts = ListPorts;
     LoadConnectSettings(dialog);
@@ -321,7 +321,7 @@ void TRelayFormsController::DoDisconnect() {
 }
 
 std::unique_ptr<TLogWriter> TRelayFormsController::CreateLog() {
-    return std::make_unique<TTVLog>(m_mainForm.tvLog);
+    return std::make_unique<TLogViewWriter>(m_mainForm.tvLog);
 }
 
 // The commands that reach the module are enabled only while connected; the checks keep a stray
@@ -333,9 +333,9 @@ void TRelayFormsController::ReadPageFromDevice() {
         return;
     }
     RunOnConnection(true, [this] {
-        if (auto* common = dynamic_cast<TFormCommon*>(CurrentPage())) {
+        if (auto* common = dynamic_cast<TCommonPage*>(CurrentPage())) {
             ReadIntoPage(*common, [this](TCommonSettings& s) { DeviceController->ReadCommon(s); });
-        } else if (auto* relay = dynamic_cast<TFormRelay*>(CurrentPage())) {
+        } else if (auto* relay = dynamic_cast<TRelayPage*>(CurrentPage())) {
             ReadIntoPage(*relay, [this](TRelaySettings& s) { DeviceController->ReadRelay(s); });
         }
     });
@@ -346,9 +346,9 @@ void TRelayFormsController::WritePageToDevice() {
         return;
     }
     RunOnConnection(false, [this] {
-        if (const auto* common = dynamic_cast<const TFormCommon*>(CurrentPage())) {
+        if (const auto* common = dynamic_cast<const TCommonPage*>(CurrentPage())) {
             DeviceController->WriteCommon(common->Settings());
-        } else if (const auto* relay = dynamic_cast<const TFormRelay*>(CurrentPage())) {
+        } else if (const auto* relay = dynamic_cast<const TRelayPage*>(CurrentPage())) {
             DeviceController->WriteRelay(relay->Settings());
         }
     });
@@ -387,7 +387,7 @@ void TRelayFormsController::CompareWithDevice() {
         ShowDifferences(lines);
         return;
     }
-    TFormDifferences window(&m_mainForm);
+    TDifferencesWindow window(&m_mainForm);
     window.SetLines(lines);
     window.exec();
 }
@@ -449,7 +449,7 @@ void TRelayFormsController::EndExchange() {
     if (errors.empty() && notes.empty()) {
         return;
     }
-    TFormErrors window(&m_mainForm);
+    TErrorListWindow window(&m_mainForm);
     window.SetErrors(errors);
     window.SetNotes(notes);
     RunErrorWindow(window);

@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "DeviceView.h"
-#include "FormsController.h"
-#include "ModuleSettings.h"
-#include "SerialPortInfo.h"
+#include "control/DeviceView.h"
+#include "shell/FormsController.h"
+#include "model/ModuleSettings.h"
+#include "serial/SerialPortInfo.h"
 
 class TComPortWorker;
 class TDeviceController;
-class TFormCommon;
-class TFormConnect;
-class TFormErrors;
-class TFormMain;
-class TFormProgress;
-class TFormRelay;
-class TMainDeviceView;
+class TCommonPage;
+class TConnectDialog;
+class TErrorListWindow;
+class TMainWindow;
+class TProgressWindow;
+class TRelayPage;
+class TWindowDeviceView;
 
 class TRelayFormsController : public TFormsController {
   public:
@@ -28,7 +28,7 @@ class TRelayFormsController : public TFormsController {
     static constexpr int kAnswerTimeoutMs = 300;
 
     // The pages are loaded from startFile, or from settingsFile when it is empty.
-    TRelayFormsController(TFormMain& mainForm, TFormProgress& progress, std::string settingsFile,
+    TRelayFormsController(TMainWindow& mainForm, TProgressWindow& progress, std::string settingsFile,
                           std::string startFile = {});
     ~TRelayFormsController() override;
 
@@ -37,13 +37,13 @@ class TRelayFormsController : public TFormsController {
     void Shutdown();
 
     bool IsConnected() const { return Worker != nullptr; }
-    TFormCommon* CommonPage() const { return m_commonPage; }
-    TFormRelay* RelayPage(int number) const;
+    TCommonPage* CommonPage() const { return m_commonPage; }
+    TRelayPage* RelayPage(int number) const;
 
     // Seams for tests: how the connect dialog and the error window are shown, and where the
     // port names come from.
-    std::function<bool(TFormConnect& dialog)> RunConnectDialog;
-    std::function<void(TFormErrors& window)> RunErrorWindow;
+    std::function<bool(TConnectDialog& dialog)> RunConnectDialog;
+    std::function<void(TErrorListWindow& window)> RunErrorWindow;
     std::function<std::vector<TSerialPortInfo>()> ListPorts;
     // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
     std::function<void(const std::vector<std::string>& lines)> ShowDifferences;
@@ -84,16 +84,16 @@ class TRelayFormsController : public TFormsController {
     // Reads every page of the module into settings of its own; false when a read failed.
     bool ReadModuleAside(TModuleSettings& module);
     void ClosePort();
-    void LoadConnectSettings(TFormConnect& dialog);
-    void SaveConnectSettings(TFormConnect& dialog);
+    void LoadConnectSettings(TConnectDialog& dialog);
+    void SaveConnectSettings(TConnectDialog& dialog);
     void SetUiEnabled(bool enabled);
     // The status bar's port and object number, or "Нет связи".
     void ShowConnectionState();
 
-    TFormMain& m_mainForm;
-    TFormProgress& m_progress;
-    std::unique_ptr<TMainDeviceView> m_deviceView;
-    TFormCommon* m_commonPage = nullptr;
+    TMainWindow& m_mainForm;
+    TProgressWindow& m_progress;
+    std::unique_ptr<TWindowDeviceView> m_deviceView;
+    TCommonPage* m_commonPage = nullptr;
     // The worker outlives the device controller that talks through it.
     std::unique_ptr<TComPortWorker> Worker;
     std::unique_ptr<TDeviceController> DeviceController;

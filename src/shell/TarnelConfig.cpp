@@ -5,20 +5,20 @@
 #include <cstdio>
 #include <memory>
 
-#include "AppErrorReport.h"
-#include "Icons.h"
-#include "IniFile.h"
-#include "LogWriter.h"
-#include "QtSyncDispatcher.h"
-#include "QtTranslations.h"
-#include "RelayFormsController.h"
-#include "SettingsLock.h"
-#include "TerminationSignals.h"
-#include "fAbout.h"
-#include "fIn.h"
-#include "fLoad.h"
-#include "fMain.h"
-#include "fProgress.h"
+#include "shell/AppErrorReport.h"
+#include "widgets/Icons.h"
+#include "ini/IniFile.h"
+#include "log/LogWriter.h"
+#include "shell/QtSyncDispatcher.h"
+#include "shell/QtTranslations.h"
+#include "shell/RelayFormsController.h"
+#include "ini/SettingsLock.h"
+#include "shell/TerminationSignals.h"
+#include "shell/AboutDialog.h"
+#include "pages/PageBase.h"
+#include "shell/SplashWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
 
 namespace {
 
@@ -65,24 +65,24 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    auto splash = std::make_unique<TFormLoad>();
+    auto splash = std::make_unique<TSplashWindow>();
     splash->show();
     splash->FadeIn();
 
-    std::unique_ptr<TFormMain> mainForm;
-    std::unique_ptr<TFormProgress> progress;
-    std::unique_ptr<TFormAbout> about;
+    std::unique_ptr<TMainWindow> mainForm;
+    std::unique_ptr<TProgressWindow> progress;
+    std::unique_ptr<TAboutDialog> about;
     std::unique_ptr<TRelayFormsController> controller;
     try {
-        mainForm = std::make_unique<TFormMain>();
+        mainForm = std::make_unique<TMainWindow>();
         // A signal from here on closes the window the orderly way, with the module released and
         // the settings saved.
         QObject::connect(&terminationSignals, &TTerminationSignals::Received, mainForm.get(),
-                         &TFormMain::CloseUnattended);
+                         &TMainWindow::CloseUnattended);
         QObject::connect(&app, &QGuiApplication::commitDataRequest, mainForm.get(),
                          [form = mainForm.get()](QSessionManager&) { form->CloseUnattended(); });
-        progress = std::make_unique<TFormProgress>(mainForm.get());
-        about = std::make_unique<TFormAbout>(mainForm.get());
+        progress = std::make_unique<TProgressWindow>(mainForm.get());
+        about = std::make_unique<TAboutDialog>(mainForm.get());
         controller = std::make_unique<TRelayFormsController>(
             *mainForm, *progress, settingsDir + kSettingsFileName,
             SettingsStartFile(appDir, settingsDir));

@@ -1,5 +1,5 @@
 // A self-pipe carries each termination signal from its handler to the event loop.
-#include "TerminationSignals.h"
+#include "shell/TerminationSignals.h"
 
 #include <fcntl.h>
 #include <pthread.h>

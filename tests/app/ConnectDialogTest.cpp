@@ -10,9 +10,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "Controls.h"
-#include "IniFile.h"
-#include "fConnect.h"
+#include "widgets/StoredControls.h"
+#include "ini/IniFile.h"
+#include "shell/ConnectDialog.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ TSerialPortInfo Usb(const std::string& name, const std::string& product,
     return port;
 }
 
-QStringList Items(const TFormConnect& dialog) {
+QStringList Items(const TConnectDialog& dialog) {
     QStringList items;
     for (int i = 0; i < dialog.ComPorts->count(); ++i) {
         items << dialog.ComPorts->itemText(i);
@@ -61,7 +61,7 @@ QStringList Items(const TFormConnect& dialog) {
 }  // namespace
 
 TEST_F(ConnectDialogTest, WithoutSettingsNoPortIsChosenAndTheNumberIsTen) {
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.SetPorts({Serial("ttyS0"), Usb("ttyUSB0", "FT232R USB UART", "A50285BI")});
     const TIniFile ini(FileName());
     dialog.LoadFromIni(ini);
@@ -75,7 +75,7 @@ TEST_F(ConnectDialogTest, WithoutSettingsNoPortIsChosenAndTheNumberIsTen) {
 }
 
 TEST_F(ConnectDialogTest, PortsShowTheirAdapterUsbFirstInNaturalOrderAndStandForTheirDevice) {
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.SetPorts({Serial("ttyS10"), Serial("ttyS2"), Usb("ttyUSB10", "FT232R USB UART", "B1"),
                      Usb("ttyUSB2", "CP2102 USB to UART Bridge Controller", ""),
                      Usb("ttyACM0", "", "")});
@@ -98,7 +98,7 @@ TEST_F(ConnectDialogTest, PortsShowTheirAdapterUsbFirstInNaturalOrderAndStandFor
               (std::vector<std::string>{"ComPorts", "etObjN", "meMasterKey", "ComPortName"}));
 
     // The same port comes back chosen when the list has changed around it.
-    TFormConnect next;
+    TConnectDialog next;
     next.SetPorts({Serial("ttyS2"), Usb("ttyUSB10", "FT232R USB UART", "B1")});
     next.LoadFromIni(ini);
     EXPECT_EQ(next.ComPorts->currentText(), "ttyUSB10 — FT232R USB UART (B1)");
@@ -141,7 +141,7 @@ TEST_F(ConnectDialogTest, TheSavedPortIsChosenOnlyWhenPresentOrElseTheOneUsbAdap
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.section);
         const std::string name = WriteFile(std::string("[FormConnect]\r\n") + c.section + "\r\n");
-        TFormConnect dialog;
+        TConnectDialog dialog;
         dialog.SetPorts(c.ports);
         dialog.LoadFromIni(TIniFile(name));
         EXPECT_EQ(dialog.ComPorts->currentText().toStdString(), c.shown);
@@ -150,7 +150,7 @@ TEST_F(ConnectDialogTest, TheSavedPortIsChosenOnlyWhenPresentOrElseTheOneUsbAdap
 }
 
 TEST_F(ConnectDialogTest, ATypedPortNameOrPathIsUsedAndStored) {
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.SetPorts({Serial("ttyS0"), Usb("ttyUSB0", "FT232R USB UART", "A5")});
     dialog.ComPorts->setEditText("/dev/pts/9");
     EXPECT_EQ(dialog.PortName(), "/dev/pts/9");
@@ -167,7 +167,7 @@ TEST_F(ConnectDialogTest, ATypedPortNameOrPathIsUsedAndStored) {
 TEST_F(ConnectDialogTest, TheListIsReadAgainEachTimeItDropsDown) {
     std::vector<TSerialPortInfo> present{Serial("ttyS0")};
     bool failing = false;
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.ListPorts = [&] {
         if (failing) {
             throw std::runtime_error("EnumPorts failed.");
@@ -201,7 +201,7 @@ TEST_F(ConnectDialogTest, TheListIsReadAgainEachTimeItDropsDown) {
 }
 
 TEST_F(ConnectDialogTest, TheModuleNumberTakesTwoDigitsAndNothingElse) {
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.show();
     dialog.etObjN->clear();
     dialog.etObjN->setFocus();
@@ -224,7 +224,7 @@ TEST_F(ConnectDialogTest, TheMasterKeyAlwaysHoldsFourDigits) {
         SCOPED_TRACE(c.stored);
         const std::string name =
             WriteFile(std::string("[FormConnect]\r\nmeMasterKey=") + c.stored + "\r\n");
-        TFormConnect dialog;
+        TConnectDialog dialog;
         const TIniFile ini(name);
         dialog.LoadFromIni(ini);
         EXPECT_EQ(dialog.meMasterKey->Text().toStdString(), c.shown);
@@ -234,7 +234,7 @@ TEST_F(ConnectDialogTest, TheMasterKeyAlwaysHoldsFourDigits) {
 TEST_F(ConnectDialogTest, StoredValuesComeBackOnTheNextConnect) {
     const std::string name =
         WriteFile("; written by hand\r\n[formconnect]\r\ncomportname=ttyUSB0\r\nETOBJN=7\r\n");
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.SetPorts({Usb("ttyUSB0", "", ""), Serial("ttyS0")});
     const TIniFile ini(name);
     dialog.LoadFromIni(ini);
@@ -244,7 +244,7 @@ TEST_F(ConnectDialogTest, StoredValuesComeBackOnTheNextConnect) {
 }
 
 TEST_F(ConnectDialogTest, OpensInThePortBoxAndTabGoesPortNumberOkCancel) {
-    TFormConnect dialog;
+    TConnectDialog dialog;
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
@@ -266,7 +266,7 @@ TEST_F(ConnectDialogTest, OpensInThePortBoxAndTabGoesPortNumberOkCancel) {
 }
 
 TEST_F(ConnectDialogTest, TheBoxesHaveTheirCaptionsAsNamesAndThePlugIsDrawnForTheScreen) {
-    TFormConnect dialog;
+    TConnectDialog dialog;
     EXPECT_EQ(dialog.ComPorts->accessibleName(), QString::fromUtf8("Com-порт"));
     EXPECT_EQ(dialog.etObjN->accessibleName(), QString::fromUtf8("№ реле"));
     EXPECT_EQ(dialog.size(), QSize(255, 234));

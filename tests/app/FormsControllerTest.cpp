@@ -10,15 +10,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Controls.h"
-#include "IniFile.h"
-#include "RelayFormsController.h"
+#include "widgets/StoredControls.h"
+#include "ini/IniFile.h"
+#include "shell/RelayFormsController.h"
 #include "Unprivileged.h"
-#include "fCommon.h"
-#include "fIn.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "pages/CommonPage.h"
+#include "pages/PageBase.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -36,8 +36,8 @@ class FormsControllerTest : public ::testing::Test {
         std::filesystem::remove_all(m_dir);
     }
     void Start() {
-        m_main = std::make_unique<TFormMain>();
-        m_progress = std::make_unique<TFormProgress>(m_main.get());
+        m_main = std::make_unique<TMainWindow>();
+        m_progress = std::make_unique<TProgressWindow>(m_main.get());
         m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, Settings());
         m_main->Controller = m_controller.get();
         m_main->show();
@@ -45,8 +45,8 @@ class FormsControllerTest : public ::testing::Test {
     std::string Settings() const { return (m_dir / "current.ini").string(); }
 
     std::filesystem::path m_dir;
-    std::unique_ptr<TFormMain> m_main;
-    std::unique_ptr<TFormProgress> m_progress;
+    std::unique_ptr<TMainWindow> m_main;
+    std::unique_ptr<TProgressWindow> m_progress;
     std::unique_ptr<TRelayFormsController> m_controller;
 };
 
@@ -75,7 +75,7 @@ TEST_F(FormsControllerTest, TheTreeListsTheCommonPageAndTheRelaysUnderOneGroup) 
 
 TEST_F(FormsControllerTest, PagesCarryTheirSectionNames) {
     Start();
-    const std::vector<TformIncl*>& pages = m_controller->Pages();
+    const std::vector<TPageBase*>& pages = m_controller->Pages();
     ASSERT_EQ(pages.size(), 6u);
     const char* names[] = {"FormCommon",  "FormRelay",   "FormRelay_1",
                            "FormRelay_2", "FormRelay_3", "FormRelay_4"};
@@ -173,7 +173,7 @@ TEST_F(FormsControllerTest, PortsThatCannotBeListedLeaveTheToolAsItWas) {
     m_controller->ListPorts = []() -> std::vector<TSerialPortInfo> {
         throw std::runtime_error("EnumPorts failed.");
     };
-    m_controller->RunConnectDialog = [&dialogShown](TFormConnect&) { return dialogShown = true; };
+    m_controller->RunConnectDialog = [&dialogShown](TConnectDialog&) { return dialogShown = true; };
     EXPECT_THROW(m_controller->Connect(), std::runtime_error);
     EXPECT_FALSE(dialogShown);
     EXPECT_TRUE(m_main->tbConnect->isEnabled());
@@ -193,8 +193,8 @@ TEST_F(FormsControllerTest, CurrentIniGoesToTheUsersConfigurationWhenTheProgramF
     EXPECT_TRUE(std::filesystem::is_directory(config / "tarnel-config"));
 
     // The controller keeps its pages there between runs.
-    m_main = std::make_unique<TFormMain>();
-    m_progress = std::make_unique<TFormProgress>(m_main.get());
+    m_main = std::make_unique<TMainWindow>();
+    m_progress = std::make_unique<TProgressWindow>(m_main.get());
     m_controller =
         std::make_unique<TRelayFormsController>(*m_main, *m_progress, chosen + "current.ini");
     m_controller->CommonPage()->etO->setText("55");

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "../shell/ModalBoxes.h"
-#include "MainDeviceView.h"
-#include "fMain.h"
-#include "fProgress.h"
+#include "shell/WindowDeviceView.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ void ClickButton(QMessageBox& box, const char* text) {
 }
 
 TEST(MessageBoxTitleTest, TheRenumberQuestionIsTitledWithTheToolsName) {
-    TFormMain main;
-    TFormProgress progress(&main);
-    TMainDeviceView view(main, progress);
+    TMainWindow main;
+    TProgressWindow progress(&main);
+    TWindowDeviceView view(main, progress);
     EXPECT_EQ(
         TitleOfModalBox([&] { EXPECT_EQ(view.ConfirmRenumber(10, 12), TRenumberAnswer::Cancel); }),
         "Тарнел");
@@ -36,9 +36,9 @@ TEST(MessageBoxTitleTest, TheRenumberQuestionIsTitledWithTheToolsName) {
 // The renumber question offers three answers; Enter and Esc write nothing, and each button gives
 // its own answer.
 TEST(MessageBoxTitleTest, TheRenumberQuestionHasThreeAnswersAndEnterOrEscWritesNothing) {
-    TFormMain main;
-    TFormProgress progress(&main);
-    TMainDeviceView view(main, progress);
+    TMainWindow main;
+    TProgressWindow progress(&main);
+    TWindowDeviceView view(main, progress);
     const struct {
         const char* Name;
         std::function<void(QMessageBox&)> Answer;

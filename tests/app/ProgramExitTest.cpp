@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "FileContents.h"
-#include "IniFile.h"
+#include "ini/IniFile.h"
 
 extern char** environ;
 

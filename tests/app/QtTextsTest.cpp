@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <memory>
 
-#include "QtTranslations.h"
+#include "shell/QtTranslations.h"
 
 namespace {
 

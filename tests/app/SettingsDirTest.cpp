@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fIn.h"
+#include "pages/PageBase.h"
 
 namespace {
 

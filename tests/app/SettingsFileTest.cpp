@@ -10,18 +10,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Controls.h"
+#include "widgets/StoredControls.h"
 #include "FileContents.h"
-#include "IniFile.h"
-#include "RelayFormsController.h"
-#include "SettingsLock.h"
-#include "TerminationSignals.h"
+#include "ini/IniFile.h"
+#include "shell/RelayFormsController.h"
+#include "ini/SettingsLock.h"
+#include "shell/TerminationSignals.h"
 #include "Unprivileged.h"
-#include "fCommon.h"
-#include "fIn.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "pages/CommonPage.h"
+#include "pages/PageBase.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 namespace fs = std::filesystem;
 
@@ -50,8 +50,8 @@ class SettingsFileTest : public ::testing::Test {
         fs::remove_all(m_dir, ec);
     }
     void Start(const std::string& startFile = {}) {
-        m_main = std::make_unique<TFormMain>();
-        m_progress = std::make_unique<TFormProgress>(m_main.get());
+        m_main = std::make_unique<TMainWindow>();
+        m_progress = std::make_unique<TProgressWindow>(m_main.get());
         m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress,
                                                                Settings().string(), startFile);
         m_main->Controller = m_controller.get();
@@ -83,8 +83,8 @@ class SettingsFileTest : public ::testing::Test {
     }
 
     fs::path m_dir;
-    std::unique_ptr<TFormMain> m_main;
-    std::unique_ptr<TFormProgress> m_progress;
+    std::unique_ptr<TMainWindow> m_main;
+    std::unique_ptr<TProgressWindow> m_progress;
     std::unique_ptr<TRelayFormsController> m_controller;
     std::vector<QString> m_questions;
     bool m_closeWithoutSaving = false;
@@ -165,7 +165,7 @@ TEST_F(SettingsFileTest, ATerminationSignalClosesTheWindowTheOrderlyWay) {
         SetObjectNumber("42");
         TTerminationSignals termination;
         QObject::connect(&termination, &TTerminationSignals::Received, m_main.get(),
-                         &TFormMain::CloseUnattended);
+                         &TMainWindow::CloseUnattended);
         ::raise(signalNumber);
         EXPECT_TRUE(QTest::qWaitFor([this] { return !m_main->isVisible(); }, 5000));
         EXPECT_EQ(TIniFile(Settings().string()).ReadString("FormCommon", "etO", ""), "42");
@@ -221,7 +221,7 @@ TEST_F(SettingsFileTest, ReadOnlySettingsAreNeverWritten) {
     EXPECT_EQ(m_controller->CommonPage()->etO->text(), QStringLiteral("07"));
     SetObjectNumber("42");
     // The connect dialog stores its values in the same file; a cancelled dialog still saves.
-    m_controller->RunConnectDialog = [](TFormConnect&) { return false; };
+    m_controller->RunConnectDialog = [](TConnectDialog&) { return false; };
     m_controller->ListPorts = [] {
         std::vector<TSerialPortInfo> ports(1);
         ports[0].Name = "ttyS0";

@@ -4,11 +4,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "fAbout.h"
-#include "fLoad.h"
+#include "shell/AboutDialog.h"
+#include "shell/SplashWindow.h"
 
 TEST(SplashWindow, FadesInFromFiftyToFullOpacityAndNeverBeyond) {
-    TFormLoad splash;
+    TSplashWindow splash;
     EXPECT_EQ(splash.Opacity(), 50);
     splash.show();
     splash.FadeIn();
@@ -20,7 +20,7 @@ TEST(SplashWindow, FadesInFromFiftyToFullOpacityAndNeverBeyond) {
 }
 
 TEST(AboutBox, ShowsTheMakerAndClosesWithOk) {
-    TFormAbout about;
+    TAboutDialog about;
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8("О программе"));
     EXPECT_EQ(about.MakerLabel->text().count('\n'), 3);
     // The version the program is, as tarnel-cli --version says it.

@@ -12,17 +12,17 @@
 #include <QTableWidget>
 #include <filesystem>
 
-#include "DrawGrid.h"
-#include "RelayCaptions.h"
-#include "RelayFormsController.h"
-#include "fAbout.h"
-#include "fConnect.h"
-#include "fDifferences.h"
-#include "fErrors.h"
-#include "fLoad.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "widgets/DrawGrid.h"
+#include "model/RelayCaptions.h"
+#include "shell/RelayFormsController.h"
+#include "shell/AboutDialog.h"
+#include "shell/ConnectDialog.h"
+#include "shell/DifferencesWindow.h"
+#include "shell/ErrorListWindow.h"
+#include "shell/SplashWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ QStringList CutTexts(const QWidget& root) {
 }
 
 // The row captions that the relay page paints into its grids' first column.
-QStringList CutGridCaptions(const TFormRelay& page) {
+QStringList CutGridCaptions(const TRelayPage& page) {
     QStringList cut;
     auto check = [&](const TDrawGrid& grid, const char* caption) {
         const QString text = QString::fromUtf8(caption);
@@ -176,8 +176,8 @@ class TextFitTest : public ::testing::Test {
         char pattern[] = "/tmp/tarnel-fit-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_dir = pattern;
-        m_main = std::make_unique<TFormMain>();
-        m_progress = std::make_unique<TFormProgress>(m_main.get());
+        m_main = std::make_unique<TMainWindow>();
+        m_progress = std::make_unique<TProgressWindow>(m_main.get());
         m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress,
                                                                (m_dir / "current.ini").string());
         m_main->Controller = m_controller.get();
@@ -192,8 +192,8 @@ class TextFitTest : public ::testing::Test {
     }
 
     std::filesystem::path m_dir;
-    std::unique_ptr<TFormMain> m_main;
-    std::unique_ptr<TFormProgress> m_progress;
+    std::unique_ptr<TMainWindow> m_main;
+    std::unique_ptr<TProgressWindow> m_progress;
     std::unique_ptr<TRelayFormsController> m_controller;
 };
 
@@ -211,12 +211,12 @@ TEST_F(TextFitTest, EveryPageShowsWholeWithoutScrollbarsOnAFullHdScreen) {
     for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
         m_controller->SelectPage(i);
         Settle();
-        TformIncl& page = *pages[static_cast<std::size_t>(i)];
+        TPageBase& page = *pages[static_cast<std::size_t>(i)];
         SCOPED_TRACE(page.Caption().toStdString());
         EXPECT_TRUE(Whole(CutTexts(*m_main)));
         EXPECT_FALSE(page.ScrollBox1->horizontalScrollBar()->isVisible());
         EXPECT_FALSE(page.ScrollBox1->verticalScrollBar()->isVisible());
-        if (const auto* relay = dynamic_cast<const TFormRelay*>(&page)) {
+        if (const auto* relay = dynamic_cast<const TRelayPage*>(&page)) {
             EXPECT_TRUE(Whole(CutGridCaptions(*relay)));
         }
     }
@@ -229,7 +229,7 @@ TEST_F(TextFitTest, OnALaptopScreenTheWindowFitsAndOnlyThePageScrolls) {
         << m_main->geometry().width() << "x" << m_main->geometry().height();
     m_controller->SelectPage(3);
     Settle();
-    TformIncl& page = *m_controller->Pages().at(3);
+    TPageBase& page = *m_controller->Pages().at(3);
     const QScrollBar* vertical = page.ScrollBox1->verticalScrollBar();
     const QSize content = page.ScrollBoxContent()->minimumSize();
     const QSize shown = page.ScrollBox1->viewport()->size();
@@ -267,16 +267,16 @@ TEST_F(TextFitTest, TheStatusPanelsShowTheirWholeTextAndThePortItsPath) {
 }
 
 TEST_F(TextFitTest, TheDialogsShowTheirTextsWhole) {
-    TFormConnect connect(m_main.get());
+    TConnectDialog connect(m_main.get());
     connect.show();
-    TFormErrors errors(m_main.get());
+    TErrorListWindow errors(m_main.get());
     errors.SetErrors({"Ошибка при чтении параметра \"Реле 3: Зоны, Восстановления, зона 16\"",
                       "Страница \"Реле 5\" прочитана не полностью"});
     errors.show();
     m_progress->ShowProgress();
-    TFormAbout about(m_main.get());
+    TAboutDialog about(m_main.get());
     about.show();
-    TFormLoad splash;
+    TSplashWindow splash;
     splash.show();
     Settle();
     for (QWidget* window :

@@ -1,7 +1,7 @@
 // Runs the program-level widget tests inside one application object, without a display.
 #include <gtest/gtest.h>
 
-#include "AppErrorReport.h"
+#include "shell/AppErrorReport.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -1,7 +1,7 @@
 // The command line of tarnel-cli: what runs, and what is refused before anything runs.
 #include <gtest/gtest.h>
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 namespace {
 

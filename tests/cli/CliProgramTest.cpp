@@ -16,10 +16,10 @@
 #include <fstream>
 
 #include "FileContents.h"
-#include "IniFile.h"
-#include "ModuleEmulator.h"
-#include "ModuleSettingsFile.h"
-#include "SerialPortInfo.h"
+#include "ini/IniFile.h"
+#include "emulator/ModuleEmulator.h"
+#include "cli/ModuleSettingsFile.h"
+#include "serial/SerialPortInfo.h"
 #include "Unprivileged.h"
 
 extern char** environ;

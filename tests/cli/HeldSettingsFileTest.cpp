@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ModuleSettingsFile.h"
-#include "RelaySettingsIni.h"
+#include "cli/ModuleSettingsFile.h"
+#include "model/RelaySettingsIni.h"
 
 namespace fs = std::filesystem;
 

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "FileContents.h"
-#include "IniFile.h"
-#include "ModuleSettingsFile.h"
+#include "ini/IniFile.h"
+#include "cli/ModuleSettingsFile.h"
 #include "PageSet.h"
-#include "fCommon.h"
-#include "fRelay.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 
 namespace fs = std::filesystem;
 

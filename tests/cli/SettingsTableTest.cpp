@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "ConsoleText.h"
-#include "SettingsTable.h"
+#include "cli/ConsoleText.h"
+#include "cli/SettingsTable.h"
 
 namespace {
 

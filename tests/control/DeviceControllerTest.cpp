@@ -1,13 +1,13 @@
 // The device controller over a scripted module: command order, progress, error lines, release.
 #include <gtest/gtest.h>
 
-#include "DeviceController.h"
-#include "DeviceView.h"
+#include "control/DeviceController.h"
+#include "control/DeviceView.h"
 #include "FakeTransport.h"
-#include "ModuleSettings.h"
+#include "model/ModuleSettings.h"
 #include "RecordingLog.h"
-#include "RelaySettings.h"
-#include "StrLib.h"
+#include "model/RelaySettings.h"
+#include "protocol/AnswerText.h"
 
 namespace {
 

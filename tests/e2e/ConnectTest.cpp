@@ -2,13 +2,13 @@
 #include <QAction>
 #include <fstream>
 
-#include "ComPortWorker.h"
-#include "Controls.h"
-#include "IniFile.h"
-#include "RelayFormsController.h"
+#include "transport/ComPortWorker.h"
+#include "widgets/StoredControls.h"
+#include "ini/IniFile.h"
+#include "shell/RelayFormsController.h"
 #include "ToolFixture.h"
-#include "fConnect.h"
-#include "fMain.h"
+#include "shell/ConnectDialog.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ struct TCommandStates {
     bool Connect, Disconnect, Read, Write, ReadAll, WriteAll;
 };
 
-void ExpectCommandStates(const TFormMain& main, const TCommandStates& expected) {
+void ExpectCommandStates(const TMainWindow& main, const TCommandStates& expected) {
     const std::pair<const QAction*, const QAction*> pairs[] = {
         {main.tbConnect, main.mnuConnect}, {main.tbDisconnect, main.mnuDisconnect},
         {main.tbRead, main.mnuRead},       {main.tbWrite, main.mnuWrite},
@@ -53,7 +53,7 @@ TEST_F(ToolTest, DisconnectReleasesTheModuleThenClosesThePort) {
     StartModule();
     StartTool();
     ConnectToModule();
-    Run(&TFormMain::tbDisconnectClick);
+    Run(&TMainWindow::tbDisconnectClick);
 
     EXPECT_FALSE(m_controller->IsConnected());
     ExpectCommandStates(*m_main, kDisconnected);
@@ -161,12 +161,12 @@ TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
 TEST_F(ToolTest, CancellingTheDialogStillStoresItsValues) {
     StartModule();
     StartTool();
-    m_controller->RunConnectDialog = [](TFormConnect& dialog) {
+    m_controller->RunConnectDialog = [](TConnectDialog& dialog) {
         dialog.ComPorts->setCurrentIndex(1);
         dialog.etObjN->setText("42");
         return false;
     };
-    Run(&TFormMain::tbConnectClick);
+    Run(&TMainWindow::tbConnectClick);
 
     EXPECT_FALSE(m_controller->IsConnected());
     EXPECT_TRUE(m_reportedErrors.empty());

@@ -7,14 +7,14 @@
 #include <csignal>
 #include <set>
 
-#include "Controls.h"
-#include "IniFile.h"
-#include "RelayFormsController.h"
-#include "TerminationSignals.h"
+#include "widgets/StoredControls.h"
+#include "ini/IniFile.h"
+#include "shell/RelayFormsController.h"
+#include "shell/TerminationSignals.h"
 #include "ToolFixture.h"
-#include "fCommon.h"
-#include "fMain.h"
-#include "fRelay.h"
+#include "pages/CommonPage.h"
+#include "shell/MainWindow.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
     });
     watch.start(0);
 
-    Run(&TFormMain::tbWriteAllClick);
+    Run(&TMainWindow::tbWriteAllClick);
     watch.stop();
     ASSERT_FALSE(progressTexts.isEmpty());
     for (const QString& text : progressTexts) {
@@ -113,7 +113,7 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
             {node != nullptr ? node->text(0) : QString(), m_controller->CurrentPage()->Caption()});
     });
     watch.start(0);
-    Run(&TFormMain::tbReadAllClick);
+    Run(&TMainWindow::tbReadAllClick);
     watch.stop();
 
     EXPECT_TRUE(m_reportedErrors.empty());
@@ -133,7 +133,7 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     EXPECT_EQ(commands[2], "*10T\\r");
     EXPECT_EQ(commands[3], "*10A0\\r");
     const std::size_t before = ReceivedCommands().size();
-    Run(&TFormMain::tbReadClick);
+    Run(&TMainWindow::tbReadClick);
     const std::vector<std::string> afterRead = ReceivedCommands();
     ASSERT_EQ(afterRead.size(), before + 1u);
     EXPECT_EQ(afterRead.back(), "*10o\\r");
@@ -146,8 +146,8 @@ TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {
     ConnectToModule();
     m_controller->SelectPage(3);
 
-    Run(&TFormMain::tbReadClick);
-    TFormRelay& page = *m_controller->RelayPage(3);
+    Run(&TMainWindow::tbReadClick);
+    TRelayPage& page = *m_controller->RelayPage(3);
     TRelaySettings read = page.Settings();
     read.Duration = page.etDuration->text().toInt();
     EXPECT_EQ(read, stored.Relays[2]);
@@ -155,7 +155,7 @@ TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {
 
     page.Settings().Zone(zeFault, 16) = rrOn1Hz;
     page.etDuration->setText("200");
-    Run(&TFormMain::tbWriteClick);
+    Run(&TMainWindow::tbWriteClick);
     TModuleState expected = stored;
     expected.Relays[2].Zone(zeFault, 16) = rrOn1Hz;
     expected.Relays[2].Duration = 200;
@@ -170,9 +170,9 @@ TEST_F(ToolTest, WritingANewObjectNumberMovesTheConnectionToIt) {
     StartTool();
     ConnectToModule();
     m_controller->CommonPage()->etO->setText("12");
-    Run(&TFormMain::tbWriteClick);
+    Run(&TMainWindow::tbWriteClick);
     m_controller->SelectPage(1);
-    Run(&TFormMain::tbReadClick);
+    Run(&TMainWindow::tbReadClick);
 
     EXPECT_EQ(m_module->Snapshot().ObjectNumber, 12);
     const std::vector<std::string> commands = ReceivedCommands();
@@ -223,7 +223,7 @@ TEST_F(ToolTest, TheRenumberAnswersAndARefusedNumberWriteWhatTheySay) {
         m_windowNotes.clear();
         m_renumberAnswer = c.Answer;
         m_controller->CommonPage()->etO->setText(QString::fromUtf8(c.Number));
-        Run(&TFormMain::tbWriteAllClick);
+        Run(&TMainWindow::tbWriteAllClick);
 
         const std::vector<std::string> commands = ReceivedCommands();
         EXPECT_EQ(commands.size() - before, c.Commands);
@@ -242,22 +242,22 @@ TEST_F(ToolTest, SavedFilesLoadBackToTheSamePagesAndSaveToTheSameBytes) {
     StartModule(PatternedState(10, 4));
     StartTool();
     ConnectToModule();
-    Run(&TFormMain::tbReadAllClick);
+    Run(&TMainWindow::tbReadAllClick);
     const TModuleState read = PagesState(*m_controller);
 
     const std::string first = (Dir() / "first.txt").string();
     const std::string second = (Dir() / "second.txt").string();
     std::optional<QString> answer = QString::fromStdString(first);
     m_main->RunFileDialog = [&answer](QFileDialog*) { return answer; };
-    Run(&TFormMain::mnuSaveClick);
+    Run(&TMainWindow::mnuSaveClick);
 
-    Run(&TFormMain::N22Click);
+    Run(&TMainWindow::N22Click);
     EXPECT_NE(PagesState(*m_controller), read);
-    Run(&TFormMain::mnuLoadClick);
+    Run(&TMainWindow::mnuLoadClick);
     EXPECT_EQ(PagesState(*m_controller), read);
 
     answer = QString::fromStdString(second);
-    Run(&TFormMain::mnuSaveClick);
+    Run(&TMainWindow::mnuSaveClick);
     QFile a(QString::fromStdString(first));
     QFile b(QString::fromStdString(second));
     ASSERT_TRUE(a.open(QIODevice::ReadOnly));
@@ -266,9 +266,9 @@ TEST_F(ToolTest, SavedFilesLoadBackToTheSamePagesAndSaveToTheSameBytes) {
 
     // A cancelled dialog changes no file and no page.
     answer.reset();
-    Run(&TFormMain::N22Click);
+    Run(&TMainWindow::N22Click);
     const TModuleState defaults = PagesState(*m_controller);
-    Run(&TFormMain::mnuLoadClick);
+    Run(&TMainWindow::mnuLoadClick);
     EXPECT_EQ(PagesState(*m_controller), defaults);
     EXPECT_TRUE(m_reportedErrors.empty());
 }
@@ -281,12 +281,12 @@ TEST_F(ToolTest, DefaultsResetTheDurationAndObjectNumberButKeepTheReactions) {
     TRelaySettings expected = m_controller->RelayPage(2)->Settings();
     expected.Duration = 0;
 
-    Run(&TFormMain::N21Click);
+    Run(&TMainWindow::N21Click);
     EXPECT_EQ(m_controller->RelayPage(2)->etDuration->text(), "0");
     EXPECT_EQ(m_controller->RelayPage(2)->Settings(), expected);
     EXPECT_EQ(m_controller->CommonPage()->etO->text(), "33");
 
-    Run(&TFormMain::N22Click);
+    Run(&TMainWindow::N22Click);
     EXPECT_EQ(m_controller->CommonPage()->etO->text(), "01");
     for (int n = 1; n <= kRelayCount; ++n) {
         EXPECT_EQ(m_controller->RelayPage(n)->etDuration->text(), "0");
@@ -298,7 +298,7 @@ TEST_F(ToolTest, ClosingWhileConnectedReleasesTheModuleAndKeepsThePagesInCurrent
     StartModule(stored);
     StartTool();
     ConnectToModule();
-    Run(&TFormMain::tbReadAllClick);
+    Run(&TMainWindow::tbReadAllClick);
 
     m_main->close();
     EXPECT_FALSE(m_controller->IsConnected());
@@ -341,7 +341,7 @@ TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
     });
     watch.start(0);
 
-    Run(&TFormMain::tbWriteAllClick);
+    Run(&TMainWindow::tbWriteAllClick);
     watch.stop();
     ASSERT_TRUE(closedDuringExchange);
     EXPECT_TRUE(noteAfterClose.contains(QString::fromUtf8("закроется")))
@@ -368,14 +368,14 @@ TEST_F(ToolTest, ATerminationSignalDuringWriteAllEndsTheExchangeReleasesAndSaves
     ConnectToModule();
     TTerminationSignals termination;
     QObject::connect(&termination, &TTerminationSignals::Received, m_main.get(),
-                     &TFormMain::CloseUnattended);
+                     &TMainWindow::CloseUnattended);
     bool signalledDuringExchange = false;
     QTimer::singleShot(20, m_main.get(), [this, &signalledDuringExchange] {
         signalledDuringExchange = m_controller->IsExchangeRunning();
         ::raise(SIGTERM);
     });
 
-    Run(&TFormMain::tbWriteAllClick);
+    Run(&TMainWindow::tbWriteAllClick);
     ASSERT_TRUE(signalledDuringExchange);
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_main->isVisible(); }, 5000));
 
@@ -404,7 +404,7 @@ TEST_F(ToolTest, CompareListsEveryDifferenceAndLeavesThePages) {
         shown.push_back(lines);
     };
 
-    Run(&TFormMain::mnuCompareClick);
+    Run(&TMainWindow::mnuCompareClick);
 
     ASSERT_EQ(shown.size(), 1u);
     ASSERT_EQ(shown[0].size(), 2u) << (shown[0].empty() ? "" : shown[0][0]);
@@ -415,7 +415,7 @@ TEST_F(ToolTest, CompareListsEveryDifferenceAndLeavesThePages) {
     EXPECT_TRUE(m_errorWindows.empty());
 
     SetPages(*m_controller, stored);
-    Run(&TFormMain::mnuCompareClick);
+    Run(&TMainWindow::mnuCompareClick);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], std::vector<std::string>{"Модуль и страницы совпадают"});
 }
@@ -432,7 +432,7 @@ TEST_F(ToolTest, WriteChangesSendsOnlyTheValuesThatDiffer) {
     ConnectToModule();
     const std::size_t before = ReceivedCommands().size();
 
-    Run(&TFormMain::mnuWriteChangesClick);
+    Run(&TMainWindow::mnuWriteChangesClick);
 
     const std::vector<std::string> commands = ReceivedCommands();
     // The whole module read aside, then the two writes.

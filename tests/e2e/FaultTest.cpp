@@ -3,18 +3,18 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "Controls.h"
-#include "DeviceController.h"
-#include "RelayFormsController.h"
+#include "widgets/StoredControls.h"
+#include "control/DeviceController.h"
+#include "shell/RelayFormsController.h"
 #include "ToolFixture.h"
-#include "fCommon.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "pages/CommonPage.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
-void ExpectUnlocked(const TFormMain& main) {
+void ExpectUnlocked(const TMainWindow& main) {
     EXPECT_TRUE(main.tv1->isEnabled());
     EXPECT_TRUE(main.ToolBar1->isEnabled());
     for (const QMenu* menu : main.TopLevelMenus()) {
@@ -43,7 +43,7 @@ TEST_F(ToolTest, AModuleThatIgnoresTheDurationReadListsThatRelayInTheErrorWindow
     m_controller->SelectPage(3);
     m_controller->RelayPage(3)->etDuration->setText("77");
 
-    Run(&TFormMain::tbReadClick);
+    Run(&TMainWindow::tbReadClick);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     EXPECT_EQ(m_errorWindows[0], std::vector<std::string>{kDurationLine(3)});
@@ -67,7 +67,7 @@ TEST_F(ToolTest, ReadAllFromAModuleThatStopsAnsweringStopsAfterFiveCommands) {
     ConnectToModule();
     ASSERT_TRUE(m_controller->IsConnected());
 
-    Run(&TFormMain::tbReadAllClick);
+    Run(&TMainWindow::tbReadAllClick);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     const std::vector<std::string> expected{
@@ -98,7 +98,7 @@ TEST_F(ToolTest, WritesTheModuleIgnoresAreListedInTheErrorWindow) {
     ConnectToModule();
     m_controller->SelectPage(2);
 
-    Run(&TFormMain::tbWriteClick);
+    Run(&TMainWindow::tbWriteClick);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     ASSERT_EQ(m_errorWindows[0].size(), 16u);
@@ -118,7 +118,7 @@ TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
     ASSERT_TRUE(m_controller->IsConnected());
     ASSERT_EQ(m_main->StatusText(2).left(6), QString::fromUtf8("VER 08"));
 
-    Run(&TFormMain::tbWriteAllClick);
+    Run(&TMainWindow::tbWriteAllClick);
 
     ASSERT_EQ(m_reportedErrors.size(), 1u);
     EXPECT_TRUE(m_reportedErrors[0].startsWith(
@@ -145,7 +145,7 @@ TEST_F(ToolTest, APulledCableDuringACompareNamesThePageBeingRead) {
     m_controller->SelectPage(0);
     m_controller->ShowDifferences = [](const std::vector<std::string>&) {};
 
-    Run(&TFormMain::mnuCompareClick);
+    Run(&TMainWindow::mnuCompareClick);
 
     ASSERT_EQ(m_reportedErrors.size(), 1u);
     EXPECT_TRUE(m_reportedErrors[0].startsWith(
@@ -165,7 +165,7 @@ TEST_F(ToolTest, AnAnswerThatIsNoNumberEndsTheReadWithAnErrorBox) {
     ConnectToModule();
     m_controller->SelectPage(1);
 
-    Run(&TFormMain::tbReadClick);
+    Run(&TMainWindow::tbReadClick);
 
     ASSERT_EQ(m_reportedErrors.size(), 1u);
     EXPECT_NE(m_reportedErrors[0].indexOf("not a valid integer"), -1)
@@ -191,7 +191,7 @@ TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
     const TModuleState pages = PagesState(*m_controller);
     m_controller->SelectPage(2);
 
-    Run(&TFormMain::tbWriteAllClick);
+    Run(&TMainWindow::tbWriteAllClick);
 
     ExpectUnlocked(*m_main);
     // A failed operation, too, ends on the page the user had chosen, and the tree names it.
@@ -204,7 +204,7 @@ TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
     EXPECT_EQ(PagesState(*m_controller), pages);
 
     m_reportedErrors.clear();
-    Run(&TFormMain::tbDisconnectClick);
+    Run(&TMainWindow::tbDisconnectClick);
     EXPECT_FALSE(m_controller->IsConnected());
     EXPECT_TRUE(m_main->tbConnect->isEnabled());
     EXPECT_FALSE(m_main->tbDisconnect->isEnabled());
@@ -217,7 +217,7 @@ TEST_F(ToolTest, CancelInTheProgressWindowStopsReadAll) {
     ConnectToModule();
     QTimer::singleShot(150, m_progress.get(), [this] { m_progress->btCancel->click(); });
 
-    Run(&TFormMain::tbReadAllClick);
+    Run(&TMainWindow::tbReadAllClick);
 
     // The cancel is said in the window, and is no error of it.
     EXPECT_TRUE(m_errorWindows.empty());

@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <fstream>
 
-#include "Controls.h"
-#include "RelayFormsController.h"
-#include "TVLog.h"
-#include "fCommon.h"
-#include "fConnect.h"
-#include "fErrors.h"
-#include "fMain.h"
-#include "fProgress.h"
-#include "fRelay.h"
+#include "widgets/StoredControls.h"
+#include "shell/RelayFormsController.h"
+#include "widgets/LogView.h"
+#include "pages/CommonPage.h"
+#include "shell/ConnectDialog.h"
+#include "shell/ErrorListWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "pages/RelayPage.h"
 
 void ToolTest::SetUp() {
     char pattern[] = "/tmp/tarnel-e2e-XXXXXX";
@@ -45,8 +45,8 @@ void ToolTest::StartModule(TModuleState state, TModuleFaults faults, bool pacing
 }
 
 void ToolTest::StartTool() {
-    m_main = std::make_unique<TFormMain>();
-    m_progress = std::make_unique<TFormProgress>(m_main.get());
+    m_main = std::make_unique<TMainWindow>();
+    m_progress = std::make_unique<TProgressWindow>(m_main.get());
     m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, SettingsFile());
     m_main->Controller = m_controller.get();
     m_controller->ListPorts = [] {
@@ -59,7 +59,7 @@ void ToolTest::StartTool() {
         m_renumberQuestions.push_back({from, to});
         return m_renumberAnswer;
     };
-    m_controller->RunErrorWindow = [this](TFormErrors& window) {
+    m_controller->RunErrorWindow = [this](TErrorListWindow& window) {
         std::vector<std::string> rows;
         for (int row = 0; row < window.lErrors->rowCount(); ++row) {
             rows.push_back(window.lErrors->item(row, 0)->text().toStdString());
@@ -80,16 +80,16 @@ void ToolTest::StartTool() {
 }
 
 void ToolTest::Connect(const std::string& port, const std::string& moduleNumber, bool accept) {
-    m_controller->RunConnectDialog = [this, port, moduleNumber, accept](TFormConnect& dialog) {
+    m_controller->RunConnectDialog = [this, port, moduleNumber, accept](TConnectDialog& dialog) {
         ++m_connectDialogs;
         dialog.ComPorts->setEditText(QString::fromStdString(port));
         dialog.etObjN->setText(QString::fromStdString(moduleNumber));
         return accept;
     };
-    Run(&TFormMain::tbConnectClick);
+    Run(&TMainWindow::tbConnectClick);
 }
 
-void ToolTest::Run(void (TFormMain::*handler)()) {
+void ToolTest::Run(void (TMainWindow::*handler)()) {
     (m_main.get()->*handler)();
     QApplication::processEvents();
 }
@@ -149,7 +149,7 @@ TModuleState PagesState(const TRelayFormsController& controller) {
     TModuleState state;
     state.ObjectNumber = controller.CommonPage()->etO->text().toInt();
     for (int n = 1; n <= kRelayCount; ++n) {
-        TFormRelay& page = *controller.RelayPage(n);
+        TRelayPage& page = *controller.RelayPage(n);
         TRelaySettings settings = page.Settings();
         settings.Duration = page.etDuration->text().toInt();
         state.Relays.at(static_cast<std::size_t>(n - 1)) = settings;
@@ -160,7 +160,7 @@ TModuleState PagesState(const TRelayFormsController& controller) {
 void SetPages(TRelayFormsController& controller, const TModuleState& state) {
     controller.CommonPage()->etO->setText(QString::number(state.ObjectNumber));
     for (int n = 1; n <= kRelayCount; ++n) {
-        TFormRelay& page = *controller.RelayPage(n);
+        TRelayPage& page = *controller.RelayPage(n);
         const TRelaySettings& settings = state.Relays.at(static_cast<std::size_t>(n - 1));
         page.Settings() = settings;
         page.etDuration->setText(QString::number(settings.Duration));

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "AppErrorReport.h"
-#include "ModuleEmulator.h"
-#include "RelayFormsController.h"
-#include "fMain.h"
-#include "fProgress.h"
+#include "shell/AppErrorReport.h"
+#include "emulator/ModuleEmulator.h"
+#include "shell/RelayFormsController.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
 
 class ToolTest : public ::testing::Test {
   protected:
@@ -32,7 +32,7 @@ class ToolTest : public ::testing::Test {
     void Connect(const std::string& port, const std::string& moduleNumber, bool accept = true);
     void ConnectToModule() { Connect(m_module->DevicePath(), std::to_string(m_objectNumber)); }
     // Runs a main-window command the way its handler does, errors going to the error report.
-    void Run(void (TFormMain::*handler)());
+    void Run(void (TMainWindow::*handler)());
     void StopModule() { m_module->Stop(); }
 
     // The commands the module received, in order, as the transcript escapes them.
@@ -43,8 +43,8 @@ class ToolTest : public ::testing::Test {
     std::string SettingsFile() const { return (m_dir / "current.ini").string(); }
 
     std::unique_ptr<TModuleEmulator> m_module;
-    std::unique_ptr<TFormMain> m_main;
-    std::unique_ptr<TFormProgress> m_progress;
+    std::unique_ptr<TMainWindow> m_main;
+    std::unique_ptr<TProgressWindow> m_progress;
     std::unique_ptr<TRelayFormsController> m_controller;
     int m_objectNumber = 10;
     std::vector<QString> m_reportedErrors;

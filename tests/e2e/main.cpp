@@ -1,8 +1,8 @@
 // Runs the end-to-end tests inside one application object, without a display.
 #include <gtest/gtest.h>
 
-#include "AppErrorReport.h"
-#include "QtSyncDispatcher.h"
+#include "shell/AppErrorReport.h"
+#include "shell/QtSyncDispatcher.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "EmulatorCommandLine.h"
+#include "emulator/EmulatorCommandLine.h"
 
 namespace {
 

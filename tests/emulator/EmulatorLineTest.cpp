@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "ModuleEmulator.h"
+#include "emulator/ModuleEmulator.h"
 #include "ToolEnd.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "IniFile.h"
+#include "ini/IniFile.h"
 #include "ToolEnd.h"
 
 namespace {

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <string>
 
-#include "ComPortWorker.h"
-#include "DevRelay.h"
-#include "IniFile.h"
-#include "ModuleEmulator.h"
-#include "ModuleStateFile.h"
-#include "RelaySettingsIni.h"
+#include "transport/ComPortWorker.h"
+#include "protocol/RelayModule.h"
+#include "ini/IniFile.h"
+#include "emulator/ModuleEmulator.h"
+#include "emulator/ModuleStateFile.h"
+#include "model/RelaySettingsIni.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TRelaySettings VariedRelay(int number) {
     return relay;
 }
 
-bool WriteRelay(TDevRelay& device, const TRelaySettings& relay) {
+bool WriteRelay(TRelayModule& device, const TRelaySettings& relay) {
     const int r = relay.Number;
     bool ok = device.WritePulseDuration(r, relay.Duration);
     for (int n = 1; n <= kTableWidth; ++n) {
@@ -64,7 +64,7 @@ bool WriteRelay(TDevRelay& device, const TRelaySettings& relay) {
     return ok;
 }
 
-bool ReadRelay(TDevRelay& device, TRelaySettings& relay) {
+bool ReadRelay(TRelayModule& device, TRelaySettings& relay) {
     const int r = relay.Number;
     TPulseDurations durations{};
     bool ok = device.ReadPulseDurations(durations);
@@ -88,7 +88,7 @@ class HeadlessStack : public ::testing::Test {
     void Start(TEmulatorOptions options) {
         m_emulator = std::make_unique<TModuleEmulator>(std::move(options), PowerUpState(kObject));
         m_worker.Open(m_emulator->DevicePath(), br19200, kAnswerTimeoutMs);
-        m_device = std::make_unique<TDevRelay>(&m_worker, kObject, nullptr);
+        m_device = std::make_unique<TRelayModule>(&m_worker, kObject, nullptr);
     }
     void StartUnpaced() {
         TEmulatorOptions options;
@@ -102,7 +102,7 @@ class HeadlessStack : public ::testing::Test {
 
     std::unique_ptr<TModuleEmulator> m_emulator;
     TComPortWorker m_worker{true};
-    std::unique_ptr<TDevRelay> m_device;
+    std::unique_ptr<TRelayModule> m_device;
 };
 
 TEST_F(HeadlessStack, WritesAndReadsEveryParameterOfAllRelays) {

@@ -1,7 +1,7 @@
 // What the module understands of a command text, and what it refuses.
 #include <gtest/gtest.h>
 
-#include "ModuleCommand.h"
+#include "emulator/ModuleCommand.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "ModuleEngine.h"
-#include "Transcript.h"
+#include "emulator/ModuleEngine.h"
+#include "emulator/Transcript.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "IniFile.h"
-#include "ModuleStateFile.h"
-#include "RelaySettingsIni.h"
+#include "ini/IniFile.h"
+#include "emulator/ModuleStateFile.h"
+#include "model/RelaySettingsIni.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "PseudoTerminal.h"
+#include "emulator/PseudoTerminal.h"
 
 class TToolEnd {
   public:

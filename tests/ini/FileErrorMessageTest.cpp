@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "FileErrorMessage.h"
-#include "IniFile.h"
+#include "ini/FileErrorMessage.h"
+#include "ini/IniFile.h"
 #include "Unprivileged.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <random>
 
-#include "IniFile.h"
+#include "ini/IniFile.h"
 #include "Unprivileged.h"
 
 namespace fs = std::filesystem;

@@ -1,7 +1,7 @@
 // The differences between the module and the pages, named as the pages name them.
 #include <gtest/gtest.h>
 
-#include "ModuleCompare.h"
+#include "model/ModuleCompare.h"
 
 namespace {
 

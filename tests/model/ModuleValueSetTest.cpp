@@ -1,8 +1,8 @@
 // Sets of a module's values: the places a file holds, laid over a module, and what differs.
 #include <gtest/gtest.h>
 
-#include "ModuleValueSet.h"
-#include "RelaySettingsIni.h"
+#include "model/ModuleValueSet.h"
+#include "model/RelaySettingsIni.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 struct TStepCase {
     const char* Name;

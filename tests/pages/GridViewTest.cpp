@@ -10,9 +10,9 @@
 #include <set>
 #include <span>
 
-#include "ReactionPictures.h"
-#include "fCommon.h"
-#include "fRelay.h"
+#include "widgets/ReactionPictures.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ class GridViewTest : public ::testing::Test {
             .adjusted(1, 1, -1, -1);
     }
 
-    TFormRelay m_page;
+    TRelayPage m_page;
 };
 
 // Every grid shows in every cell the picture of that cell's code; the codes differ between
@@ -275,7 +275,7 @@ const TKeyStep kConditionKeys[] = {
 };
 
 TEST_F(GridViewTest, KeysStepTheFocusCellAsTheMouseDoes) {
-    TFormRelay clicked;
+    TRelayPage clicked;
     clicked.SetNumber(3);
     clicked.resize(m_page.size());
     clicked.show();
@@ -421,7 +421,7 @@ TEST_F(GridViewTest, AScreenReaderReadsEveryCellByNameAndValue) {
         EXPECT_EQ(QAccessible::queryAccessibleInterface(n.Widget)->text(QAccessible::Name),
                   U(n.Name));
     }
-    TFormCommon common;
+    TCommonPage common;
     EXPECT_EQ(QAccessible::queryAccessibleInterface(common.etO)->text(QAccessible::Name),
               U("Номер объекта"));
 }
@@ -471,7 +471,7 @@ TEST_F(GridViewTest, NothingIsCutAtTheContentSize) {
     for (TDrawGrid* grid : {m_page.DG1, m_page.DG2}) {
         EXPECT_LE(metrics.horizontalAdvance(U("Все")) + 4, grid->ColWidth(kAll));
     }
-    TFormCommon common;
+    TCommonPage common;
     common.resize(common.ScrollBoxContent()->minimumSize());
     common.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&common));

@@ -9,19 +9,19 @@
 #include <QTest>
 #include <memory>
 
-#include "Controls.h"
-#include "IniFile.h"
-#include "InputController.h"
+#include "widgets/StoredControls.h"
+#include "ini/IniFile.h"
+#include "widgets/InputController.h"
 #include "PageTestSupport.h"
-#include "fIn.h"
+#include "pages/PageBase.h"
 
 namespace {
 
 // A page with one control of every kind, some of them nested in group boxes.
-class TSampleForm : public TformIncl {
+class TSampleForm : public TPageBase {
   public:
     explicit TSampleForm(const QString& designName = QStringLiteral("FormSample"))
-        : TformIncl(nullptr, designName) {
+        : TPageBase(nullptr, designName) {
         auto* outer = new QGroupBox(this);
         auto* inner = new QGroupBox(outer);
         edit = Make<TEdit>(inner, "edit", "hint-text");
@@ -69,7 +69,7 @@ TEST(FormNames, FurtherInstancesGetACountWhileTheEarlierOnesLive) {
     EXPECT_EQ(third->Name(), QStringLiteral("FormRelay_2"));
     second.reset();
     EXPECT_EQ(TSampleForm(QStringLiteral("FormRelay")).Name(), QStringLiteral("FormRelay_1"));
-    EXPECT_EQ(TformIncl().Name(), QStringLiteral("formIncl"));
+    EXPECT_EQ(TPageBase().Name(), QStringLiteral("formIncl"));
 }
 
 TEST(ControlWalk, ListsOwnedControlsInCreationOrderAtAnyDepth) {
@@ -82,7 +82,7 @@ TEST(ControlWalk, ListsOwnedControlsInCreationOrderAtAnyDepth) {
                                            "masked", "label"}));
 
     // Created later inside an earlier group: still walked after the earlier controls.
-    TformIncl late;
+    TPageBase late;
     auto* groupA = new QGroupBox(&late);
     auto* groupB = new QGroupBox(&late);
     auto* inB = new TEdit(groupB);

@@ -7,12 +7,12 @@
 #include <random>
 
 #include "ExpectedRelayKeys.h"
-#include "IniFile.h"
+#include "ini/IniFile.h"
 #include "PageSet.h"
 #include "PageTestSupport.h"
-#include "RelaySettingsIni.h"
-#include "fCommon.h"
-#include "fRelay.h"
+#include "model/RelaySettingsIni.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -163,7 +163,7 @@ TEST_F(PagePersistenceTest, BadValuesAreIgnoredAndOddCodesReplaced) {
     EXPECT_EQ(s.Partition(peArm, 7), rrOn);
     const std::string file = "Файл " + path + ": значение FormRelay/";
     // The log keeps the file's key names; the user reads the page's words.
-    using TReplacement = TformIncl::TLoadReplacement;
+    using TReplacement = TPageBase::TLoadReplacement;
     EXPECT_EQ(pages.Relays[0]->TakeLoadReplacements(),
               (std::vector<TReplacement>{
                   {file + "etDuration=12abc заменено на 0",
@@ -221,7 +221,7 @@ TEST_F(PagePersistenceTest, HugeFilesWithLongLinesLoadAndKeepWhatIsNotThePages) 
 }
 
 TEST(CommonPage, ObjectNumberEdit) {
-    TFormCommon page;
+    TCommonPage page;
     EXPECT_EQ(page.Name(), QStringLiteral("FormCommon"));
     EXPECT_EQ(page.Caption(), QString::fromUtf8("Общие"));
     EXPECT_EQ(page.etO->text(), QStringLiteral("01"));
@@ -235,7 +235,7 @@ TEST(CommonPage, ObjectNumberEdit) {
 }
 
 TEST_F(PagePersistenceTest, CommonPageSavesOneKey) {
-    TFormCommon page;
+    TCommonPage page;
     const auto path = m_folder.Path("common.ini");
     TIniFile ini(path);
     page.SaveToIni(ini);

@@ -6,11 +6,11 @@
 #include <QTest>
 #include <memory>
 
-#include "IniFile.h"
+#include "ini/IniFile.h"
 #include "PageTestSupport.h"
-#include "RelaySettingsIni.h"
-#include "fCommon.h"
-#include "fRelay.h"
+#include "model/RelaySettingsIni.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ class RelayPageTest : public ::testing::Test {
         QTest::mouseClick(grid, button, {}, grid->CellRect(col, row).center());
     }
 
-    TFormRelay m_page;
+    TRelayPage m_page;
 };
 
 TEST_F(RelayPageTest, StartsWithSwitchOnEverywhereAndDurationZero) {
@@ -183,7 +183,7 @@ TEST_F(RelayPageTest, DurationTakesDigitsOnlyAndStaysWithin0To255) {
 // Typed keys were filtered before; pasted or dropped text went in whole. Now the edits of both
 // pages take digits only however the text arrives.
 TEST_F(RelayPageTest, NumberEditsTakeOnlyDigitsHoweverTheTextArrives) {
-    TFormCommon common;
+    TCommonPage common;
     for (TEdit* edit : {m_page.etDuration, common.etO}) {
         SCOPED_TRACE(edit->objectName().toStdString());
         edit->selectAll();
@@ -202,7 +202,7 @@ TEST_F(RelayPageTest, NumberEditsTakeOnlyDigitsHoweverTheTextArrives) {
 // The number edits' key filter once swallowed Ctrl+A, Ctrl+C, Ctrl+X and Ctrl+V as characters
 // that are no digits; they are the edit's commands, and a paste still takes digits only.
 TEST_F(RelayPageTest, NumberEditsSelectCopyCutAndPasteByKeys) {
-    TFormCommon common;
+    TCommonPage common;
     struct TCase {
         TEdit* Edit;
         const char* AfterCut;  // the duration's change handler turns an empty text into 0

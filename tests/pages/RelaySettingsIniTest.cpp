@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "ExpectedRelayKeys.h"
-#include "IniFile.h"
-#include "RelaySettingsIni.h"
+#include "ini/IniFile.h"
+#include "model/RelaySettingsIni.h"
 
 namespace fs = std::filesystem;
 

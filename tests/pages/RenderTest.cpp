@@ -5,8 +5,8 @@
 #include <QPixmap>
 #include <QScrollBar>
 
-#include "fCommon.h"
-#include "fRelay.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ QString OutputPath(const char* name) {
 }
 
 TEST(PageRendering, RelayPageShowsEveryPictureAndCaption) {
-    TFormRelay page;
+    TRelayPage page;
     page.SetNumber(3);
     auto& s = page.Settings();
     for (int n = 1; n <= kTableWidth; ++n) {
@@ -37,7 +37,7 @@ TEST(PageRendering, RelayPageShowsEveryPictureAndCaption) {
 }
 
 TEST(PageRendering, CommonPageShowsTheObjectNumber) {
-    TFormCommon page;
+    TCommonPage page;
     page.resize(page.ScrollBoxContent()->minimumSize());
     page.show();
     const QImage image = page.grab().toImage();

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <thread>
 
-#include "ComPortWorker.h"
+#include "transport/ComPortWorker.h"
 #include "FakeSerialOs.h"
 #include "PtyPair.h"
-#include "SerialErr.h"
+#include "serial/SerialErr.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "DeviceErrorText.h"
+#include "serial/DeviceErrorText.h"
 
 namespace {
 

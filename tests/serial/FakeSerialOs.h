@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "SerialOs.h"
+#include "serial/SerialOs.h"
 
 class TFakeSerialOs : public ISerialOs {
   public:

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "SerialAdvice.h"
-#include "SerialErr.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialErr.h"
 
 namespace {
 

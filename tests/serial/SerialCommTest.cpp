@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "FakeSerialOs.h"
-#include "SerialDrv.h"
-#include "SerialErr.h"
-#include "SerialSync.h"
+#include "serial/SerialDrv.h"
+#include "serial/SerialErr.h"
+#include "serial/SerialSync.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "SerialEnum.h"
-#include "SerialErr.h"
+#include "serial/SerialEnum.h"
+#include "serial/SerialErr.h"
 
 namespace {
 

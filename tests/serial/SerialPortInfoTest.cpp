@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "SerialPortInfo.h"
+#include "serial/SerialPortInfo.h"
 
 namespace fs = std::filesystem;
 

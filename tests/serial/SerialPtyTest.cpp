@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "PtyPair.h"
-#include "SerialAdvice.h"
-#include "SerialDrv.h"
-#include "SerialErr.h"
-#include "SerialLock.h"
-#include "SerialSync.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialDrv.h"
+#include "serial/SerialErr.h"
+#include "serial/SerialLock.h"
+#include "serial/SerialSync.h"
 #include "Unprivileged.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "FakeCommands.h"
 #include "ModalBoxes.h"
-#include "fMain.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ class ThrowingObject : public QObject {
 TEST(ErrorReportTest, AnErrorFromAHandlerIsReportedAndTheWindowGoesOn) {
     CapturedReports reports;
     FakeCommands commands;
-    TFormMain form;
+    TMainWindow form;
     form.Controller = &commands;
     commands.connectError = "Ошибка подключения: нет порта";
     form.tbConnect->trigger();

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "AppErrorReport.h"
-#include "MainCommands.h"
+#include "shell/AppErrorReport.h"
+#include "shell/MainCommands.h"
 
 class FakeCommands : public IMainCommands {
   public:

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "Icons.h"
+#include "widgets/Icons.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "fMain.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
 TEST(MainWindowShotTest, RendersTheMainWindowToAPicture) {
-    TFormMain form;
+    TMainWindow form;
     auto* common = new QTreeWidgetItem(form.tv1, QStringList("Общие"));
     SetStateIndex(common, 0);
     auto* relays = new QTreeWidgetItem(form.tv1, QStringList("Реле"));
@@ -24,7 +24,7 @@ TEST(MainWindowShotTest, RendersTheMainWindowToAPicture) {
     auto* layout = new QVBoxLayout(form.PagePane());
     layout->addWidget(new QLabel("Страница настроек"), 0, Qt::AlignCenter);
 
-    TTVLog log(form.tvLog);
+    TLogViewWriter log(form.tvLog);
     log.WriteMessage("Читаю Версию");
     log.WriteData("<<<<", "*01v", clBlue);
     log.WriteData(">>>>", "*01v VER 08.01 OK", clFuchsia);

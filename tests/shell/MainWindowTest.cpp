@@ -11,11 +11,11 @@
 #include <QToolButton>
 
 #include "FakeCommands.h"
-#include "fMain.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
-using ActionMember = QAction* TFormMain::*;
+using ActionMember = QAction* TMainWindow::*;
 
 struct CommandCase {
     const char* name;
@@ -27,37 +27,37 @@ struct CommandCase {
 };
 
 const CommandCase kCommands[] = {
-    {"toolbar connect", &TFormMain::tbConnect, "Поключиться", {}, true, "Connect"},
-    {"toolbar disconnect", &TFormMain::tbDisconnect, "Отключиться", {}, false, "Disconnect"},
-    {"toolbar read", &TFormMain::tbRead, "Читать", {}, false, "ReadCurrent"},
-    {"toolbar write", &TFormMain::tbWrite, "Писать", {}, false, "WriteCurrent"},
-    {"toolbar read all", &TFormMain::tbReadAll, "Читать всё", {}, false, "ReadAll"},
-    {"toolbar write all", &TFormMain::tbWriteAll, "Писать всё", {}, false, "WriteAll"},
-    {"menu connect", &TFormMain::mnuConnect, "Подключиться", QKeySequence("Ctrl+C"), true,
+    {"toolbar connect", &TMainWindow::tbConnect, "Поключиться", {}, true, "Connect"},
+    {"toolbar disconnect", &TMainWindow::tbDisconnect, "Отключиться", {}, false, "Disconnect"},
+    {"toolbar read", &TMainWindow::tbRead, "Читать", {}, false, "ReadCurrent"},
+    {"toolbar write", &TMainWindow::tbWrite, "Писать", {}, false, "WriteCurrent"},
+    {"toolbar read all", &TMainWindow::tbReadAll, "Читать всё", {}, false, "ReadAll"},
+    {"toolbar write all", &TMainWindow::tbWriteAll, "Писать всё", {}, false, "WriteAll"},
+    {"menu connect", &TMainWindow::mnuConnect, "Подключиться", QKeySequence("Ctrl+C"), true,
      "Connect"},
-    {"menu disconnect", &TFormMain::mnuDisconnect, "Отключиться", QKeySequence("Ctrl+D"), false,
+    {"menu disconnect", &TMainWindow::mnuDisconnect, "Отключиться", QKeySequence("Ctrl+D"), false,
      "Disconnect"},
-    {"menu read", &TFormMain::mnuRead, "Прочитать параметры", QKeySequence("Ctrl+R"), false,
+    {"menu read", &TMainWindow::mnuRead, "Прочитать параметры", QKeySequence("Ctrl+R"), false,
      "ReadCurrent"},
-    {"menu write", &TFormMain::mnuWrite, "Записать параметры", QKeySequence("Ctrl+W"), false,
+    {"menu write", &TMainWindow::mnuWrite, "Записать параметры", QKeySequence("Ctrl+W"), false,
      "WriteCurrent"},
-    {"menu read all", &TFormMain::mnuReadAll, "Прочитать всё", QKeySequence("Shift+Ctrl+R"), false,
+    {"menu read all", &TMainWindow::mnuReadAll, "Прочитать всё", QKeySequence("Shift+Ctrl+R"), false,
      "ReadAll"},
-    {"menu write all", &TFormMain::mnuWriteAll, "Записать всё", QKeySequence("Shift+Ctrl+W"), false,
+    {"menu write all", &TMainWindow::mnuWriteAll, "Записать всё", QKeySequence("Shift+Ctrl+W"), false,
      "WriteAll"},
-    {"menu compare", &TFormMain::mnuCompare, "Сравнить с модулем", {}, false, "CompareWithModule"},
+    {"menu compare", &TMainWindow::mnuCompare, "Сравнить с модулем", {}, false, "CompareWithModule"},
     {"menu write changes",
-     &TFormMain::mnuWriteChanges,
+     &TMainWindow::mnuWriteChanges,
      "Записать изменения",
      {},
      false,
      "WriteChanges"},
-    {"defaults of the page", &TFormMain::N21, "По умолчанию", {}, true, "SetCurrentDefaults"},
-    {"defaults of all pages", &TFormMain::N22, "По умолчанию все", {}, true, "SetAllDefaults"},
-    {"exit", &TFormMain::N2, "Выход", QKeySequence("Ctrl+X"), true, "Disconnect"},
-    {"save", &TFormMain::mnuSave, "Сохранить", QKeySequence("Ctrl+S"), true, ""},
-    {"load", &TFormMain::mnuLoad, "Загрузить", QKeySequence("Ctrl+L"), true, ""},
-    {"about", &TFormMain::N8, "О программе", QKeySequence(Qt::Key_F1), true, ""},
+    {"defaults of the page", &TMainWindow::N21, "По умолчанию", {}, true, "SetCurrentDefaults"},
+    {"defaults of all pages", &TMainWindow::N22, "По умолчанию все", {}, true, "SetAllDefaults"},
+    {"exit", &TMainWindow::N2, "Выход", QKeySequence("Ctrl+X"), true, "Disconnect"},
+    {"save", &TMainWindow::mnuSave, "Сохранить", QKeySequence("Ctrl+S"), true, ""},
+    {"load", &TMainWindow::mnuLoad, "Загрузить", QKeySequence("Ctrl+L"), true, ""},
+    {"about", &TMainWindow::N8, "О программе", QKeySequence(Qt::Key_F1), true, ""},
 };
 
 class MainWindowTest : public testing::Test {
@@ -74,7 +74,7 @@ class MainWindowTest : public testing::Test {
 
     CapturedReports reports;
     FakeCommands commands;
-    TFormMain form;
+    TMainWindow form;
 };
 
 TEST_F(MainWindowTest, CommandsHaveTheirCaptionsShortcutsAndStartStates) {
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, SelectingANodeSelectsItsPage) {
 }
 
 TEST_F(MainWindowTest, ClearButtonEmptiesTheLogAndNothingElse) {
-    TTVLog log(form.tvLog);
+    TLogViewWriter log(form.tvLog);
     log.WriteMessage("Читаю Версию");
     log.WriteData("<<<<", "*01v", clBlue);
     form.show();
@@ -284,7 +284,7 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheLogAndNothingElse) {
 TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
     form.show();
     QApplication::processEvents();
-    TTVLog log(form.tvLog);
+    TLogViewWriter log(form.tvLog);
     TLogView* view = form.tvLog;
     for (int n = 0; n < 40; ++n) {
         log.WriteData("<<<<", std::to_string(n), clBlue);
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
 }
 
 TEST_F(MainWindowTest, AReadOnlyCopySaysSoAndOpensBesideTheFirst) {
-    TFormMain first;
+    TMainWindow first;
     first.show();
     form.MarkReadOnlyCopy();
     form.show();

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "FakeCommands.h"
-#include "fMain.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ class ShortcutTest : public testing::Test {
 
     CapturedReports reports;
     FakeCommands commands;
-    TFormMain form;
+    TMainWindow form;
     QLineEdit* edit;
     int dialogsRun = 0;
 };

@@ -12,19 +12,19 @@
 
 #include <functional>
 
-#include "fErrors.h"
-#include "fProgress.h"
+#include "shell/ErrorListWindow.h"
+#include "shell/ProgressWindow.h"
 
 namespace {
 
 // The room the close button takes under the list.
-int ButtonRow(const TFormErrors& errors) {
+int ButtonRow(const TErrorListWindow& errors) {
     return errors.btClose->height() + 6;
 }
 
 TEST(ProgressWindowTest, IsAnOpaqueFramedWindowOfTheMainWindowWithoutACloseButton) {
     QMainWindow mainWindow;
-    TFormProgress progress(&mainWindow);
+    TProgressWindow progress(&mainWindow);
     EXPECT_EQ(progress.width(), 360);
     EXPECT_EQ(progress.pb->height(), 17);
     EXPECT_EQ(progress.pb->width(), 360 - 16);
@@ -46,7 +46,7 @@ TEST(ProgressWindowTest, IsAnOpaqueFramedWindowOfTheMainWindowWithoutACloseButto
 TEST(ProgressWindowTest, StaysAboveTheMainWindowAndClosingItAsksToCancel) {
     QMainWindow mainWindow;
     mainWindow.show();
-    TFormProgress progress(&mainWindow);
+    TProgressWindow progress(&mainWindow);
     progress.ShowProgress();
     ASSERT_NE(progress.windowHandle(), nullptr);
     EXPECT_EQ(progress.windowHandle()->transientParent(), mainWindow.windowHandle());
@@ -57,7 +57,7 @@ TEST(ProgressWindowTest, StaysAboveTheMainWindowAndClosingItAsksToCancel) {
 }
 
 TEST(ProgressWindowTest, CancelAsksToStopUntilReset) {
-    TFormProgress progress;
+    TProgressWindow progress;
     EXPECT_FALSE(progress.CancelRequested());
     progress.btCancel->click();
     EXPECT_TRUE(progress.CancelRequested());
@@ -69,7 +69,7 @@ TEST(ProgressWindowTest, ShowsCentredOnTheMainWindowAndShowingAgainChangesNothin
     QMainWindow mainWindow;
     mainWindow.setGeometry(100, 100, 600, 400);
     mainWindow.show();
-    TFormProgress progress(&mainWindow);
+    TProgressWindow progress(&mainWindow);
     progress.HideProgress();
     EXPECT_FALSE(progress.isVisible());
 
@@ -90,7 +90,7 @@ TEST(ProgressWindowTest, ShowsCentredOnTheMainWindowAndShowingAgainChangesNothin
 }
 
 TEST(ProgressWindowTest, StepsAdvanceTheBarAndStartOverPastTheMaximum) {
-    TFormProgress progress;
+    TProgressWindow progress;
     progress.SetMin(0);
     progress.SetMax(12);
     progress.SetPosition(0);
@@ -110,7 +110,7 @@ TEST(ProgressWindowTest, StepsAdvanceTheBarAndStartOverPastTheMaximum) {
 TEST(ProgressWindowTest, ShowsTheOperationsLineAndANote) {
     QMainWindow mainWindow;
     mainWindow.show();
-    TFormProgress progress(&mainWindow);
+    TProgressWindow progress(&mainWindow);
     progress.SetText(QString::fromUtf8("Запись: Реле 2 — 214 из 536, ошибок: 2"));
     progress.ShowProgress();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
@@ -139,7 +139,7 @@ TEST(ProgressWindowTest, ShowsTheOperationsLineAndANote) {
 }
 
 TEST(ErrorWindowTest, ShowsTheCountAndOneRowPerErrorInOrder) {
-    TFormErrors errors;
+    TErrorListWindow errors;
     errors.SetErrors({"Не смогли прочитать Тревоги зон", "Не смогли прочитать Длительность"});
     EXPECT_EQ(errors.windowTitle(), "Ошибки");
     EXPECT_EQ(errors.size(), QSize(306, 175 + ButtonRow(errors)));
@@ -159,7 +159,7 @@ TEST(ErrorWindowTest, ShowsTheCountAndOneRowPerErrorInOrder) {
 }
 
 TEST(ErrorWindowTest, TheCountCaptionIsWholeBesideItsBox) {
-    TFormErrors errors;
+    TErrorListWindow errors;
     const QFontMetrics metrics(errors.lbCount->font());
     EXPECT_GE(errors.lbCount->width(), metrics.horizontalAdvance(errors.lbCount->text()));
     EXPECT_GE(errors.lbCount->height(), metrics.height());
@@ -183,7 +183,7 @@ TEST(ErrorWindowTest, EveryLineIsWholeAndTheWindowOpensWideEnoughForIt) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TFormErrors errors;
+        TErrorListWindow errors;
         errors.SetErrors({"Нет ответа", c.text.toStdString()});
         errors.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&errors));
@@ -208,7 +208,7 @@ TEST(ErrorWindowTest, OpensCentredOnItsOwner) {
     owner.setGeometry(60, 80, 600, 420);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    TFormErrors errors(&owner);
+    TErrorListWindow errors(&owner);
     errors.SetErrors({"Ошибка при чтении параметра \"Реле 3: Режим работы выхода\""});
     errors.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&errors));
@@ -217,7 +217,7 @@ TEST(ErrorWindowTest, OpensCentredOnItsOwner) {
 }
 
 TEST(ErrorWindowTest, ResizesDownToItsDesignedSizeWithTheListFillingIt) {
-    TFormErrors errors;
+    TErrorListWindow errors;
     errors.SetErrors({"Нет ответа"});
     const QSize designed(306, 175 + ButtonRow(errors));
     EXPECT_EQ(errors.minimumSize(), designed);
@@ -238,15 +238,15 @@ TEST(ErrorWindowTest, ResizesDownToItsDesignedSizeWithTheListFillingIt) {
 TEST(ErrorWindowTest, ClosesWithItsButtonEnterAndEsc) {
     const struct {
         const char* Name;
-        std::function<void(TFormErrors&)> Close;
+        std::function<void(TErrorListWindow&)> Close;
     } cases[] = {
-        {"button", [](TFormErrors& w) { QTest::mouseClick(w.btClose, Qt::LeftButton); }},
-        {"Enter", [](TFormErrors& w) { QTest::keyClick(&w, Qt::Key_Return); }},
-        {"Esc", [](TFormErrors& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+        {"button", [](TErrorListWindow& w) { QTest::mouseClick(w.btClose, Qt::LeftButton); }},
+        {"Enter", [](TErrorListWindow& w) { QTest::keyClick(&w, Qt::Key_Return); }},
+        {"Esc", [](TErrorListWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TFormErrors errors;
+        TErrorListWindow errors;
         errors.SetErrors({"Нет ответа"});
         EXPECT_EQ(errors.btClose->text(), QString::fromUtf8("Закрыть"));
         EXPECT_TRUE(errors.btClose->isDefault());
@@ -264,7 +264,7 @@ TEST(ErrorWindowTest, ClosesWithItsButtonEnterAndEsc) {
 
 // Notes say what the command did without being counted; without errors only they show.
 TEST(ErrorWindowTest, NotesAreShownButNotCounted) {
-    TFormErrors errors;
+    TErrorListWindow errors;
     errors.SetErrors({"Ошибка при чтении параметра \"Реле 1: Длительность\""});
     errors.SetNotes({"Операция отменена пользователем", "Страница \"Реле 2\" не прочитана"});
     errors.show();
@@ -282,7 +282,7 @@ TEST(ErrorWindowTest, NotesAreShownButNotCounted) {
     EXPECT_GE(errors.lErrors->height(), 131);
     EXPECT_LT(errors.lErrors->geometry().bottom(), errors.btClose->y());
 
-    TFormErrors cancelOnly;
+    TErrorListWindow cancelOnly;
     cancelOnly.SetErrors({});
     cancelOnly.SetNotes({"Операция отменена пользователем"});
     cancelOnly.show();

@@ -2,7 +2,7 @@
 // unless one is asked for.
 #include <gtest/gtest.h>
 
-#include "AppErrorReport.h"
+#include "shell/AppErrorReport.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -1,5 +1,5 @@
 // Parsing and help text of the emulator program's arguments.
-#include "EmulatorCommandLine.h"
+#include "emulator/EmulatorCommandLine.h"
 
 #include <charconv>
 #include <stdexcept>

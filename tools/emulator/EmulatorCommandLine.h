@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ModuleEmulator.h"
+#include "emulator/ModuleEmulator.h"
 
 struct TEmulatorCommandLine {
     TEmulatorOptions Options;

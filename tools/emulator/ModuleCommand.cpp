@@ -1,9 +1,9 @@
 // Parsing of the module's command texts by the rules the module applies.
-#include "ModuleCommand.h"
+#include "emulator/ModuleCommand.h"
 
 #include <string_view>
 
-#include "RelaySettings.h"
+#include "model/RelaySettings.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The serving thread: reads commands, paces and writes answers, hangs up on request.
-#include "ModuleEmulator.h"
+#include "emulator/ModuleEmulator.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

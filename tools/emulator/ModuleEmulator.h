@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "ModuleEngine.h"
-#include "PseudoTerminal.h"
-#include "Transcript.h"
+#include "emulator/ModuleEngine.h"
+#include "emulator/PseudoTerminal.h"
+#include "emulator/Transcript.h"
 
 struct TEmulatorOptions {
     TModuleBehaviour Behaviour;

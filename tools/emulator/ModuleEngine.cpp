@@ -1,5 +1,5 @@
 // Framing of received bytes into commands, and the module's answers and memory.
-#include "ModuleEngine.h"
+#include "emulator/ModuleEngine.h"
 
 #include <cstdio>
 #include <utility>

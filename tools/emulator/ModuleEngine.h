@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ModuleCommand.h"
-#include "RelaySettings.h"
+#include "emulator/ModuleCommand.h"
+#include "model/RelaySettings.h"
 
 // Everything the module remembers.
 struct TModuleState {

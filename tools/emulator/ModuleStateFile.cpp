@@ -1,13 +1,13 @@
 // Loading and saving the module's memory through the tool's settings-file keys.
-#include "ModuleStateFile.h"
+#include "emulator/ModuleStateFile.h"
 
 #include <sys/stat.h>
 
 #include <charconv>
 #include <stdexcept>
 
-#include "IniFile.h"
-#include "RelaySettingsIni.h"
+#include "ini/IniFile.h"
+#include "model/RelaySettingsIni.h"
 
 void LoadModuleState(const std::string& fileName, TModuleState& state) {
     struct stat info {};

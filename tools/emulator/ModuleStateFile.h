@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ModuleEngine.h"
+#include "emulator/ModuleEngine.h"
 
 // Takes every relay key and the object number that the file holds; a missing key, or one whose
 // value is no number, keeps what the state had. Throws std::runtime_error when the file is absent.

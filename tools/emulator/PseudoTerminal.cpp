@@ -1,5 +1,5 @@
 // Opening, raw mode and hang-up of the emulator's pseudo-terminal, and the device link.
-#include "PseudoTerminal.h"
+#include "emulator/PseudoTerminal.h"
 
 #include <fcntl.h>
 #include <pty.h>

@@ -1,5 +1,5 @@
 // The transcript file and the escaping of its lines.
-#include "Transcript.h"
+#include "emulator/Transcript.h"
 
 #include <cerrno>
 #include <cstring>

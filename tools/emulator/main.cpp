@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "EmulatorCommandLine.h"
-#include "ModuleEmulator.h"
-#include "ModuleStateFile.h"
-#include "PseudoTerminal.h"
+#include "emulator/EmulatorCommandLine.h"
+#include "emulator/ModuleEmulator.h"
+#include "emulator/ModuleStateFile.h"
+#include "emulator/PseudoTerminal.h"
 
 namespace {
 

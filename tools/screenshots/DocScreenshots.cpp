@@ -12,15 +12,15 @@
 #include <filesystem>
 #include <functional>
 
-#include "AppErrorReport.h"
-#include "Controls.h"
-#include "ModuleEmulator.h"
-#include "QtSyncDispatcher.h"
-#include "RelayFormsController.h"
-#include "fConnect.h"
-#include "fErrors.h"
-#include "fMain.h"
-#include "fProgress.h"
+#include "shell/AppErrorReport.h"
+#include "widgets/StoredControls.h"
+#include "emulator/ModuleEmulator.h"
+#include "shell/QtSyncDispatcher.h"
+#include "shell/RelayFormsController.h"
+#include "shell/ConnectDialog.h"
+#include "shell/ErrorListWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
 
 namespace {
 
@@ -96,8 +96,8 @@ struct TToolWindow {
         main.show();
         Settle();
     }
-    TFormMain main;
-    TFormProgress progress;
+    TMainWindow main;
+    TProgressWindow progress;
     TRelayFormsController controller;
 };
 
@@ -125,11 +125,11 @@ int main(int argc, char** argv) {
 
     {
         TToolWindow tool(dir);
-        TFormMain& main = tool.main;
+        TMainWindow& main = tool.main;
         TRelayFormsController& controller = tool.controller;
 
         // The connect dialog with its list dropped down, the USB adapter chosen.
-        controller.RunConnectDialog = [&](TFormConnect& dialog) {
+        controller.RunConnectDialog = [&](TConnectDialog& dialog) {
             dialog.show();
             dialog.ComPorts->setCurrentIndex(0);
             Settle();
@@ -164,14 +164,14 @@ int main(int argc, char** argv) {
         faultOptions.Behaviour.Faults.IgnoreLetters = "A";
         TModuleEmulator silentZones(faultOptions, SampleModule());
         TToolWindow tool(dir);
-        TFormMain& main = tool.main;
+        TMainWindow& main = tool.main;
         TRelayFormsController& controller = tool.controller;
-        controller.RunConnectDialog = [&](TFormConnect& dialog) {
+        controller.RunConnectDialog = [&](TConnectDialog& dialog) {
             dialog.ComPorts->setEditText(QString::fromStdString(silentZones.DevicePath()));
             dialog.etObjN->setText("12");
             return true;
         };
-        controller.RunErrorWindow = [&](TFormErrors& window) {
+        controller.RunErrorWindow = [&](TErrorListWindow& window) {
             window.show();
             Settle();
             Photograph(Framed(window), name("error-window"));

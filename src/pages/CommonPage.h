@@ -1,0 +1,30 @@
+// The common page: the module's object number.
+#pragma once
+
+#include <QGroupBox>
+
+#include "widgets/StoredControls.h"
+#include "model/ModuleSettings.h"
+#include "pages/PageBase.h"
+
+class TCommonPage : public TPageBase {
+    Q_OBJECT
+  public:
+    explicit TCommonPage(QWidget* parent = nullptr);
+
+    QGroupBox* GroupBox1;
+    QGroupBox* GroupBox3;
+    TLabel* lbO;
+    // The object number as up to two decimal digits, possibly empty or with a leading zero.
+    TEdit* etO;
+
+    // A stored object number that is not one or two decimal digits becomes the default "01".
+    void LoadFromIni(const TIniFile& ini) override;
+
+    TCommonSettings Settings() const;
+    void ShowSettings(const TCommonSettings& settings);
+
+  private:
+    void Arrange();
+    void etOKeyPress(QChar& key);
+};

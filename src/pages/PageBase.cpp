@@ -1,0 +1,329 @@
+// The page base's operations over the control kinds, and the unique naming of its instances.
+#include "pages/PageBase.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+#include "widgets/StoredControls.h"
+#include "ini/IniFile.h"
+#include "model/ModuleSettings.h"
+
+namespace {
+
+std::set<QString>& LiveFormNames() {
+    static std::set<QString> names;
+    return names;
+}
+
+QString ClaimFormName(const QString& designName) {
+    auto& names = LiveFormNames();
+    QString name = designName;
+    for (int n = 1; names.count(name) != 0; ++n) {
+        name = designName + '_' + QString::number(n);
+    }
+    names.insert(name);
+    return name;
+}
+
+std::string Std(const QString& text) {
+    return text.toStdString();
+}
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+bool HintAsBool(const QString& hint) {
+    bool isNumber = false;
+    const qlonglong number = hint.trimmed().toLongLong(&isNumber);
+    if (isNumber) {
+        return number != 0;
+    }
+    if (hint.compare(QStringLiteral("TRUE"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (hint.compare(QStringLiteral("FALSE"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    throw std::invalid_argument("'" + hint.toStdString() + "' is not a valid Boolean value");
+}
+
+void ClearCaptionMark(QAbstractButton& button) {
+    if (button.text() == QStringLiteral("!")) {
+        button.setText(QString());
+    }
+}
+
+void ClearLabelMarks(TLabel& label) {
+    label.SetFontColor(QApplication::palette().color(QPalette::WindowText));
+    SetNormalFontStyle(label);
+}
+
+// The effect of Clear and ClearMarks on one control; only Clear empties edits and unchecks.
+void ClearControl(QWidget* control, bool emptyValues) {
+    if (auto* label = dynamic_cast<TLabel*>(control)) {
+        ClearLabelMarks(*label);
+    } else if (auto* edit = dynamic_cast<TEdit*>(control)) {
+        if (emptyValues) {
+            edit->setText(QString());
+        }
+        SetNormalFontStyle(*edit);
+    } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
+        SetNormalFontStyle(*spin);
+    } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
+        SetNormalFontStyle(*check);
+        if (emptyValues) {
+            check->setChecked(false);
+        }
+        ClearCaptionMark(*check);
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
+        SetNormalFontStyle(*radio);
+        ClearCaptionMark(*radio);
+    }
+}
+
+void SetControlDefault(QWidget* control) {
+    if (auto* edit = dynamic_cast<TEdit*>(control)) {
+        edit->setText(edit->Hint());
+    } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
+        spin->SetText(spin->Hint());
+    } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
+        check->setChecked(HintAsBool(check->Hint()));
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
+        radio->SetChecked(HintAsBool(radio->Hint()));
+    } else if (auto* combo = dynamic_cast<TComboBox*>(control)) {
+        combo->SetItemIndex(combo->findText(combo->Hint(), Qt::MatchFixedString));
+    }
+}
+
+void LoadControl(const TIniFile& ini, const std::string& section, QWidget* control) {
+    const std::string key = Std(control->objectName());
+    if (auto* edit = dynamic_cast<TEdit*>(control)) {
+        if (ini.ValueExists(section, key)) {
+            edit->setText(FromStd(ini.ReadString(section, key, "")));
+        }
+    } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
+        const std::string text = ini.ReadString(section, key, "");
+        if (!text.empty()) {
+            spin->SetText(FromStd(text));
+        }
+    } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
+        check->setChecked(ini.ReadBool(section, key, false));
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
+        radio->SetChecked(ini.ReadBool(section, key, radio->isChecked()));
+    } else if (auto* combo = dynamic_cast<TComboBox*>(control)) {
+        if (ini.ValueExists(section, key)) {
+            combo->SetItemIndex(ini.ReadInteger(section, key, combo->ItemIndex()));
+        }
+    } else if (auto* masked = dynamic_cast<TMaskEdit*>(control)) {
+        masked->SetText(FromStd(ini.ReadString(section, key, Std(masked->Hint()))));
+    }
+}
+
+void SaveControl(TIniFile& ini, const std::string& section, QWidget* control) {
+    const std::string key = Std(control->objectName());
+    if (auto* edit = dynamic_cast<TEdit*>(control)) {
+        ini.WriteString(section, key, Std(edit->text()));
+    } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
+        ini.WriteString(section, key, Std(spin->Text()));
+    } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
+        ini.WriteBool(section, key, check->isChecked());
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
+        ini.WriteBool(section, key, radio->isChecked());
+    } else if (auto* combo = dynamic_cast<TComboBox*>(control)) {
+        ini.WriteInteger(section, key, combo->ItemIndex());
+    } else if (auto* masked = dynamic_cast<TMaskEdit*>(control)) {
+        ini.WriteString(section, key, Std(masked->Text()));
+    }
+}
+
+// The settings-file walks skip controls without a name: they would have no key.
+std::vector<QWidget*> NamedControls(QWidget& form) {
+    auto controls = OwnedControls(form);
+    std::erase_if(controls, [](QWidget* c) { return c->objectName().isEmpty(); });
+    return controls;
+}
+
+}  // namespace
+
+TPageBase::TPageBase(QWidget* parent) : TPageBase(parent, QStringLiteral("formIncl")) {}
+
+TPageBase::TPageBase(QWidget* parent, const QString& designName)
+    : QWidget(parent), m_claimedName(ClaimFormName(designName)) {
+    setObjectName(m_claimedName);
+    setWindowTitle(QStringLiteral("FormIncl"));
+    setWindowFlag(Qt::FramelessWindowHint);
+    setFont(PageFont());
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Button));
+    setPalette(p);
+
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    ScrollBox1->setWidgetResizable(true);
+    // The box scrolls to the control that has the focus; a focus stop of its own would show
+    // nothing, so Tab goes from the log's controls straight to the page's first control.
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
+    auto* content = new QWidget(ScrollBox1);
+    content->setAutoFillBackground(false);
+    ScrollBox1->setWidget(content);
+    ScrollBox1->viewport()->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ScrollBox1);
+}
+
+TPageBase::~TPageBase() {
+    LiveFormNames().erase(m_claimedName);
+}
+
+void TPageBase::Clear() {
+    for (QWidget* control : OwnedControls(*this)) {
+        ClearControl(control, true);
+    }
+}
+
+void TPageBase::ClearMarks() {
+    for (QWidget* control : OwnedControls(*this)) {
+        ClearControl(control, false);
+    }
+}
+
+void TPageBase::NoteLoadReplacement(const TIniFile& ini, const std::string& key,
+                                    const std::string& value, const std::string& replacement,
+                                    std::string text) {
+    m_loadReplacements.push_back(
+        {LoadReplacementNote(ini.FileName(), Name().toStdString(), key, value, replacement),
+         std::move(text)});
+}
+
+void TPageBase::LoadFromIni(const TIniFile& ini) {
+    LoadFormFromIni(ini, *this);
+}
+
+void TPageBase::SaveToIni(TIniFile& ini) {
+    SaveFormToIni(ini, *this);
+}
+
+void TPageBase::SetDefaults() {
+    for (QWidget* control : OwnedControls(*this)) {
+        // One control's bad hint must not keep the others from their defaults.
+        try {
+            SetControlDefault(control);
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+std::vector<QWidget*> OwnedControls(QWidget& form) {
+    std::vector<QWidget*> controls;
+    for (QWidget* child : form.findChildren<QWidget*>()) {
+        if (dynamic_cast<TControlInfo*>(child) == nullptr) {
+            continue;
+        }
+        bool nested = false;
+        for (QWidget* p = child->parentWidget(); p != nullptr && p != &form;
+             p = p->parentWidget()) {
+            nested = nested || dynamic_cast<TPageBase*>(p) != nullptr;
+        }
+        if (!nested) {
+            controls.push_back(child);
+        }
+    }
+    std::sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
+        return dynamic_cast<TControlInfo*>(a)->CreationOrder() <
+               dynamic_cast<TControlInfo*>(b)->CreationOrder();
+    });
+    return controls;
+}
+
+void LoadFormFromIni(const TIniFile& ini, QWidget& form) {
+    const std::string section = Std(form.objectName());
+    for (QWidget* control : NamedControls(form)) {
+        LoadControl(ini, section, control);
+    }
+}
+
+void SaveFormToIni(TIniFile& ini, QWidget& form) {
+    const std::string section = Std(form.objectName());
+    for (QWidget* control : NamedControls(form)) {
+        SaveControl(ini, section, control);
+    }
+}
+
+std::string GetAppDir() {
+    std::error_code ec;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        return "./";
+    }
+    return program.parent_path().string() + "/";
+}
+
+std::string GetSettingsDir() {
+    const std::string appDir = GetAppDir();
+    return SettingsDirFor(appDir, ::access(appDir.c_str(), W_OK) == 0);
+}
+
+bool IsInstalledProgramDir(const std::string& appDir) {
+    std::filesystem::path dir = std::filesystem::path(appDir).lexically_normal();
+    if (!dir.has_filename()) {
+        dir = dir.parent_path();
+    }
+    if (dir.filename() != "bin") {
+        return false;
+    }
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        dir.parent_path() / "share" / "applications" / "tarnel-config.desktop", ec);
+}
+
+std::string SettingsDirFor(const std::string& appDir, bool appDirWritable) {
+    // Root can write /usr/bin, yet an installed program's settings belong to its user.
+    if (appDirWritable && !IsInstalledProgramDir(appDir)) {
+        return appDir;
+    }
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        base = std::filesystem::path(home) / ".config";
+    } else {
+        return appDir;
+    }
+    const auto dir = base / kSettingsFolderName;
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir.string() + "/";
+}
+
+std::string SettingsStartFile(const std::string& appDir, const std::string& settingsDir) {
+    const std::string own = settingsDir + kSettingsFileName;
+    const std::string installed = appDir + kSettingsFileName;
+    std::error_code ec;
+    if (settingsDir != appDir && !std::filesystem::exists(own, ec) &&
+        std::filesystem::exists(installed, ec)) {
+        return installed;
+    }
+    return own;
+}
+
+QFont PageFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    // Stated outright, so that a control inside a bold group box does not inherit its weight.
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}

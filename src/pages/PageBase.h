@@ -1,0 +1,95 @@
+// The page base: an embeddable form with the five page operations, and the settings-file walks.
+#pragma once
+
+#include <QFont>
+#include <QScrollArea>
+#include <QWidget>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pages/PageInterfaces.h"
+
+class TIniFile;
+
+// A borderless form that fills its host. Each instance is named uniquely among the live forms:
+// the design name for the first, then the design name, "_" and 1, 2, ... while the earlier
+// ones exist; the name is the form's section in a settings file.
+class TPageBase : public QWidget, public IDefaultable, public IIniStorable, public IClearable {
+    Q_OBJECT
+  public:
+    explicit TPageBase(QWidget* parent = nullptr);
+    ~TPageBase() override;
+
+    QString Name() const { return objectName(); }
+    // The page's caption, which the page tree shows.
+    QString Caption() const { return windowTitle(); }
+    void SetCaption(const QString& caption) { setWindowTitle(caption); }
+
+    // Fills the form and scrolls its content when the host is smaller than the page.
+    QScrollArea* ScrollBox1;
+    // The widget inside ScrollBox1 that holds a page's scrolled controls.
+    QWidget* ScrollBoxContent() const { return ScrollBox1->widget(); }
+
+    void Clear() override;
+    void ClearMarks() override;
+    void LoadFromIni(const TIniFile& ini) override;
+    void SaveToIni(TIniFile& ini) override;
+    void SetDefaults() override;
+
+    // A value the last load replaced because the page cannot show it: the log's line, in the
+    // file's key names, and the same in the page's words for the user.
+    struct TLoadReplacement {
+        std::string LogLine;
+        std::string Text;
+        bool operator==(const TLoadReplacement&) const = default;
+    };
+    // What the last load replaced, one each; taking them empties the list.
+    std::vector<TLoadReplacement> TakeLoadReplacements() {
+        return std::exchange(m_loadReplacements, {});
+    }
+
+  protected:
+    TPageBase(QWidget* parent, const QString& designName);
+    // Notes that the value of key in the file became replacement; `text` says it in the page's
+    // words.
+    void NoteLoadReplacement(const TIniFile& ini, const std::string& key, const std::string& value,
+                             const std::string& replacement, std::string text);
+
+  private:
+    QString m_claimedName;
+    std::vector<TLoadReplacement> m_loadReplacements;
+};
+
+// The controls a form owns at any depth, in the order they were created, skipping those of
+// forms nested in it.
+std::vector<QWidget*> OwnedControls(QWidget& form);
+
+// Section: the form's name; key: each control's name.
+void LoadFormFromIni(const TIniFile& ini, QWidget& form);
+// Throws EIniFileError when the file cannot be written; keys written before stay.
+void SaveFormToIni(TIniFile& ini, QWidget& form);
+
+// The folder of the running program's file, with a trailing "/".
+std::string GetAppDir();
+// Where "current.ini" lives: the program's folder when it is writable and the program is not
+// an installed one, else the user's configuration folder for the program ($XDG_CONFIG_HOME or
+// ~/.config); a trailing "/".
+std::string GetSettingsDir();
+// The choice behind GetSettingsDir, for a given program folder and whether it can be written.
+std::string SettingsDirFor(const std::string& appDir, bool appDirWritable);
+// Whether the program folder is that of an install: "<prefix>/bin/" with the desktop entry in
+// "<prefix>/share/applications/" beside it. A build folder has no desktop entry.
+bool IsInstalledProgramDir(const std::string& appDir);
+// The file the settings are loaded from at start: "current.ini" in the settings folder, or the
+// one beside the program of a read-only install while the user has none of their own yet.
+std::string SettingsStartFile(const std::string& appDir, const std::string& settingsDir);
+// The folder under the user's configuration folder that holds the settings of a system-wide
+// install.
+inline constexpr const char* kSettingsFolderName = "tarnel-config";
+// The settings file kept between runs.
+inline constexpr const char* kSettingsFileName = "current.ini";
+
+// "MS Sans Serif" 8 point; where it is missing, a narrow substitute keeps captions inside the
+// pixel sizes the pages were laid out for.
+QFont PageFont();

@@ -1,0 +1,196 @@
+// The main window: menu, toolbar, page tree, page pane, exchange log and status bar.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "widgets/CollapsibleSplitter.h"
+#include "widgets/Icons.h"
+#include "shell/MainCommands.h"
+#include "widgets/LogView.h"
+
+// Each node of the page tree carries the index of its page in this role; -1 means no page.
+constexpr int StateIndexRole = Qt::UserRole;
+int StateIndexOf(const QTreeWidgetItem* node);
+void SetStateIndex(QTreeWidgetItem* node, int index);
+
+// The inner geometry of a window that, with `frame` around it, fits `available`: as near to
+// `wanted` as the room allows but never below `minimum`, centred, and never with its title bar
+// above the free area.
+// `offset` moves it from the centre, as far as the free area allows.
+QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame,
+                        QPoint offset = {});
+
+// What the status bar shows of a connection.
+struct TShownConnection {
+    std::string Port;
+    int ObjectNumber = 0;
+};
+
+class TMainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TMainWindow(QWidget* parent = nullptr);
+
+    // The commands behind the handlers; not owned, and nothing happens while it is not set.
+    IMainCommands* Controller = nullptr;
+    // Shown modally by "О программе"; not owned.
+    QDialog* AboutBox = nullptr;
+    // Runs a file dialog and gives the chosen file, or nothing when the user cancelled.
+    std::function<std::optional<QString>(QFileDialog* dialog)> RunFileDialog;
+    // Shows why the settings could not be saved at close and asks whether to close anyway;
+    // true closes without saving.
+    std::function<bool(const QString& error)> AskCloseWithoutSaving;
+    // Tells the user that a close asked for during an exchange waits for its end.
+    std::function<void()> SayCloseDeferred;
+
+    QMenu* mnuFile;
+    QMenu* mnuConnection;
+    QMenu* mnuPanel;
+    QMenu* mnuSettings;
+    QMenu* mnuDebug;
+    QMenu* mnuHelp;
+    QAction* N2;
+    QAction* mnuConnect;
+    QAction* mnuDisconnect;
+    QAction* mnuRead;
+    QAction* mnuWrite;
+    QAction* mnuReadAll;
+    QAction* mnuWriteAll;
+    QAction* mnuCompare;
+    QAction* mnuWriteChanges;
+    QAction* mnuSave;
+    QAction* mnuLoad;
+    QAction* N21;
+    QAction* N22;
+    QAction* mnuShowInWindow;
+    QAction* mnuShowInLog;
+    QAction* N8;
+
+    QToolBar* ToolBar1;
+    QAction* tbConnect;
+    QAction* tbDisconnect;
+    QAction* tbRead;
+    QAction* tbWrite;
+    QAction* tbReadAll;
+    QAction* tbWriteAll;
+
+    TCollapsibleSplitter* RzSplitter1;
+    TCollapsibleSplitter* rzCntSpl;
+    QTreeWidget* tv1;
+    QWidget* Panel1;
+    QPushButton* BitBtn1;
+    QCheckBox* cbScrolling;
+    TLogView* tvLog;
+    QStatusBar* StatusBar1;
+    QFileDialog* OFD;
+    QFileDialog* SFD;
+
+    // The right-hand pane of rzCntSpl, which hosts the pages.
+    QWidget* PagePane() const { return m_pagePane; }
+    // Every top-level item of the main menu, in menu order.
+    QList<QMenu*> TopLevelMenus() const;
+
+    // Grows the window until the largest page shows without scrolling, as far as the free area of
+    // the screen allows, and centres it there; on a smaller screen only the page scrolls.
+    void FitToScreen(const QRect& available);
+    // A copy that only reads the settings is told apart from the first copy at a glance: its
+    // title says so, and it opens offset from the first, not on top of it.
+    void MarkReadOnlyCopy();
+
+    // Status bar panels are counted from 1 as the user sees them; panel 3 is unused. A panel
+    // widens to show its whole text; the port panel's tooltip gives the device's full path.
+    void SetStatusText(int panel, const QString& text);
+    // The port and object number of the connection, or "Нет связи" and empty panels without one.
+    void ShowConnection(const std::optional<TShownConnection>& connection);
+    // The folder the file dialogs open in: the one last used.
+    QString FileFolder() const;
+    void SetFileFolder(const QString& folder);
+    void SetStatusText(int panel, const std::string& text);
+    QString StatusText(int panel) const;
+    // Called by the controller when an exchange has ended; carries out a close held back meanwhile.
+    void ExchangeEnded();
+    bool IsCloseDeferred() const { return m_closeDeferred; }
+    // The settings could not be saved when the window closed and nobody could be asked; the
+    // program then ends with a failure status.
+    bool SettingsLost() const { return m_settingsLost; }
+
+  public slots:
+    void tbConnectClick();
+    void tbDisconnectClick();
+    void tbReadClick();
+    void tbWriteClick();
+    void tbReadAllClick();
+    void tbWriteAllClick();
+    void mnuCompareClick();
+    void mnuWriteChangesClick();
+    void mnuSaveClick();
+    void mnuLoadClick();
+    void N21Click();
+    void N22Click();
+    void N2Click();
+    void N8Click();
+    void BitBtn1Click();
+    void tv1Change(QTreeWidgetItem* node);
+    void tvLogAddition(const QModelIndex& node);
+    void FormClose();
+    // Closes the window where nobody may be there to answer (a termination signal, the end of
+    // the desktop session): open dialogs are cancelled, and a failed save goes to standard error
+    // instead of a question.
+    void CloseUnattended();
+
+  protected:
+    // A close that arrives while an exchange runs is held back until the exchange has ended, so
+    // the connection is never released under it.
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateMenu();
+    void CreateToolBar();
+    void CreateLayout();
+    void CreateStatusBar();
+    void CreateFileDialogs();
+    static bool EditKeepsKey(const QWidget& widget, const QKeyEvent& key);
+    // The window manager's frame around the window, or a guess while it has none yet.
+    QMargins FrameMargins() const;
+    void RefitToRealFrame();
+    QAction* AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                         void (TMainWindow::*handler)());
+    QAction* AddToolButton(const QString& caption, TCommandIcon icon, void (TMainWindow::*handler)());
+    // A menu item acts only while it and every menu above it are enabled.
+    bool IsItemLive(const QAction* item) const;
+    const QAction* LiveItemFor(const QKeySequence& keys) const;
+    void RunController(const std::function<void(IMainCommands&)>& command);
+    // False when the window must stay open because the settings could not be saved.
+    bool SaveSettingsForClose();
+
+    QWidget* m_pagePane;
+    std::array<QLabel*, 3> m_statusPanels{};
+    QList<QAction*> m_menuItems;
+    bool m_closeDeferred = false;
+    bool m_closingUnattended = false;
+    bool m_settingsLost = false;
+    bool m_barsPlaced = false;
+    // The free area the window was last fitted to, and whether the real frame was checked.
+    QRect m_fittedTo;
+    QPoint m_placementOffset;
+    bool m_frameChecked = false;
+};

@@ -1,0 +1,54 @@
+// The transport over a serial port: polls the port's input queue from the calling thread,
+// filters what arrives and keeps the default answer timeout.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "transport/Transport.h"
+#include "serial/SerialDrv.h"
+
+class TComPortWorker : public TTransport {
+  public:
+    // The worker always frees the port it creates; OwnsPort is kept as the caller gave it. The
+    // port talks to `os`, or to this machine's serial devices without one.
+    explicit TComPortWorker(bool OwnsPort, std::unique_ptr<ISerialOs> os = nullptr);
+    ~TComPortWorker() override;
+
+    int GetTimeout() override;
+    bool Send(const std::string& text) override;
+    bool Receive(std::string& answer, const std::string& terminator, int timeoutMs) override;
+    bool ReceiveAny(std::string& answer, const std::vector<std::string>& list,
+                    int timeoutMs) override;
+    bool Receive(std::string& answer, const std::string& terminator) override;
+    bool ReceiveAny(std::string& answer, const std::vector<std::string>& list) override;
+    bool WaitFor(const std::string& terminator, int timeoutMs) override;
+    bool WaitForAny(const std::vector<std::string>& list, int timeoutMs) override;
+    bool WaitFor(const std::string& terminator) override;
+    bool WaitForAny(const std::vector<std::string>& list) override;
+
+    // Opens portName at 8 data bits, no parity, one stop bit and no flow control; a port left
+    // open is closed first. The timeout is stored only when the port opened.
+    void Open(const std::string& portName, TBaudRate baudRate, int timeout);
+    void Close();
+    void Purge();
+    void ReadWaiting(std::string& answer);
+    // Writes one character at a time with a pause after each.
+    void SendSlow(const std::string& text);
+    static bool IsAcceptedChar(char c);
+
+    TSerialComm& GetPort() { return *Port; }
+    bool GetOwnsPort() const { return OwnsPort; }
+
+  private:
+    // Waits for input until the next poll is due, at most one poll period.
+    void WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs);
+    // Reads one character that the queue has reported; false when none came.
+    bool ReadWaitingChar(char& c);
+
+    std::unique_ptr<TSerialComm> Port;
+    bool OwnsPort;
+    int Timeout = 0;
+};
