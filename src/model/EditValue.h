@@ -3,9 +3,17 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <limits>
 #include <optional>
 #include <string_view>
+
+// A plain decimal number as the tool's number edits take it: one to maxDigits digits, nothing
+// else (no sign, blank or "$").
+inline bool IsPlainNumber(std::string_view text, std::size_t maxDigits) {
+    return !text.empty() && text.size() <= maxDigits &&
+           text.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 // Decimal with an optional sign, or hexadecimal after "$"; blanks around the text are ignored.
 inline std::optional<int> ParseEditInteger(std::string_view text) {

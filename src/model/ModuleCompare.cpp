@@ -1,29 +1,11 @@
 // Walks two module settings in the order of the module's writes and names what differs.
 #include "model/ModuleCompare.h"
 
-#include <array>
-
+#include "model/EditValue.h"
 #include "model/RelayCaptions.h"
 
-namespace {
-
-// Indexed by the reaction code.
-constexpr std::array<const char*, 5> kReactionNames{"Включение", "Включение на время", "Выключение",
-                                                    "Включение с частотой 1 Гц", "Без реакции"};
-
-bool IsPlainNumber(const std::string& text) {
-    return !text.empty() && text.size() <= 9 &&
-           text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-std::string RelayPage(int relay) {
-    return "Реле " + std::to_string(relay);
-}
-
-}  // namespace
-
 bool SameObjectNumber(const std::string& a, const std::string& b) {
-    if (IsPlainNumber(a) && IsPlainNumber(b)) {
+    if (IsPlainNumber(a, 9) && IsPlainNumber(b, 9)) {
         return std::stoi(a) == std::stoi(b);
     }
     return a == b;
@@ -69,24 +51,17 @@ std::string ReplacementText(const std::string& page, const std::string& place,
     return page + ", " + place + ": " + value + " заменено на «" + shownInstead + "»";
 }
 
-std::string ReactionName(TRelayReaction code) {
-    if (code >= rrOn && code <= rrNone) {
-        return kReactionNames.at(static_cast<std::size_t>(code));
-    }
-    return std::to_string(code);
-}
-
 std::vector<TSettingsDifference> CompareSettings(const TModuleSettings& module,
                                                  const TModuleSettings& pages) {
     std::vector<TSettingsDifference> differences;
     if (!SameObjectNumber(module.Common.ObjectNumber, pages.Common.ObjectNumber)) {
-        differences.push_back({"Общие", "Объект / Номер объекта", "", module.Common.ObjectNumber,
+        differences.push_back({kCommonPageCaption, "Объект / Номер объекта", "", module.Common.ObjectNumber,
                                pages.Common.ObjectNumber});
     }
     for (int n = 1; n <= kRelayCount; ++n) {
         const TRelaySettings& m = module.Relays.at(n - 1);
         const TRelaySettings& p = pages.Relays.at(n - 1);
-        const std::string page = RelayPage(n);
+        const std::string page = RelayPageCaption(n);
         if (m.Duration != p.Duration) {
             differences.push_back({page, "Импульс / Длительность", "", std::to_string(m.Duration),
                                    std::to_string(p.Duration)});

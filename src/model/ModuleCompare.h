@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/ModuleSettings.h"
+#include "model/RelayCaptions.h"
 
 // One value that differs: where the pages show it, and the two values as the pages would show
 // them (reaction names as in the legend, numbers as numbers).
@@ -24,9 +25,6 @@ struct TSettingsDifference {
 // Object numbers are the same when both are plain decimal numbers of one value ("01" and "1"), or
 // the same text.
 bool SameObjectNumber(const std::string& a, const std::string& b);
-
-// The legend's name of a reaction code; a code outside 0..4 is shown as its number.
-std::string ReactionName(TRelayReaction code);
 
 // Where the pages show the value of a relay table key ("Z13" is "Зоны / Тревоги, 3", "Yes2" is
 // "Режим, Пустой журнал"); an unknown key is given back as it is.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "model/RelaySettings.h"
 
@@ -9,6 +10,22 @@ inline constexpr std::array<const char*, kEventRowCount> kZoneCaptions{"Трев
                                                                        "Аварии"};
 inline constexpr std::array<const char*, kEventRowCount> kPartitionCaptions{"Постановки", "Снятиия",
                                                                             "Тревоги"};
+
+// The pages' titles: the common page and "Реле 1" ... "Реле 5".
+inline constexpr const char* kCommonPageCaption = "Общие";
+inline std::string RelayPageCaption(int relayNumber) {
+    return "Реле " + std::to_string(relayNumber);
+}
+
+// The reactions' names in the legend's words, indexed by the reaction code.
+inline constexpr std::array<const char*, rrNone + 1> kReactionNames{
+    "Включение", "Включение на время", "Выключение", "Включение с частотой 1 Гц", "Без реакции"};
+
+// The name of a code 0..4; any other code as its number, so that a wrong code stays visible.
+inline std::string ReactionName(TRelayReaction code) {
+    return IsReactionCode(code) ? kReactionNames.at(static_cast<std::size_t>(code))
+                                : std::to_string(code);
+}
 
 struct TConditionText {
     const char* Group;
