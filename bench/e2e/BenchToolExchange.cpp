@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "shell/AppErrorReport.h"
-#include "widgets/StoredControls.h"
 #include "emulator/ModuleEmulator.h"
-#include "shell/QtSyncDispatcher.h"
-#include "shell/RelayFormsController.h"
 #include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
+#include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/QtSyncDispatcher.h"
+#include "shell/RelayFormsController.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/RelayFormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
+#include "shell/RelayFormsController.h"
 
 namespace {
 

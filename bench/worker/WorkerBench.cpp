@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "transport/ComPortWorker.h"
 #include "protocol/RelayModule.h"
+#include "transport/ComPortWorker.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "ini/IniFile.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "model/ModuleCompare.h"
 #include "cli/ModuleSettingsFile.h"
+#include "model/ModuleCompare.h"
 #include "model/RelaySettingsIni.h"
 
 namespace {

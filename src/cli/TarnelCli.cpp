@@ -11,18 +11,18 @@
 
 #include "cli/CliConsole.h"
 #include "cli/CliOptions.h"
-#include "transport/ComPortWorker.h"
+#include "cli/ModuleSettingsFile.h"
+#include "cli/SettingsTable.h"
 #include "control/DeviceController.h"
-#include "serial/DeviceErrorText.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "model/ModuleCompare.h"
-#include "cli/ModuleSettingsFile.h"
 #include "model/RelayCaptions.h"
+#include "serial/DeviceErrorText.h"
 #include "serial/SerialAdvice.h"
 #include "serial/SerialErr.h"
 #include "serial/SerialPortInfo.h"
-#include "cli/SettingsTable.h"
+#include "transport/ComPortWorker.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
-#include "transport/ComPortWorker.h"
 #include "control/DeviceView.h"
 #include "log/LogWriter.h"
 #include "model/ModuleCompare.h"
 #include "model/RelayCaptions.h"
 #include "model/RelaySettingsIni.h"
 #include "protocol/AnswerText.h"
+#include "transport/ComPortWorker.h"
 
 namespace {
 
@@ -489,15 +489,15 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
     }
     for (int partition = 1; partition <= kTableWidth; ++partition) {
         const std::string item = ", раздел " + std::to_string(partition);
-        addItem(&TRelayModule::WritePartitionArming, partition, settings.Partition(peArm, partition),
-                module.Partition(peArm, partition), PartitionRowName(relay, peArm) + item,
-                PartitionKey(peArm, partition));
+        addItem(&TRelayModule::WritePartitionArming, partition,
+                settings.Partition(peArm, partition), module.Partition(peArm, partition),
+                PartitionRowName(relay, peArm) + item, PartitionKey(peArm, partition));
         addItem(&TRelayModule::WritePartitionDisarming, partition,
                 settings.Partition(peDisarm, partition), module.Partition(peDisarm, partition),
                 PartitionRowName(relay, peDisarm) + item, PartitionKey(peDisarm, partition));
-        addItem(&TRelayModule::WritePartitionAlarm, partition, settings.Partition(peAlarm, partition),
-                module.Partition(peAlarm, partition), PartitionRowName(relay, peAlarm) + item,
-                PartitionKey(peAlarm, partition));
+        addItem(&TRelayModule::WritePartitionAlarm, partition,
+                settings.Partition(peAlarm, partition), module.Partition(peAlarm, partition),
+                PartitionRowName(relay, peAlarm) + item, PartitionKey(peAlarm, partition));
     }
     auto addCondition = [&](auto write, TRelayCondition condition) {
         const std::string name = ConditionName(relay, condition) + ", ";

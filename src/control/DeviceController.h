@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "protocol/RelayModule.h"
 #include "control/DeviceView.h"
 #include "model/ModuleSettings.h"
 #include "model/ModuleValueSet.h"
 #include "protocol/AnswerText.h"
+#include "protocol/RelayModule.h"
 
 // An answer of the module that is no number where one was expected, with the parameter whose
 // read it broke; what() names both.

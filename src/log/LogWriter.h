@@ -12,12 +12,20 @@ using TColor = std::uint32_t;
 constexpr TColor RgbColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
 }
-constexpr std::uint8_t ColorRed(TColor c) { return static_cast<std::uint8_t>(c & 0xFF); }
-constexpr std::uint8_t ColorGreen(TColor c) { return static_cast<std::uint8_t>((c >> 8) & 0xFF); }
-constexpr std::uint8_t ColorBlue(TColor c) { return static_cast<std::uint8_t>((c >> 16) & 0xFF); }
+constexpr std::uint8_t ColorRed(TColor c) {
+    return static_cast<std::uint8_t>(c & 0xFF);
+}
+constexpr std::uint8_t ColorGreen(TColor c) {
+    return static_cast<std::uint8_t>((c >> 8) & 0xFF);
+}
+constexpr std::uint8_t ColorBlue(TColor c) {
+    return static_cast<std::uint8_t>((c >> 16) & 0xFF);
+}
 
 constexpr TColor clSystemColor = 0x80000000u;
-constexpr bool IsSystemColor(TColor c) { return (c & clSystemColor) != 0; }
+constexpr bool IsSystemColor(TColor c) {
+    return (c & clSystemColor) != 0;
+}
 
 constexpr TColor clBlack = RgbColor(0, 0, 0);
 constexpr TColor clWhite = RgbColor(255, 255, 255);
@@ -30,7 +38,7 @@ constexpr TColor clBtnFace = clSystemColor | 15;
 constexpr TColor clInfoBk = clSystemColor | 24;  // COLOR_INFOBK
 
 class TLogWriter {
-public:
+  public:
     TLogWriter() = default;
     TLogWriter(const TLogWriter&) = delete;
     TLogWriter& operator=(const TLogWriter&) = delete;

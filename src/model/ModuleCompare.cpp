@@ -55,8 +55,8 @@ std::vector<TSettingsDifference> CompareSettings(const TModuleSettings& module,
                                                  const TModuleSettings& pages) {
     std::vector<TSettingsDifference> differences;
     if (!SameObjectNumber(module.Common.ObjectNumber, pages.Common.ObjectNumber)) {
-        differences.push_back({kCommonPageCaption, "Объект / Номер объекта", "", module.Common.ObjectNumber,
-                               pages.Common.ObjectNumber});
+        differences.push_back({kCommonPageCaption, "Объект / Номер объекта", "",
+                               module.Common.ObjectNumber, pages.Common.ObjectNumber});
     }
     for (int n = 1; n <= kRelayCount; ++n) {
         const TRelaySettings& m = module.Relays.at(n - 1);

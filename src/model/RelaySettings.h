@@ -14,7 +14,9 @@ constexpr TRelayReaction rrOn1Hz = 3;
 constexpr TRelayReaction rrNone = 4;
 
 // The codes a page shows and the module takes: 0..4.
-constexpr bool IsReactionCode(TRelayReaction code) { return code >= rrOn && code <= rrNone; }
+constexpr bool IsReactionCode(TRelayReaction code) {
+    return code >= rrOn && code <= rrNone;
+}
 
 enum TZoneEvent : int { zeAlarm = 1, zeRestore = 2, zeFault = 3 };
 enum TPartitionEvent : int { peArm = 1, peDisarm = 2, peAlarm = 3 };

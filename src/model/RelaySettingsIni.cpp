@@ -1,8 +1,8 @@
 // The keys of a relay's settings in a settings file, in the order a new file receives them.
 #include "model/RelaySettingsIni.h"
 
-#include "model/EditValue.h"
 #include "ini/IniFile.h"
+#include "model/EditValue.h"
 
 namespace {
 

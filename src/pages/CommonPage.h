@@ -3,9 +3,9 @@
 
 #include <QGroupBox>
 
-#include "widgets/StoredControls.h"
 #include "model/ModuleSettings.h"
 #include "pages/PageBase.h"
+#include "widgets/StoredControls.h"
 
 class TCommonPage : public TPageBase {
     Q_OBJECT

@@ -11,9 +11,9 @@
 #include <set>
 #include <stdexcept>
 
-#include "widgets/StoredControls.h"
 #include "ini/IniFile.h"
 #include "model/ModuleSettings.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

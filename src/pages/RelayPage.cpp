@@ -7,12 +7,12 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "widgets/GridCellStyle.h"
 #include "ini/IniFile.h"
-#include "widgets/InputController.h"
 #include "model/ModuleCompare.h"
-#include "widgets/ReactionPictures.h"
 #include "model/RelaySettingsIni.h"
+#include "widgets/GridCellStyle.h"
+#include "widgets/InputController.h"
+#include "widgets/ReactionPictures.h"
 
 namespace {
 

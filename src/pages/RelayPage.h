@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "widgets/StoredControls.h"
-#include "widgets/DrawGrid.h"
 #include "model/RelayCaptions.h"
 #include "model/RelaySettings.h"
 #include "pages/PageBase.h"
+#include "widgets/DrawGrid.h"
+#include "widgets/StoredControls.h"
 
 class TRelayPage : public TPageBase {
     Q_OBJECT

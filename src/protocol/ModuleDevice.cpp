@@ -5,8 +5,8 @@
 
 static constexpr int kQueryAttempts = 3;
 
-TModuleDevice::TModuleDevice(TTransport* comm, std::string version, std::string prefix, std::string suffix,
-                 std::string terminator, TLogWriter* log)
+TModuleDevice::TModuleDevice(TTransport* comm, std::string version, std::string prefix,
+                             std::string suffix, std::string terminator, TLogWriter* log)
     : Comm(comm),
       Log(log),
       Version(std::move(version)),
@@ -26,7 +26,8 @@ void TModuleDevice::LogError(const std::string& text) {
     }
 }
 
-void TModuleDevice::LogDataLines(const std::string& caption, const TArrayOfString& lines, TColor color) {
+void TModuleDevice::LogDataLines(const std::string& caption, const TArrayOfString& lines,
+                                 TColor color) {
     if (Log != nullptr) {
         Log->WriteDataLines(caption, lines, color);
     }
@@ -56,7 +57,7 @@ std::string TModuleDevice::ParseAnswer(const std::string& raw) {
 }
 
 bool TModuleDevice::ExchangeRaw(const std::string& text, std::string& answer,
-                          const TArrayOfString& list) {
+                                const TArrayOfString& list) {
     answer.clear();
     LogData(kSentCaption, text, kSentColor);
     if (!Comm->Send(text)) {
@@ -101,7 +102,7 @@ bool TModuleDevice::QueryInt(const std::string& command, std::int32_t& value, bo
 }
 
 bool TModuleDevice::QueryRetry(const std::string& command, std::string& value, int timeoutMs,
-                         bool parse) {
+                               bool parse) {
     const std::string framed = FrameCommand(command);
     bool received = false;
     for (int attempt = 0; attempt < kQueryAttempts && !received; ++attempt) {
@@ -134,12 +135,12 @@ bool TModuleDevice::Execute(const std::string& command) {
 }
 
 bool TModuleDevice::ExecuteHex(const std::string& command, std::int32_t value, int digits,
-                         const std::string& separator) {
+                               const std::string& separator) {
     return Execute(command + separator + IntToHex(static_cast<std::uint32_t>(value), digits));
 }
 
 bool TModuleDevice::ExecuteHex2(const std::string& command, std::int32_t value,
-                          const std::string& separator) {
+                                const std::string& separator) {
     return ExecuteHex(command, value, 2, separator);
 }
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "transport/Transport.h"
 #include "log/LogWriter.h"
 #include "protocol/AnswerText.h"
+#include "transport/Transport.h"
 
 constexpr TColor kSentColor = clBlue;
 constexpr TColor kReceivedColor = clFuchsia;
@@ -17,7 +17,7 @@ class TModuleDevice {
   public:
     // comm must outlive the device; log may be null, and then nothing is logged.
     TModuleDevice(TTransport* comm, std::string version, std::string prefix, std::string suffix,
-            std::string terminator, TLogWriter* log);
+                  std::string terminator, TLogWriter* log);
     TModuleDevice(const TModuleDevice&) = delete;
     TModuleDevice& operator=(const TModuleDevice&) = delete;
     virtual ~TModuleDevice() = default;

@@ -46,7 +46,8 @@ static std::string CharAt(const std::string& text, std::size_t index) {
 }
 
 TRelayModule::TRelayModule(TTransport* comm, std::int32_t objectNumber, TLogWriter* log)
-    : TModuleDevice(comm, kRelayVersion, PrefixFor(objectNumber), kRelaySuffix, kRelayTerminator, log),
+    : TModuleDevice(comm, kRelayVersion, PrefixFor(objectNumber), kRelaySuffix, kRelayTerminator,
+                    log),
       ObjectNumber(objectNumber) {}
 
 std::string TRelayModule::AfterEcho(const std::string& raw) {
@@ -145,7 +146,7 @@ bool TRelayModule::ReadPartitionAlarms(int relay, TReactionRow& codes) {
 }
 
 bool TRelayModule::ReadValuePair(int relay, char letter, TRelayReaction& first,
-                              TRelayReaction& second) {
+                                 TRelayReaction& second) {
     std::string value;
     if (!Query(std::string(1, letter) + RelayDigit(relay), value)) {
         return false;
@@ -159,7 +160,7 @@ bool TRelayModule::ReadValuePair(int relay, char letter, TRelayReaction& first,
 
 // The first answer digit is sub-index 0, which carries Yes only where Yes travels as 0.
 bool TRelayModule::ReadCondition(int relay, TRelayCondition condition, TRelayReaction& no,
-                              TRelayReaction& yes) {
+                                 TRelayReaction& yes) {
     const char letter = ConditionLetter(condition);
     if (YesSubIndex(condition) == 0) {
         return ReadValuePair(relay, letter, yes, no);
@@ -252,7 +253,7 @@ bool TRelayModule::WritePartitionAlarm(int relay, int partition, TRelayReaction 
 // Where Yes travels as sub-index 1 the state is the sub-index; elsewhere state 0 (No) is 1
 // and any other state is 0.
 bool TRelayModule::WriteCondition(int relay, TRelayCondition condition, int state,
-                               TRelayReaction code) {
+                                  TRelayReaction code) {
     const int subIndex = YesSubIndex(condition) == 1 ? state : (state == 0 ? 1 : 0);
     return WriteItem(relay, ConditionLetter(condition), subIndex, code);
 }

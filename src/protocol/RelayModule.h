@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "protocol/ModuleDevice.h"
 #include "model/RelaySettings.h"
+#include "protocol/ModuleDevice.h"
 
 // The pulse durations of all relays as the module lists them: element 0 is relay 1.
 using TPulseDurations = std::array<std::int32_t, kRelayCount>;

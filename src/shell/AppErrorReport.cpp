@@ -1,9 +1,9 @@
 // The application's default error report: errors that no command handles end in a message box.
 #include "shell/AppErrorReport.h"
 
-#include "serial/DeviceErrorText.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
+#include "serial/DeviceErrorText.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "shell/AppErrorReport.h"
-#include "widgets/StoredControls.h"
-#include "widgets/Icons.h"
 #include "ini/IniFile.h"
-#include "widgets/InputController.h"
-#include "protocol/AnswerText.h"
 #include "pages/PageBase.h"
+#include "protocol/AnswerText.h"
+#include "shell/AppErrorReport.h"
+#include "widgets/Icons.h"
+#include "widgets/InputController.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

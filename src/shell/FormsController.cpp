@@ -13,12 +13,12 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "shell/AppErrorReport.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "log/LogWriter.h"
-#include "shell/DifferencesWindow.h"
 #include "pages/PageBase.h"
+#include "shell/AppErrorReport.h"
+#include "shell/DifferencesWindow.h"
 #include "shell/MainWindow.h"
 
 namespace {
@@ -91,7 +91,7 @@ void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
 }
 
 std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini,
-                                                    const std::vector<TPageBase*>& pages) {
+                                                     const std::vector<TPageBase*>& pages) {
     std::vector<std::string> replaced;
     for (TPageBase* page : pages) {
         page->LoadFromIni(ini);

@@ -116,7 +116,7 @@ TMainWindow::TMainWindow(QWidget* parent)
 }
 
 QAction* TMainWindow::AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
-                                void (TMainWindow::*handler)()) {
+                                  void (TMainWindow::*handler)()) {
     QAction* item = menu->addAction(caption);
     item->setShortcut(shortcut);
     if (handler != nullptr) {
@@ -195,7 +195,7 @@ void TMainWindow::CreateMenu() {
 }
 
 QAction* TMainWindow::AddToolButton(const QString& caption, TCommandIcon icon,
-                                  void (TMainWindow::*handler)()) {
+                                    void (TMainWindow::*handler)()) {
     QAction* button = ToolBar1->addAction(CommandIcon(icon), caption);
     connect(button, &QAction::triggered, this, handler);
     // Where the system's substitute for the design font is wider, the button grows rather than

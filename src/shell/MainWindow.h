@@ -18,9 +18,9 @@
 #include <optional>
 #include <string>
 
+#include "shell/MainCommands.h"
 #include "widgets/CollapsibleSplitter.h"
 #include "widgets/Icons.h"
-#include "shell/MainCommands.h"
 #include "widgets/LogView.h"
 
 // Each node of the page tree carries the index of its page in this role; -1 means no page.
@@ -174,7 +174,8 @@ class TMainWindow : public QMainWindow {
     void RefitToRealFrame();
     QAction* AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                          void (TMainWindow::*handler)());
-    QAction* AddToolButton(const QString& caption, TCommandIcon icon, void (TMainWindow::*handler)());
+    QAction* AddToolButton(const QString& caption, TCommandIcon icon,
+                           void (TMainWindow::*handler)());
     // A menu item acts only while it and every menu above it are enabled.
     bool IsItemLive(const QAction* item) const;
     const QAction* LiveItemFor(const QKeySequence& keys) const;

@@ -3,25 +3,25 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "shell/AppErrorReport.h"
-#include "transport/ComPortWorker.h"
 #include "control/DeviceController.h"
-#include "serial/DeviceErrorText.h"
 #include "ini/IniFile.h"
-#include "shell/WindowDeviceView.h"
 #include "model/ModuleCompare.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
+#include "protocol/AnswerText.h"
+#include "serial/DeviceErrorText.h"
 #include "serial/SerialAdvice.h"
 #include "serial/SerialEnum.h"
 #include "serial/SerialErr.h"
-#include "protocol/AnswerText.h"
-#include "widgets/LogView.h"
-#include "pages/CommonPage.h"
+#include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
 #include "shell/DifferencesWindow.h"
 #include "shell/ErrorListWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/WindowDeviceView.h"
+#include "transport/ComPortWorker.h"
+#include "widgets/LogView.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "control/DeviceView.h"
-#include "shell/FormsController.h"
 #include "model/ModuleSettings.h"
 #include "serial/SerialPortInfo.h"
+#include "shell/FormsController.h"
 
 class TComPortWorker;
 class TDeviceController;
@@ -28,8 +28,8 @@ class TRelayFormsController : public TFormsController {
     static constexpr int kAnswerTimeoutMs = 300;
 
     // The pages are loaded from startFile, or from settingsFile when it is empty.
-    TRelayFormsController(TMainWindow& mainForm, TProgressWindow& progress, std::string settingsFile,
-                          std::string startFile = {});
+    TRelayFormsController(TMainWindow& mainForm, TProgressWindow& progress,
+                          std::string settingsFile, std::string startFile = {});
     ~TRelayFormsController() override;
 
     // Saves the pages to the settings file and frees them; an error of the save reaches the

@@ -5,20 +5,20 @@
 #include <cstdio>
 #include <memory>
 
-#include "shell/AppErrorReport.h"
-#include "widgets/Icons.h"
 #include "ini/IniFile.h"
+#include "ini/SettingsLock.h"
 #include "log/LogWriter.h"
+#include "pages/PageBase.h"
+#include "shell/AboutDialog.h"
+#include "shell/AppErrorReport.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
 #include "shell/QtSyncDispatcher.h"
 #include "shell/QtTranslations.h"
 #include "shell/RelayFormsController.h"
-#include "ini/SettingsLock.h"
-#include "shell/TerminationSignals.h"
-#include "shell/AboutDialog.h"
-#include "pages/PageBase.h"
 #include "shell/SplashWindow.h"
-#include "shell/MainWindow.h"
-#include "shell/ProgressWindow.h"
+#include "shell/TerminationSignals.h"
+#include "widgets/Icons.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "transport/Transport.h"
 #include "serial/SerialDrv.h"
+#include "transport/Transport.h"
 
 class TComPortWorker : public TTransport {
   public:

@@ -5,7 +5,7 @@
 #include <vector>
 
 class TTransport {
-public:
+  public:
     TTransport() = default;
     TTransport(const TTransport&) = delete;
     TTransport& operator=(const TTransport&) = delete;
@@ -29,4 +29,6 @@ public:
 bool AnswerContains(const std::string& answer, const std::string& s);
 
 // Only these character codes ever become part of an answer.
-constexpr bool IsAnswerChar(unsigned char c) { return c >= 10 && c <= 127; }
+constexpr bool IsAnswerChar(unsigned char c) {
+    return c >= 10 && c <= 127;
+}

@@ -1,8 +1,8 @@
 // Key filtering and value clamping for the number edits of the pages and the connect dialog.
 #include "widgets/InputController.h"
 
-#include "widgets/StoredControls.h"
 #include "model/EditValue.h"
+#include "widgets/StoredControls.h"
 
 void TInputController::FilterDigitKey(QChar& key) {
     const bool digit = key >= QChar('0') && key <= QChar('9');

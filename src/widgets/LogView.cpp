@@ -558,8 +558,8 @@ void TLogViewWriter::WriteData(const std::string& caption, const std::string& da
     model->AddChildLine(data, color, clInfoBk);
 }
 
-void TLogViewWriter::WriteDataLines(const std::string& caption, const std::vector<std::string>& lines,
-                            TColor color) {
+void TLogViewWriter::WriteDataLines(const std::string& caption,
+                                    const std::vector<std::string>& lines, TColor color) {
     TLogModel* model = m_tvLog->LogModel();
     model->AddLine(caption, color, clWhite);
     for (const std::string& line : lines) {

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "widgets/StoredControls.h"
 #include "ini/IniFile.h"
 #include "shell/ConnectDialog.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "widgets/StoredControls.h"
-#include "ini/IniFile.h"
-#include "shell/RelayFormsController.h"
 #include "Unprivileged.h"
+#include "ini/IniFile.h"
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
+#include "pages/RelayPage.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/RelayFormsController.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "../shell/ModalBoxes.h"
-#include "shell/WindowDeviceView.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
+#include "shell/WindowDeviceView.h"
 
 namespace {
 

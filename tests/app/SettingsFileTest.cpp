@@ -10,18 +10,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "widgets/StoredControls.h"
 #include "FileContents.h"
-#include "ini/IniFile.h"
-#include "shell/RelayFormsController.h"
-#include "ini/SettingsLock.h"
-#include "shell/TerminationSignals.h"
 #include "Unprivileged.h"
+#include "ini/IniFile.h"
+#include "ini/SettingsLock.h"
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
+#include "pages/RelayPage.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/RelayFormsController.h"
+#include "shell/TerminationSignals.h"
+#include "widgets/StoredControls.h"
 
 namespace fs = std::filesystem;
 

@@ -12,17 +12,17 @@
 #include <QTableWidget>
 #include <filesystem>
 
-#include "widgets/DrawGrid.h"
 #include "model/RelayCaptions.h"
-#include "shell/RelayFormsController.h"
+#include "pages/RelayPage.h"
 #include "shell/AboutDialog.h"
 #include "shell/ConnectDialog.h"
 #include "shell/DifferencesWindow.h"
 #include "shell/ErrorListWindow.h"
-#include "shell/SplashWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/RelayFormsController.h"
+#include "shell/SplashWindow.h"
+#include "widgets/DrawGrid.h"
 
 namespace {
 

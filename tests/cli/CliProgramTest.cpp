@@ -16,11 +16,11 @@
 #include <fstream>
 
 #include "FileContents.h"
-#include "ini/IniFile.h"
-#include "emulator/ModuleEmulator.h"
-#include "cli/ModuleSettingsFile.h"
-#include "serial/SerialPortInfo.h"
 #include "Unprivileged.h"
+#include "cli/ModuleSettingsFile.h"
+#include "emulator/ModuleEmulator.h"
+#include "ini/IniFile.h"
+#include "serial/SerialPortInfo.h"
 
 extern char** environ;
 

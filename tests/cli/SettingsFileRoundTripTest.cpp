@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "FileContents.h"
-#include "ini/IniFile.h"
-#include "cli/ModuleSettingsFile.h"
 #include "PageSet.h"
+#include "cli/ModuleSettingsFile.h"
+#include "ini/IniFile.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
 

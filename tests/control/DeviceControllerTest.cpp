@@ -1,11 +1,11 @@
 // The device controller over a scripted module: command order, progress, error lines, release.
 #include <gtest/gtest.h>
 
+#include "FakeTransport.h"
+#include "RecordingLog.h"
 #include "control/DeviceController.h"
 #include "control/DeviceView.h"
-#include "FakeTransport.h"
 #include "model/ModuleSettings.h"
-#include "RecordingLog.h"
 #include "model/RelaySettings.h"
 #include "protocol/AnswerText.h"
 

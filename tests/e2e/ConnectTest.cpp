@@ -2,13 +2,13 @@
 #include <QAction>
 #include <fstream>
 
-#include "transport/ComPortWorker.h"
-#include "widgets/StoredControls.h"
-#include "ini/IniFile.h"
-#include "shell/RelayFormsController.h"
 #include "ToolFixture.h"
+#include "ini/IniFile.h"
 #include "shell/ConnectDialog.h"
 #include "shell/MainWindow.h"
+#include "shell/RelayFormsController.h"
+#include "transport/ComPortWorker.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <csignal>
 #include <set>
 
-#include "widgets/StoredControls.h"
+#include "ToolFixture.h"
 #include "ini/IniFile.h"
+#include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
+#include "shell/MainWindow.h"
 #include "shell/RelayFormsController.h"
 #include "shell/TerminationSignals.h"
-#include "ToolFixture.h"
-#include "pages/CommonPage.h"
-#include "shell/MainWindow.h"
-#include "pages/RelayPage.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "widgets/StoredControls.h"
-#include "control/DeviceController.h"
-#include "shell/RelayFormsController.h"
 #include "ToolFixture.h"
+#include "control/DeviceController.h"
 #include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/RelayFormsController.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

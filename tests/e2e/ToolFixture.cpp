@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <fstream>
 
-#include "widgets/StoredControls.h"
-#include "shell/RelayFormsController.h"
-#include "widgets/LogView.h"
 #include "pages/CommonPage.h"
+#include "pages/RelayPage.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "pages/RelayPage.h"
+#include "shell/RelayFormsController.h"
+#include "widgets/LogView.h"
+#include "widgets/StoredControls.h"
 
 void ToolTest::SetUp() {
     char pattern[] = "/tmp/tarnel-e2e-XXXXXX";

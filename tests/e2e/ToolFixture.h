@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/AppErrorReport.h"
 #include "emulator/ModuleEmulator.h"
-#include "shell/RelayFormsController.h"
+#include "shell/AppErrorReport.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
+#include "shell/RelayFormsController.h"
 
 class ToolTest : public ::testing::Test {
   protected:

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "emulator/ModuleEmulator.h"
 #include "ToolEnd.h"
+#include "emulator/ModuleEmulator.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "ini/IniFile.h"
 #include "ToolEnd.h"
+#include "ini/IniFile.h"
 
 namespace {
 

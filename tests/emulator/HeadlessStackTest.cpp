@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <string>
 
-#include "transport/ComPortWorker.h"
-#include "protocol/RelayModule.h"
-#include "ini/IniFile.h"
 #include "emulator/ModuleEmulator.h"
 #include "emulator/ModuleStateFile.h"
+#include "ini/IniFile.h"
 #include "model/RelaySettingsIni.h"
+#include "protocol/RelayModule.h"
+#include "transport/ComPortWorker.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "ini/IniFile.h"
 #include "emulator/ModuleStateFile.h"
+#include "ini/IniFile.h"
 #include "model/RelaySettingsIni.h"
 
 namespace {

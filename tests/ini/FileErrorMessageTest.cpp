@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "Unprivileged.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
-#include "Unprivileged.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <random>
 
-#include "ini/IniFile.h"
 #include "Unprivileged.h"
+#include "ini/IniFile.h"
 
 namespace fs = std::filesystem;
 

@@ -10,9 +10,9 @@
 #include <set>
 #include <span>
 
-#include "widgets/ReactionPictures.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "widgets/ReactionPictures.h"
 
 namespace {
 

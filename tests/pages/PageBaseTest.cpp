@@ -9,11 +9,11 @@
 #include <QTest>
 #include <memory>
 
-#include "widgets/StoredControls.h"
-#include "ini/IniFile.h"
-#include "widgets/InputController.h"
 #include "PageTestSupport.h"
+#include "ini/IniFile.h"
 #include "pages/PageBase.h"
+#include "widgets/InputController.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <random>
 
 #include "ExpectedRelayKeys.h"
-#include "ini/IniFile.h"
 #include "PageSet.h"
 #include "PageTestSupport.h"
+#include "ini/IniFile.h"
 #include "model/RelaySettingsIni.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <memory>
 
-#include "ini/IniFile.h"
 #include "PageTestSupport.h"
+#include "ini/IniFile.h"
 #include "model/RelaySettingsIni.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"

@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
-#include "protocol/ModuleDevice.h"
 #include "FakeTransport.h"
 #include "RecordingLog.h"
+#include "protocol/ModuleDevice.h"
 
 using Lines = std::vector<std::string>;
 

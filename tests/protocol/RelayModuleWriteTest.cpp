@@ -3,9 +3,9 @@
 
 #include <functional>
 
-#include "protocol/RelayModule.h"
 #include "FakeTransport.h"
 #include "RecordingLog.h"
+#include "protocol/RelayModule.h"
 
 using Lines = std::vector<std::string>;
 

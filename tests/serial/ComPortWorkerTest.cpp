@@ -5,10 +5,10 @@
 #include <chrono>
 #include <thread>
 
-#include "transport/ComPortWorker.h"
 #include "FakeSerialOs.h"
 #include "PtyPair.h"
 #include "serial/SerialErr.h"
+#include "transport/ComPortWorker.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "transport/ComPortWorker.h"
-#include "protocol/RelayModule.h"
 #include "PtyPair.h"
+#include "protocol/RelayModule.h"
+#include "transport/ComPortWorker.h"
 
 namespace {
 

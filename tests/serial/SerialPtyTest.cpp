@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "PtyPair.h"
+#include "Unprivileged.h"
 #include "serial/SerialAdvice.h"
 #include "serial/SerialDrv.h"
 #include "serial/SerialErr.h"
 #include "serial/SerialLock.h"
 #include "serial/SerialSync.h"
-#include "Unprivileged.h"
 
 namespace {
 

@@ -12,15 +12,15 @@
 #include <filesystem>
 #include <functional>
 
-#include "shell/AppErrorReport.h"
-#include "widgets/StoredControls.h"
 #include "emulator/ModuleEmulator.h"
-#include "shell/QtSyncDispatcher.h"
-#include "shell/RelayFormsController.h"
+#include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
+#include "shell/QtSyncDispatcher.h"
+#include "shell/RelayFormsController.h"
+#include "widgets/StoredControls.h"
 
 namespace {
 
