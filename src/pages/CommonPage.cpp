@@ -8,6 +8,7 @@
 
 #include "ini/IniFile.h"
 #include "widgets/InputController.h"
+#include "widgets/PageFont.h"
 
 TCommonPage::TCommonPage(QWidget* parent) : TPageBase(parent, QStringLiteral("FormCommon")) {
     SetCaption(QString::fromUtf8("Общие"));

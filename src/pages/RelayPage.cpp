@@ -12,6 +12,7 @@
 #include "model/RelaySettingsIni.h"
 #include "widgets/GridCellStyle.h"
 #include "widgets/InputController.h"
+#include "widgets/PageFont.h"
 #include "widgets/ReactionPictures.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include "shell/QtSyncDispatcher.h"
 #include "shell/QtTranslations.h"
 #include "shell/RelayFormsController.h"
+#include "shell/SettingsLocation.h"
 #include "shell/SplashWindow.h"
 #include "shell/TerminationSignals.h"
 #include "widgets/Icons.h"

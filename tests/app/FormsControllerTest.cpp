@@ -18,6 +18,7 @@
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/RelayFormsController.h"
+#include "shell/SettingsLocation.h"
 #include "widgets/StoredControls.h"
 
 namespace {

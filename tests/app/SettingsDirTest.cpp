@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pages/PageBase.h"
+#include "shell/SettingsLocation.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/RelayFormsController.h"
+#include "shell/SettingsLocation.h"
 #include "shell/TerminationSignals.h"
 #include "widgets/StoredControls.h"
 
