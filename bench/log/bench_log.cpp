@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "widgets/LogView.h"
+#include "widgets/LogViewWriter.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "shell/WindowDeviceView.h"
 #include "transport/ComPortWorker.h"
 #include "widgets/LogView.h"
+#include "widgets/LogViewWriter.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "shell/MainWindow.h"
+#include "widgets/LogViewWriter.h"
 
 namespace {
 

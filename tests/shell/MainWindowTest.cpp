@@ -12,6 +12,7 @@
 
 #include "FakeCommands.h"
 #include "shell/MainWindow.h"
+#include "widgets/LogViewWriter.h"
 
 namespace {
 

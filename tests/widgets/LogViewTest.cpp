@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "widgets/LogView.h"
+#include "widgets/LogViewWriter.h"
 
 namespace {
 
