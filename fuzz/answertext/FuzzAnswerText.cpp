@@ -36,7 +36,7 @@ void Agree(bool same, const char* helper, const std::string& input) {
 }
 
 // The references walk character by character in 64-bit arithmetic, the plainest reading of
-// each rule in StrLib.h, with no shortcut shared with the code under test.
+// each rule in AnswerText.h, with no shortcut shared with the code under test.
 
 int RefPos(const std::string& sub, const std::string& text) {
     if (sub.empty()) {
