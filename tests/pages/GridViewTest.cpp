@@ -391,7 +391,7 @@ TEST_F(GridViewTest, AScreenReaderReadsEveryCellByNameAndValue) {
         {m_page.ZoneGrid, 5, 0, QAccessible::ColumnHeader, "зона 5", ""},
         {m_page.ZoneGrid, 0, 2, QAccessible::RowHeader, "Восстановления", ""},
         {m_page.PartitionGrid, 16, 2, QAccessible::Cell,
-         "Реле 3, Разделы, Снятиия, раздел 16: Выключение", "Выключение"},
+         "Реле 3, Разделы, Снятия, раздел 16: Выключение", "Выключение"},
         {m_page.PartitionGrid, 17, 0, QAccessible::ColumnHeader, "все", ""},
         {m_page.ConditionGrid(rcPanelLink), 1, 0, QAccessible::Cell,
          "Реле 3, Связь с панелью, Есть: Без реакции", "Без реакции"},
