@@ -1,5 +1,5 @@
-// The pages' sections and keys without the pages: the common page's object number and the
-// relays' sections as the relay pages write them.
+// tarnel-cli's loads of settings files: the window's load over the model's reader, and the strict
+// load of the values to write, which refuses a file rather than replace anything.
 #include "cli/ModuleSettingsFile.h"
 
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 #include "cli/ConsoleText.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
+#include "model/EditValue.h"
 #include "model/RelaySettingsIni.h"
 
 namespace {
@@ -20,7 +21,7 @@ std::string ValueRefusal(const std::string& text, int maximum, std::int32_t& val
     if (text.empty()) {
         return "пустое значение";
     }
-    if (text.find_first_not_of("0123456789") != std::string::npos) {
+    if (!IsPlainNumber(text, text.size())) {
         return "не целое число без знака";
     }
     // More digits than any value has are out of range whatever they say.
@@ -98,30 +99,16 @@ TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
         throw ESettingsFileError("Не удалось открыть файл " + fileName);
     }
     const TIniFile ini(fileName);
-    TModuleSettings settings;
-    bool holdsSettings = ini.SectionExists(kCommonSectionName);
-    for (const TRelaySettings& relay : settings.Relays) {
-        holdsSettings = holdsSettings || ini.SectionExists(RelaySectionName(relay.Number));
-    }
-    if (!holdsSettings) {
+    if (!HoldsModuleSettings(ini)) {
         throw ESettingsFileError("Файл " + fileName + " не содержит настроек программы");
     }
-    auto note = [&](const std::string& section, const std::string& key, const std::string& value,
-                    const std::string& replacement) {
-        replaced.push_back(LoadReplacementNote(fileName, section, key, value, replacement));
-    };
-    if (ini.ValueExists(kCommonSectionName, kObjectNumberKey)) {
-        const std::string text = ini.ReadString(kCommonSectionName, kObjectNumberKey, "");
-        settings.Common.ObjectNumber = IsShownObjectNumber(text) ? text : kDefaultObjectNumber;
-        if (settings.Common.ObjectNumber != text) {
-            note(kCommonSectionName, kObjectNumberKey, text, kDefaultObjectNumber);
-        }
-    }
-    for (TRelaySettings& relay : settings.Relays) {
-        const std::string section = RelaySectionName(relay.Number);
-        LoadRelaySettings(ini, relay);
-        for (const auto& [key, code] : ReplaceCodesOutOfRange(relay)) {
-            note(section, key, std::to_string(code), std::to_string(rrNone));
+    TModuleSettings settings;
+    std::vector<TSettingsReplacement> replacements;
+    LoadShownModuleSettings(ini, settings, replacements);
+    for (const TSettingsReplacement& replacement : replacements) {
+        // The tool has always clamped a duration without a word; the pages report it.
+        if (replacement.Key != kDurationKey) {
+            replaced.push_back(replacement.LogLine(fileName));
         }
     }
     return settings;
@@ -145,28 +132,4 @@ THeldSettings LoadHeldSettingsFile(const std::string& fileName) {
 THeldSettings LoadHeldSettingsText(const std::string& name, std::string_view text) {
     const TIniFile ini(name, text);
     return LoadHeld(ini, name);
-}
-
-namespace {
-
-void WriteModuleSettings(TIniFile& ini, const TModuleSettings& settings) {
-    ini.Clear(TNewLineEnd::Lf);
-    ini.WriteString(kCommonSectionName, kObjectNumberKey, settings.Common.ObjectNumber);
-    for (const TRelaySettings& relay : settings.Relays) {
-        SaveRelaySettings(ini, relay);
-    }
-}
-
-}  // namespace
-
-std::string FormatModuleSettings(const TModuleSettings& settings) {
-    TIniFile ini("", "");
-    WriteModuleSettings(ini, settings);
-    return ini.Text();
-}
-
-void SaveModuleSettingsFile(const std::string& fileName, const TModuleSettings& settings) {
-    TIniFile ini(fileName);
-    WriteModuleSettings(ini, settings);
-    ini.UpdateFile();
 }

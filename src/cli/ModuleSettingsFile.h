@@ -1,4 +1,5 @@
-// Settings files of a whole module, in the format of the window's "Сохранить" and "Загрузить".
+// Settings files of a whole module as tarnel-cli takes them: the model's format, with the
+// console's refusals of files it cannot use.
 #pragma once
 
 #include <stdexcept>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "model/ModuleSettings.h"
+#include "model/ModuleSettingsIni.h"
 #include "model/ModuleValueSet.h"
 
 // A settings file that cannot be used; the message says why, naming the file.
@@ -16,8 +18,8 @@ class ESettingsFileError : public std::runtime_error {
 };
 
 // Loads as the window's "Загрузить" does, with its replacements of values the pages cannot show
-// (each one a line in `replaced`). A missing or unreadable file, or one that holds none of the
-// pages' sections, throws ESettingsFileError.
+// (each one a log line in `replaced`; a clamped duration is not listed). A missing or unreadable
+// file, or one that holds none of the pages' sections, throws ESettingsFileError.
 TModuleSettings LoadModuleSettingsFile(const std::string& fileName,
                                        std::vector<std::string>& replaced);
 
@@ -34,10 +36,3 @@ struct THeldSettings {
 THeldSettings LoadHeldSettingsFile(const std::string& fileName);
 // The same for text read elsewhere (standard input), named as `name` in the messages.
 THeldSettings LoadHeldSettingsText(const std::string& name, std::string_view text);
-
-// The whole file in the settings-file format with the platform's line ends: what a read of the
-// module gives.
-std::string FormatModuleSettings(const TModuleSettings& settings);
-// Replaces the file whole with FormatModuleSettings, in one commit; throws EIniFileError on
-// failure, and the previous file then stays as it was.
-void SaveModuleSettingsFile(const std::string& fileName, const TModuleSettings& settings);

@@ -35,7 +35,7 @@ std::string SettingsTable(const TModuleSettings& settings) {
     };
     std::string text = "Номер объекта: " + settings.Common.ObjectNumber + "\n";
     for (const TRelaySettings& relay : settings.Relays) {
-        text += "\nРеле " + std::to_string(relay.Number) + ", длительность " +
+        text += "\n" + RelayPageCaption(relay.Number) + ", длительность " +
                 std::to_string(relay.Duration) + "\n";
         std::string header = "  " + std::string(captionWidth, ' ');
         for (int n = 1; n <= kTableWidth; ++n) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "model/EditValue.h"
 #include "model/RelaySettings.h"
 
 // The object number as its edit holds it: up to two decimal digits, possibly with a leading zero,
@@ -17,18 +18,9 @@ struct TCommonSettings {
 // What the common page's edit can show: one or two decimal digits. Anything else that a file
 // holds is replaced by the edit's default.
 inline bool IsShownObjectNumber(const std::string& text) {
-    return !text.empty() && text.size() <= 2 &&
-           text.find_first_not_of("0123456789") == std::string::npos;
+    return IsPlainNumber(text, 2);
 }
 inline constexpr const char* kDefaultObjectNumber = "01";
-
-// The log line of a value from a settings file that the pages had to replace.
-inline std::string LoadReplacementNote(const std::string& fileName, const std::string& section,
-                                       const std::string& key, const std::string& value,
-                                       const std::string& replacement) {
-    return "Файл " + fileName + ": значение " + section + "/" + key + "=" + value +
-           " заменено на " + replacement;
-}
 
 struct TModuleSettings {
     TCommonSettings Common;

@@ -2,6 +2,7 @@
 #include "model/ModuleValueSet.h"
 
 #include "model/ModuleCompare.h"
+#include "model/RelayCaptions.h"
 #include "model/RelaySettingsIni.h"
 
 namespace {
@@ -83,7 +84,7 @@ TModuleValueSet DifferingPlaces(const TModuleValueSet& places, const TModuleSett
 std::vector<std::string> PagesOf(const TModuleValueSet& places) {
     std::vector<std::string> pages;
     if (places.Contains(kCommonSectionName, kObjectNumberKey)) {
-        pages.emplace_back("Общие");
+        pages.emplace_back(kCommonPageCaption);
     }
     for (int n = 1; n <= kRelayCount; ++n) {
         const std::string section = RelaySectionName(n);
@@ -93,7 +94,7 @@ std::vector<std::string> PagesOf(const TModuleValueSet& places) {
             held = held || places.Contains(section, key);
         });
         if (held) {
-            pages.push_back("Реле " + std::to_string(n));
+            pages.push_back(RelayPageCaption(n));
         }
     }
     return pages;

@@ -8,7 +8,7 @@
 
 inline constexpr std::array<const char*, kEventRowCount> kZoneCaptions{"Тревоги", "Восстановления",
                                                                        "Аварии"};
-inline constexpr std::array<const char*, kEventRowCount> kPartitionCaptions{"Постановки", "Снятиия",
+inline constexpr std::array<const char*, kEventRowCount> kPartitionCaptions{"Постановки", "Снятия",
                                                                             "Тревоги"};
 
 // The pages' titles: the common page and "Реле 1" ... "Реле 5".

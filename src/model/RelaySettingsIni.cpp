@@ -31,6 +31,20 @@ void ForEachTableKey(TSettings& settings, TVisit visit) {
     }
 }
 
+// The 106 table keys, each as a decimal integer.
+void SaveRelayTables(TIniFile& ini, const std::string& section, const TRelaySettings& settings) {
+    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction code) {
+        ini.WriteInteger(section, key, code);
+    });
+}
+
+// Reads the same keys; a missing key or one that holds no integer keeps the current value.
+void LoadRelayTables(const TIniFile& ini, const std::string& section, TRelaySettings& settings) {
+    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction& code) {
+        code = ini.ReadInteger(section, key, code);
+    });
+}
+
 }  // namespace
 
 std::string ZoneKey(TZoneEvent e, int zone) {
@@ -53,26 +67,12 @@ void ForEachRelayValue(
 }
 
 bool IsPlainDuration(const std::string& text) {
-    return !text.empty() && text.size() <= 3 &&
-           text.find_first_not_of("0123456789") == std::string::npos &&
-           std::stoi(text) <= kMaxDuration;
+    return IsPlainNumber(text, 3) && std::stoi(text) <= kMaxDuration;
 }
 
 std::string RelaySectionName(int relayNumber) {
     return relayNumber == 1 ? std::string("FormRelay")
                             : "FormRelay_" + std::to_string(relayNumber - 1);
-}
-
-void SaveRelayTables(TIniFile& ini, const std::string& section, const TRelaySettings& settings) {
-    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction code) {
-        ini.WriteInteger(section, key, code);
-    });
-}
-
-void LoadRelayTables(const TIniFile& ini, const std::string& section, TRelaySettings& settings) {
-    ForEachTableKey(settings, [&](const std::string& key, TRelayReaction& code) {
-        code = ini.ReadInteger(section, key, code);
-    });
 }
 
 void SaveRelaySettings(TIniFile& ini, const TRelaySettings& settings) {
@@ -94,7 +94,7 @@ std::vector<std::pair<std::string, TRelayReaction>> ReplaceCodesOutOfRange(
     TRelaySettings& settings) {
     std::vector<std::pair<std::string, TRelayReaction>> replaced;
     ForEachTableKey(settings, [&](const std::string& key, TRelayReaction& code) {
-        if (code < rrOn || code > rrNone) {
+        if (!IsReactionCode(code)) {
             replaced.emplace_back(key, code);
             code = rrNone;
         }

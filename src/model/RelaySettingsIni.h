@@ -37,16 +37,13 @@ void ForEachRelayValue(
     TRelaySettings& settings,
     const std::function<void(const std::string& key, std::int32_t& value)>& visit);
 
-// The 106 table keys (P11..P316 and Z11..Z316 by rows, then Yes1/No1 .. Yes5/No5), in the order a
-// new file receives them, each as a decimal integer.
-void SaveRelayTables(TIniFile& ini, const std::string& section, const TRelaySettings& settings);
-// Reads the same keys; a missing key or one that holds no integer keeps the current value.
-void LoadRelayTables(const TIniFile& ini, const std::string& section, TRelaySettings& settings);
-
-// The whole relay as the page writes it: "etDuration" as text first, then the table keys.
+// The whole relay as the page writes it: "etDuration" as text first, then the 106 table keys
+// (P11..P316 and Z11..Z316 by rows, then Yes1/No1 .. Yes5/No5) as decimal integers, in the order
+// a new file receives them.
 void SaveRelaySettings(TIniFile& ini, const TRelaySettings& settings);
 // Reads "etDuration" (clamped to 0..255 as the page's edit does) and the tables from the relay's
-// own section, chosen by settings.Number.
+// own section, chosen by settings.Number; a missing key, or a table key that holds no integer,
+// keeps the current value.
 void LoadRelaySettings(const TIniFile& ini, TRelaySettings& settings);
 
 // Replaces every reaction code outside 0..4 with "no reaction" and gives the key and the old

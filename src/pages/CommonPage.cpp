@@ -1,43 +1,44 @@
 // The common page: the module's object number.
 #include "pages/CommonPage.h"
 
-#include "model/ModuleCompare.h"
-
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "ini/IniFile.h"
+#include "model/ModuleSettingsIni.h"
+#include "model/RelayCaptions.h"
 #include "widgets/InputController.h"
 #include "widgets/PageFont.h"
 
-TCommonPage::TCommonPage(QWidget* parent) : TPageBase(parent, QStringLiteral("FormCommon")) {
-    SetCaption(QString::fromUtf8("Общие"));
+TCommonPage::TCommonPage(QWidget* parent)
+    : TPageBase(parent, QString::fromLatin1(kCommonSectionName)) {
+    SetCaption(QString::fromUtf8(kCommonPageCaption));
 
-    GroupBox1 = new QGroupBox(QString::fromUtf8("Общие настройки"), ScrollBoxContent());
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    SettingsGroup = new QGroupBox(QString::fromUtf8("Общие настройки"), ScrolledContent());
+    SettingsGroup->setObjectName(QStringLiteral("GroupBox1"));
     QFont bold = PageFont();
     bold.setBold(true);
-    GroupBox1->setFont(bold);
+    SettingsGroup->setFont(bold);
 
-    GroupBox3 = new QGroupBox(QString::fromUtf8("Объект"), GroupBox1);
-    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
-    GroupBox3->setFont(PageFont());
-    GroupBox3->setGeometry(9, 11, 320, 49);
+    ObjectGroup = new QGroupBox(QString::fromUtf8("Объект"), SettingsGroup);
+    ObjectGroup->setObjectName(QStringLiteral("GroupBox3"));
+    ObjectGroup->setFont(PageFont());
+    ObjectGroup->setGeometry(9, 11, 320, 49);
 
-    lbO = new TLabel(QString::fromUtf8("Номер объекта"), GroupBox3);
-    lbO->setObjectName(QStringLiteral("lbO"));
-    lbO->move(18, 16);
-    lbO->adjustSize();
+    ObjectNumberLabel = new TLabel(QString::fromUtf8("Номер объекта"), ObjectGroup);
+    ObjectNumberLabel->setObjectName(QStringLiteral("lbO"));
+    ObjectNumberLabel->move(18, 16);
+    ObjectNumberLabel->adjustSize();
 
-    etO = new TEdit(GroupBox3);
-    etO->setObjectName(QStringLiteral("etO"));
+    etO = new TEdit(ObjectGroup);
+    etO->setObjectName(QString::fromLatin1(kObjectNumberKey));
     etO->setGeometry(230, 16, 75, 21);
     etO->SetMaxLength(2);
     etO->SetDigitsOnly(true);
-    etO->setText(QStringLiteral("01"));
-    etO->SetHint(QStringLiteral("01"));
-    etO->OnKeyPress = [this](QChar& key) { etOKeyPress(key); };
-    etO->setAccessibleName(lbO->text());
+    etO->setText(QString::fromLatin1(kDefaultObjectNumber));
+    etO->SetHint(QString::fromLatin1(kDefaultObjectNumber));
+    etO->OnKeyPress = [](QChar& key) { TInputController::FilterDigitKey(key); };
+    etO->setAccessibleName(ObjectNumberLabel->text());
     Arrange();
 }
 
@@ -47,32 +48,31 @@ void TCommonPage::Arrange() {
     constexpr int kGap = 8;
     constexpr int kMargin = 9;
     const int editHeight = std::max(etO->height(), etO->minimumSizeHint().height());
-    etO->setGeometry(std::max(etO->x(), lbO->x() + lbO->width() + kGap), etO->y(), etO->width(),
-                     editHeight);
-    GroupBox3->resize(std::max({GroupBox3->width(), etO->x() + etO->width() + 15,
-                                GroupBox3->minimumSizeHint().width()}),
-                      std::max(GroupBox3->height(), etO->y() + etO->height() + 12));
-    const QSize needed(std::max(GroupBox3->x() + GroupBox3->width() + kMargin,
-                                GroupBox1->minimumSizeHint().width()),
-                       GroupBox3->y() + GroupBox3->height() + kMargin);
-    GroupBox1->setMinimumSize(needed);
-    auto* layout = new QVBoxLayout(ScrollBoxContent());
+    etO->setGeometry(std::max(etO->x(), ObjectNumberLabel->x() + ObjectNumberLabel->width() + kGap),
+                     etO->y(), etO->width(), editHeight);
+    ObjectGroup->resize(std::max({ObjectGroup->width(), etO->x() + etO->width() + 15,
+                                  ObjectGroup->minimumSizeHint().width()}),
+                        std::max(ObjectGroup->height(), etO->y() + etO->height() + 12));
+    const QSize needed(std::max(ObjectGroup->x() + ObjectGroup->width() + kMargin,
+                                SettingsGroup->minimumSizeHint().width()),
+                       ObjectGroup->y() + ObjectGroup->height() + kMargin);
+    SettingsGroup->setMinimumSize(needed);
+    auto* layout = new QVBoxLayout(ScrolledContent());
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(GroupBox1);
-    ScrollBoxContent()->setMinimumSize(needed);
+    layout->addWidget(SettingsGroup);
+    ScrolledContent()->setMinimumSize(needed);
 }
 
 void TCommonPage::LoadFromIni(const TIniFile& ini) {
-    TPageBase::LoadFromIni(ini);
-    const QString text = etO->text();
-    if (!IsShownObjectNumber(text.toStdString()) &&
-        ini.ValueExists(Name().toStdString(), etO->objectName().toStdString())) {
-        etO->setText(etO->Hint());
-        NoteLoadReplacement(ini, etO->objectName().toStdString(), text.toStdString(),
-                            etO->Hint().toStdString(),
-                            ReplacementText(Caption().toStdString(), "Объект / Номер объекта",
-                                            text.toStdString(), etO->Hint().toStdString()));
+    TCommonSettings settings = Settings();
+    for (const TSettingsReplacement& replacement : LoadShownCommonSettings(ini, settings)) {
+        NoteLoadReplacement(ini, replacement);
     }
+    ShowSettings(settings);
+}
+
+void TCommonPage::SaveToIni(TIniFile& ini) {
+    SaveCommonSettings(ini, Settings());
 }
 
 TCommonSettings TCommonPage::Settings() const {
@@ -81,8 +81,4 @@ TCommonSettings TCommonPage::Settings() const {
 
 void TCommonPage::ShowSettings(const TCommonSettings& settings) {
     etO->setText(QString::fromStdString(settings.ObjectNumber));
-}
-
-void TCommonPage::etOKeyPress(QChar& key) {
-    TInputController::FilterDigitKey(key);
 }

@@ -1,33 +1,16 @@
-// The page base's operations over the control kinds, and the unique naming of its instances.
+// The page base's operations over the control kinds.
 #include "pages/PageBase.h"
 #include "widgets/PageFont.h"
 
 #include <QApplication>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
 #include <stdexcept>
 
 #include "ini/IniFile.h"
-#include "model/ModuleSettings.h"
 #include "widgets/StoredControls.h"
 
 namespace {
-
-std::set<QString>& LiveFormNames() {
-    static std::set<QString> names;
-    return names;
-}
-
-QString ClaimFormName(const QString& designName) {
-    auto& names = LiveFormNames();
-    QString name = designName;
-    for (int n = 1; names.count(name) != 0; ++n) {
-        name = designName + '_' + QString::number(n);
-    }
-    names.insert(name);
-    return name;
-}
 
 std::string Std(const QString& text) {
     return text.toStdString();
@@ -152,9 +135,8 @@ std::vector<QWidget*> NamedControls(QWidget& form) {
 
 TPageBase::TPageBase(QWidget* parent) : TPageBase(parent, QStringLiteral("formIncl")) {}
 
-TPageBase::TPageBase(QWidget* parent, const QString& designName)
-    : QWidget(parent), m_claimedName(ClaimFormName(designName)) {
-    setObjectName(m_claimedName);
+TPageBase::TPageBase(QWidget* parent, const QString& sectionName) : QWidget(parent) {
+    setObjectName(sectionName);
     setWindowTitle(QStringLiteral("FormIncl"));
     setWindowFlag(Qt::FramelessWindowHint);
     setFont(PageFont());
@@ -163,24 +145,20 @@ TPageBase::TPageBase(QWidget* parent, const QString& designName)
     p.setColor(QPalette::Window, p.color(QPalette::Button));
     setPalette(p);
 
-    ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setFrameShape(QFrame::NoFrame);
-    ScrollBox1->setWidgetResizable(true);
+    ScrollArea = new QScrollArea(this);
+    ScrollArea->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollArea->setFrameShape(QFrame::NoFrame);
+    ScrollArea->setWidgetResizable(true);
     // The box scrolls to the control that has the focus; a focus stop of its own would show
     // nothing, so Tab goes from the log's controls straight to the page's first control.
-    ScrollBox1->setFocusPolicy(Qt::NoFocus);
-    auto* content = new QWidget(ScrollBox1);
+    ScrollArea->setFocusPolicy(Qt::NoFocus);
+    auto* content = new QWidget(ScrollArea);
     content->setAutoFillBackground(false);
-    ScrollBox1->setWidget(content);
-    ScrollBox1->viewport()->setAutoFillBackground(false);
+    ScrollArea->setWidget(content);
+    ScrollArea->viewport()->setAutoFillBackground(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ScrollBox1);
-}
-
-TPageBase::~TPageBase() {
-    LiveFormNames().erase(m_claimedName);
+    layout->addWidget(ScrollArea);
 }
 
 void TPageBase::Clear() {
@@ -195,12 +173,9 @@ void TPageBase::ClearMarks() {
     }
 }
 
-void TPageBase::NoteLoadReplacement(const TIniFile& ini, const std::string& key,
-                                    const std::string& value, const std::string& replacement,
-                                    std::string text) {
+void TPageBase::NoteLoadReplacement(const TIniFile& ini, const TSettingsReplacement& replacement) {
     m_loadReplacements.push_back(
-        {LoadReplacementNote(ini.FileName(), Name().toStdString(), key, value, replacement),
-         std::move(text)});
+        {replacement.LogLine(ini.FileName()), replacement.Text(Caption().toStdString())});
 }
 
 void TPageBase::LoadFromIni(const TIniFile& ini) {

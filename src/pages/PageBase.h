@@ -7,18 +7,17 @@
 #include <utility>
 #include <vector>
 
+#include "model/ModuleSettingsIni.h"
 #include "pages/PageInterfaces.h"
 
 class TIniFile;
 
-// A borderless form that fills its host. Each instance is named uniquely among the live forms:
-// the design name for the first, then the design name, "_" and 1, 2, ... while the earlier
-// ones exist; the name is the form's section in a settings file.
+// A borderless form that fills its host. Its name is its section in a settings file: the page
+// that derives from it names itself ("FormCommon", a relay page after its number).
 class TPageBase : public QWidget, public IDefaultable, public IIniStorable, public IClearable {
     Q_OBJECT
   public:
     explicit TPageBase(QWidget* parent = nullptr);
-    ~TPageBase() override;
 
     QString Name() const { return objectName(); }
     // The page's caption, which the page tree shows.
@@ -26,12 +25,14 @@ class TPageBase : public QWidget, public IDefaultable, public IIniStorable, publ
     void SetCaption(const QString& caption) { setWindowTitle(caption); }
 
     // Fills the form and scrolls its content when the host is smaller than the page.
-    QScrollArea* ScrollBox1;
-    // The widget inside ScrollBox1 that holds a page's scrolled controls.
-    QWidget* ScrollBoxContent() const { return ScrollBox1->widget(); }
+    QScrollArea* ScrollArea;
+    // The widget inside ScrollArea that holds a page's scrolled controls.
+    QWidget* ScrolledContent() const { return ScrollArea->widget(); }
 
     void Clear() override;
     void ClearMarks() override;
+    // The form's named controls, one key each (LoadFormFromIni, SaveFormToIni); the pages of the
+    // module store their settings through the model instead.
     void LoadFromIni(const TIniFile& ini) override;
     void SaveToIni(TIniFile& ini) override;
     void SetDefaults() override;
@@ -49,14 +50,11 @@ class TPageBase : public QWidget, public IDefaultable, public IIniStorable, publ
     }
 
   protected:
-    TPageBase(QWidget* parent, const QString& designName);
-    // Notes that the value of key in the file became replacement; `text` says it in the page's
-    // words.
-    void NoteLoadReplacement(const TIniFile& ini, const std::string& key, const std::string& value,
-                             const std::string& replacement, std::string text);
+    TPageBase(QWidget* parent, const QString& sectionName);
+    // Notes a value of the file that the page replaced, for the log and in the page's words.
+    void NoteLoadReplacement(const TIniFile& ini, const TSettingsReplacement& replacement);
 
   private:
-    QString m_claimedName;
     std::vector<TLoadReplacement> m_loadReplacements;
 };
 

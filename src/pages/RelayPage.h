@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QImage>
 #include <array>
-#include <utility>
 #include <vector>
 
 #include "model/RelayCaptions.h"
@@ -16,9 +15,10 @@
 class TRelayPage : public TPageBase {
     Q_OBJECT
   public:
+    // The page is relay 1 until SetNumber numbers it.
     explicit TRelayPage(QWidget* parent = nullptr);
 
-    // Numbers the relay and titles the page "Реле <n>".
+    // Numbers the relay, titles the page "Реле <n>" and names its settings-file section.
     void SetNumber(int n);
     TRelaySettings& Settings() { return m_settings; }
     const TRelaySettings& Settings() const { return m_settings; }
@@ -36,30 +36,25 @@ class TRelayPage : public TPageBase {
     void LoadFromIni(const TIniFile& ini) override;
     void SaveToIni(TIniFile& ini) override;
 
-    QGroupBox* RelayGB;
-    QGroupBox* GroupBox2;
-    TLabel* Label1;
+    TDrawGrid* ConditionGrid(TRelayCondition c) const { return ConditionGrids.at(c - 1); }
+    QGroupBox* ConditionGroup(TRelayCondition c) const { return ConditionGroups.at(c - 1); }
+
+    // The page's frame, titled "Реле <n>".
+    QGroupBox* RelayGroup;
+    // "Импульс включения реле": the duration's label and edit.
+    QGroupBox* PulseGroup;
+    TLabel* DurationLabel;
     TEdit* etDuration;
-    QGroupBox* GroupBox12;
-    TDrawGrid* DG1;
-    QGroupBox* GroupBox3;
-    TDrawGrid* DG2;
-    QGroupBox* GroupBox4;
-    TDrawGrid* DGConnection;
-    QGroupBox* GroupBox5;
-    TDrawGrid* DGJournal;
-    QGroupBox* GroupBox8;
-    TDrawGrid* DGPower;
-    QGroupBox* GroupBox6;
-    TDrawGrid* DGFire;
-    QGroupBox* GroupBox7;
-    TDrawGrid* DGPause;
-    QGroupBox* GroupBox1;
-    QLabel* NoneI;
-    QLabel* FrontI;
-    QLabel* PulseI;
-    QLabel* FallI;
-    QLabel* IPulse1Hz;
+    QGroupBox* ZoneGroup;
+    TDrawGrid* ZoneGrid;
+    QGroupBox* PartitionGroup;
+    TDrawGrid* PartitionGrid;
+    // Indexed by TRelayCondition - 1: each condition's group and its grid of two states.
+    std::array<QGroupBox*, kConditionCount> ConditionGroups;
+    std::array<TDrawGrid*, kConditionCount> ConditionGrids;
+    QGroupBox* LegendGroup;
+    // Indexed by the reaction code: the legend's picture of it.
+    std::array<QLabel*, rrNone + 1> LegendPictures;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -67,47 +62,34 @@ class TRelayPage : public TPageBase {
   private:
     void CreateControls();
     void CreateLegend();
-    void FormCreate();
+    // Widens the caption and "Все" columns to what the fonts need.
+    void SizeColumns();
     // Sizes the grids, their groups, the legend and the page to what the fonts need.
     void Arrange();
     void ConnectGrids();
     void SetAccessibleNames();
     // Draws the legend's pictures anew when the screen's pixel ratio differs from theirs.
     void UpdateLegendPictures();
-    std::array<TDrawGrid*, 7> Grids() const;
-    std::array<QGroupBox*, 5> ConditionGroups() const;
-
-    void DG1DrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DG2DrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DGConnectionDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DGJournalDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DGFireDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DGPauseDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DGPowerDrawCell(int col, int row, const QRect& rect, TGridDrawState state);
-    void DG1MouseUp(Qt::MouseButton button, const QPoint& point);
-    void DG2MouseUp(Qt::MouseButton button, const QPoint& point);
-    void DGConnectionMouseUp(Qt::MouseButton button, const QPoint& point);
-    void DGJournalMouseUp(Qt::MouseButton button, const QPoint& point);
-    void DGFireMouseUp(Qt::MouseButton button, const QPoint& point);
-    void DGPauseMouseUp(Qt::MouseButton button, const QPoint& point);
-    void DGPowerMouseUp(Qt::MouseButton button, const QPoint& point);
-    void etDurationKeyPress(QChar& key);
+    std::array<TDrawGrid*, 2 + kConditionCount> Grids() const;
     void etDurationChange();
 
     using TTable = std::array<TReactionRow, kEventRowCount>;
     using TAllValues = std::array<TRelayReaction, kEventRowCount>;
     using TCaptions = std::array<const char*, kEventRowCount>;
+    // Binds a grid to the table it shows: its drawing, clicks, keys and accessible texts.
+    void BindTableGrid(TDrawGrid& grid, TTable& table, TAllValues& all, const TCaptions& captions,
+                       const char* columnWord);
+    // The same for a condition's grid of its two states.
+    void BindConditionGrid(TDrawGrid& grid, TRelayCondition condition);
+
     void DrawTableCell(TDrawGrid& grid, const TTable& table, const TAllValues& all,
                        const TCaptions& captions, int col, int row, const QRect& rect,
                        TGridDrawState state);
-    void TableMouseUp(TDrawGrid& grid, TTable& table, TAllValues& all, Qt::MouseButton button,
-                      const QPoint& point);
     // The one rule of a click and a key: a caption or header cell changes nothing, the "Все"
     // column fills its row.
     void TableStep(TDrawGrid& grid, TTable& table, TAllValues& all, int col, int row, bool forward);
     void DrawConditionCell(TDrawGrid& grid, TRelayCondition condition, int col, int row,
                            const QRect& rect, TGridDrawState state);
-    void ConditionMouseUp(TDrawGrid& grid, TRelayCondition condition, const QPoint& point);
     void ConditionStep(TDrawGrid& grid, TRelayCondition condition, int col, int row);
     static const QGroupBox& GroupOf(const TDrawGrid& grid);
     // "Реле 3, Зоны, Тревоги, зона 5" for a cell; header cells are named by their caption.
@@ -122,8 +104,7 @@ class TRelayPage : public TPageBase {
     TAllValues m_zoneAll{};
     TAllValues m_partitionAll{};
     // Per code 0..4: the legend bitmap.
-    std::array<QImage, 5> m_bitmaps;
-    std::vector<std::pair<QLabel*, TRelayReaction>> m_legend;
+    std::array<QImage, rrNone + 1> m_bitmaps;
     std::vector<TLabel*> m_legendCaptions;
     qreal m_legendRatio = 0;
 };

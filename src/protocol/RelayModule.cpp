@@ -179,7 +179,7 @@ bool TRelayModule::ReadJournal(int relay, TRelayReaction& no, TRelayReaction& ye
 }
 
 bool TRelayModule::ReadPower(int relay, TRelayReaction& no, TRelayReaction& yes) {
-    LogMessage("Читаю \"Внешние питание\"");
+    LogMessage("Читаю \"Внешнее питание\"");
     return ReadCondition(relay, rcPower, no, yes);
 }
 
@@ -215,7 +215,10 @@ bool TRelayModule::WritePulseDuration(int relay, std::int32_t duration) {
 bool TRelayModule::WriteItem(int relay, char letter, int index, TRelayReaction code) {
     RequireInRange(relay, 1, kRelayCount, "the relay");
     RequireInRange(index, 0, kTableWidth - 1, "the item");
-    RequireInRange(code, rrOn, rrNone, "the reaction code");
+    if (!IsReactionCode(code)) {
+        throw std::invalid_argument("The module cannot take the reaction code " +
+                                    std::to_string(code));
+    }
     return Execute(std::string(1, letter) + RelayDigit(relay) +
                    IntToHex(static_cast<std::uint32_t>(index), 1) + "=" + CodeText(code));
 }
@@ -269,7 +272,7 @@ bool TRelayModule::WriteJournal(int relay, int state, TRelayReaction code) {
 }
 
 bool TRelayModule::WritePower(int relay, int state, TRelayReaction code) {
-    LogMessage("Пишу \"Внешние питание\"");
+    LogMessage("Пишу \"Внешнее питание\"");
     return WriteCondition(relay, rcPower, state, code);
 }
 

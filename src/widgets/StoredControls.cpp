@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QValidator>
 #include <algorithm>
+#include <string_view>
+
+#include "model/EditValue.h"
 
 namespace {
 
@@ -142,8 +145,8 @@ class TEditValidator : public QValidator {
         if (m_maxLength > 0 && input.size() > m_maxLength) {
             return Invalid;
         }
-        if (m_digitsOnly &&
-            std::any_of(input.begin(), input.end(), [](QChar c) { return c < '0' || c > '9'; })) {
+        if (m_digitsOnly && !input.isEmpty() &&
+            !IsPlainNumber(input.toStdString(), std::string_view::npos)) {
             return Invalid;
         }
         return Acceptable;

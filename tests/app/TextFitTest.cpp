@@ -126,17 +126,17 @@ QStringList CutGridCaptions(const TRelayPage& page) {
         }
     };
     for (const char* caption : kZoneCaptions) {
-        check(*page.DG1, caption);
+        check(*page.ZoneGrid, caption);
     }
     for (const char* caption : kPartitionCaptions) {
-        check(*page.DG2, caption);
+        check(*page.PartitionGrid, caption);
     }
     const std::array<std::pair<const TDrawGrid*, TRelayCondition>, 5> conditions{
-        {{page.DGConnection, rcPanelLink},
-         {page.DGJournal, rcJournal},
-         {page.DGPower, rcPower},
-         {page.DGFire, rcFire},
-         {page.DGPause, rcDelay}}};
+        {{page.ConditionGrid(rcPanelLink), rcPanelLink},
+         {page.ConditionGrid(rcJournal), rcJournal},
+         {page.ConditionGrid(rcPower), rcPower},
+         {page.ConditionGrid(rcFire), rcFire},
+         {page.ConditionGrid(rcDelay), rcDelay}}};
     for (const auto& [grid, condition] : conditions) {
         check(*grid, ConditionStateCaption(condition, true));
         check(*grid, ConditionStateCaption(condition, false));
@@ -214,8 +214,8 @@ TEST_F(TextFitTest, EveryPageShowsWholeWithoutScrollbarsOnAFullHdScreen) {
         TPageBase& page = *pages[static_cast<std::size_t>(i)];
         SCOPED_TRACE(page.Caption().toStdString());
         EXPECT_TRUE(Whole(CutTexts(*m_main)));
-        EXPECT_FALSE(page.ScrollBox1->horizontalScrollBar()->isVisible());
-        EXPECT_FALSE(page.ScrollBox1->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(page.ScrollArea->horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(page.ScrollArea->verticalScrollBar()->isVisible());
         if (const auto* relay = dynamic_cast<const TRelayPage*>(&page)) {
             EXPECT_TRUE(Whole(CutGridCaptions(*relay)));
         }
@@ -230,16 +230,16 @@ TEST_F(TextFitTest, OnALaptopScreenTheWindowFitsAndOnlyThePageScrolls) {
     m_controller->SelectPage(3);
     Settle();
     TPageBase& page = *m_controller->Pages().at(3);
-    const QScrollBar* vertical = page.ScrollBox1->verticalScrollBar();
-    const QSize content = page.ScrollBoxContent()->minimumSize();
-    const QSize shown = page.ScrollBox1->viewport()->size();
+    const QScrollBar* vertical = page.ScrollArea->verticalScrollBar();
+    const QSize content = page.ScrolledContent()->minimumSize();
+    const QSize shown = page.ScrollArea->viewport()->size();
     // Whatever does not fit is reached by scrolling the page, not lost.
     if (content.height() > shown.height()) {
         EXPECT_TRUE(vertical->isVisible());
         EXPECT_GE(vertical->maximum(), content.height() - shown.height());
     }
-    EXPECT_GE(page.ScrollBoxContent()->height(), content.height());
-    EXPECT_GE(page.ScrollBoxContent()->width(), content.width());
+    EXPECT_GE(page.ScrolledContent()->height(), content.height());
+    EXPECT_GE(page.ScrolledContent()->width(), content.width());
 }
 
 TEST_F(TextFitTest, TheStatusPanelsShowTheirWholeTextAndThePortItsPath) {

@@ -49,7 +49,7 @@ class SettingsFileRoundTripTest : public ::testing::Test {
 TEST_F(SettingsFileRoundTripTest, TheToolWritesTheBytesOfTheWindowAndReadsWhatTheWindowSaved) {
     const TModuleSettings settings = Patterned();
     {
-        // Pages are named uniquely among the live ones; the window's go before the next set.
+        // The window's pages save first; the second set below loads the tool's file.
         TPageSet window;
         window.Common.ShowSettings(settings.Common);
         for (int n = 1; n <= kRelayCount; ++n) {

@@ -86,7 +86,7 @@ class GridViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         m_page.SetNumber(3);
-        m_page.resize(m_page.ScrollBoxContent()->minimumSize() + QSize(4, 4));
+        m_page.resize(m_page.ScrolledContent()->minimumSize() + QSize(4, 4));
         m_page.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_page));
     }
@@ -97,25 +97,30 @@ class GridViewTest : public ::testing::Test {
     }
 
     std::vector<TDrawGrid*> Grids() const {
-        return {m_page.DG1,     m_page.DG2,    m_page.DGConnection, m_page.DGJournal,
-                m_page.DGPower, m_page.DGFire, m_page.DGPause};
+        return {m_page.ZoneGrid,
+                m_page.PartitionGrid,
+                m_page.ConditionGrid(rcPanelLink),
+                m_page.ConditionGrid(rcJournal),
+                m_page.ConditionGrid(rcPower),
+                m_page.ConditionGrid(rcFire),
+                m_page.ConditionGrid(rcDelay)};
     }
 
     // The code a cell shows by the page's settings and its "Все" values.
     TRelayReaction ShownCode(const TDrawGrid* grid, int col, int row) const {
         const TRelaySettings& s = m_page.Settings();
         const std::pair<const TDrawGrid*, TRelayCondition> conditions[] = {
-            {m_page.DGConnection, rcPanelLink},
-            {m_page.DGJournal, rcJournal},
-            {m_page.DGPower, rcPower},
-            {m_page.DGFire, rcFire},
-            {m_page.DGPause, rcDelay}};
+            {m_page.ConditionGrid(rcPanelLink), rcPanelLink},
+            {m_page.ConditionGrid(rcJournal), rcJournal},
+            {m_page.ConditionGrid(rcPower), rcPower},
+            {m_page.ConditionGrid(rcFire), rcFire},
+            {m_page.ConditionGrid(rcDelay), rcDelay}};
         for (const auto& [g, c] : conditions) {
             if (g == grid) {
                 return row == 0 ? s.YesOf(c) : s.NoOf(c);
             }
         }
-        const bool zones = grid == m_page.DG1;
+        const bool zones = grid == m_page.ZoneGrid;
         if (col == kTableWidth + 1) {
             return zones ? m_page.ZoneAll(static_cast<TZoneEvent>(row))
                          : m_page.PartitionAll(static_cast<TPartitionEvent>(row));
@@ -201,7 +206,9 @@ TEST_F(GridViewTest, CellsAreDrawnAtTheDevicesResolution) {
         TDrawGrid* Grid;
         int Col;
         int Row;
-    } const cases[] = {{m_page.DGFire, 1, 0}, {m_page.DG1, 7, 2}, {m_page.DG2, 16, 1}};
+    } const cases[] = {{m_page.ConditionGrid(rcFire), 1, 0},
+                       {m_page.ZoneGrid, 7, 2},
+                       {m_page.PartitionGrid, 16, 1}};
     for (qreal ratio : {1.5, 2.0}) {
         for (const auto& c : cases) {
             const QRect cell = c.Grid->CellRect(c.Col, c.Row);
@@ -215,15 +222,18 @@ TEST_F(GridViewTest, CellsAreDrawnAtTheDevicesResolution) {
 }
 
 TEST_F(GridViewTest, TheLegendIsDrawnForTheScreensPixelRatio) {
-    for (QLabel* image :
-         {m_page.NoneI, m_page.FrontI, m_page.PulseI, m_page.FallI, m_page.IPulse1Hz}) {
+    for (QLabel* image : {m_page.LegendPictures.at(rrNone), m_page.LegendPictures.at(rrOn),
+                          m_page.LegendPictures.at(rrOnTimed), m_page.LegendPictures.at(rrOff),
+                          m_page.LegendPictures.at(rrOn1Hz)}) {
         EXPECT_EQ(image->pixmap().devicePixelRatio(), m_page.devicePixelRatioF());
         EXPECT_EQ(image->pixmap().deviceIndependentSize().toSize(),
                   QSize(kPictureSize, kPictureSize));
     }
     const qreal ratio = m_page.devicePixelRatioF();
-    EXPECT_EQ(m_page.FrontI->pixmap().toImage(), ReactionPixmap(rrOn, ratio).toImage());
-    EXPECT_EQ(m_page.IPulse1Hz->pixmap().toImage(), ReactionPixmap(rrOn1Hz, ratio).toImage());
+    EXPECT_EQ(m_page.LegendPictures.at(rrOn)->pixmap().toImage(),
+              ReactionPixmap(rrOn, ratio).toImage());
+    EXPECT_EQ(m_page.LegendPictures.at(rrOn1Hz)->pixmap().toImage(),
+              ReactionPixmap(rrOn1Hz, ratio).toImage());
 }
 
 // One key, the focus cell it leaves, and the mouse click that changes the settings the same way
@@ -281,15 +291,19 @@ TEST_F(GridViewTest, KeysStepTheFocusCellAsTheMouseDoes) {
     clicked.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&clicked));
     ActivatePage();
-    const std::vector<TDrawGrid*> clickedGrids{
-        clicked.DG1,     clicked.DG2,    clicked.DGConnection, clicked.DGJournal,
-        clicked.DGPower, clicked.DGFire, clicked.DGPause};
+    const std::vector<TDrawGrid*> clickedGrids{clicked.ZoneGrid,
+                                               clicked.PartitionGrid,
+                                               clicked.ConditionGrid(rcPanelLink),
+                                               clicked.ConditionGrid(rcJournal),
+                                               clicked.ConditionGrid(rcPower),
+                                               clicked.ConditionGrid(rcFire),
+                                               clicked.ConditionGrid(rcDelay)};
     for (std::size_t g = 0; g < Grids().size(); ++g) {
         TDrawGrid* grid = Grids()[g];
         SCOPED_TRACE(grid->objectName().toStdString());
         grid->setFocus(Qt::TabFocusReason);
         ASSERT_TRUE(grid->hasFocus());
-        const bool table = grid == m_page.DG1 || grid == m_page.DG2;
+        const bool table = grid == m_page.ZoneGrid || grid == m_page.PartitionGrid;
         const auto& steps = table ? std::span<const TKeyStep>(kTableKeys)
                                   : std::span<const TKeyStep>(kConditionKeys);
         for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -327,13 +341,13 @@ TEST_F(GridViewTest, TabVisitsTheDurationAndTheGridsInReadingOrder) {
     }
     EXPECT_EQ(visited, std::vector<QWidget*>(grids.begin(), grids.end()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), m_page.DGFire);
+    EXPECT_EQ(QApplication::focusWidget(), m_page.ConditionGrid(rcFire));
 }
 
 // The focus cell wears a frame while its grid has focus, and only then.
 TEST_F(GridViewTest, TheFocusCellIsFramedWhileTheGridHasFocus) {
     ActivatePage();
-    TDrawGrid* grid = m_page.DG2;
+    TDrawGrid* grid = m_page.PartitionGrid;
     grid->SetFocusCell(4, 2);
     const QRect cell = grid->CellRect(4, 2);
     const QColor frame = grid->palette().color(QPalette::Highlight);
@@ -368,29 +382,31 @@ TEST_F(GridViewTest, AScreenReaderReadsEveryCellByNameAndValue) {
         const char* Name;
         const char* Value;
     } const cases[] = {
-        {m_page.DG1, 5, 1, QAccessible::Cell, "Реле 3, Зоны, Тревоги, зона 5: Включение на время",
-         "Включение на время"},
-        {m_page.DG1, 1, 2, QAccessible::Cell, "Реле 3, Зоны, Восстановления, зона 1: Без реакции",
-         "Без реакции"},
-        {m_page.DG1, 17, 3, QAccessible::Cell, "Реле 3, Зоны, Аварии, все: Включение", "Включение"},
-        {m_page.DG1, 5, 0, QAccessible::ColumnHeader, "зона 5", ""},
-        {m_page.DG1, 0, 2, QAccessible::RowHeader, "Восстановления", ""},
-        {m_page.DG2, 16, 2, QAccessible::Cell, "Реле 3, Разделы, Снятиия, раздел 16: Выключение",
-         "Выключение"},
-        {m_page.DG2, 17, 0, QAccessible::ColumnHeader, "все", ""},
-        {m_page.DGConnection, 1, 0, QAccessible::Cell, "Реле 3, Связь с панелью, Есть: Без реакции",
-         "Без реакции"},
-        {m_page.DGConnection, 1, 1, QAccessible::Cell, "Реле 3, Связь с панелью, Нет: Включение",
+        {m_page.ZoneGrid, 5, 1, QAccessible::Cell,
+         "Реле 3, Зоны, Тревоги, зона 5: Включение на время", "Включение на время"},
+        {m_page.ZoneGrid, 1, 2, QAccessible::Cell,
+         "Реле 3, Зоны, Восстановления, зона 1: Без реакции", "Без реакции"},
+        {m_page.ZoneGrid, 17, 3, QAccessible::Cell, "Реле 3, Зоны, Аварии, все: Включение",
          "Включение"},
-        {m_page.DGJournal, 1, 1, QAccessible::Cell, "Реле 3, Режим, Не пустой журнал: Включение",
-         "Включение"},
-        {m_page.DGPower, 1, 0, QAccessible::Cell, "Реле 3, Внешнее питание, Основное: Включение",
-         "Включение"},
-        {m_page.DGFire, 1, 1, QAccessible::Cell,
+        {m_page.ZoneGrid, 5, 0, QAccessible::ColumnHeader, "зона 5", ""},
+        {m_page.ZoneGrid, 0, 2, QAccessible::RowHeader, "Восстановления", ""},
+        {m_page.PartitionGrid, 16, 2, QAccessible::Cell,
+         "Реле 3, Разделы, Снятия, раздел 16: Выключение", "Выключение"},
+        {m_page.PartitionGrid, 17, 0, QAccessible::ColumnHeader, "все", ""},
+        {m_page.ConditionGrid(rcPanelLink), 1, 0, QAccessible::Cell,
+         "Реле 3, Связь с панелью, Есть: Без реакции", "Без реакции"},
+        {m_page.ConditionGrid(rcPanelLink), 1, 1, QAccessible::Cell,
+         "Реле 3, Связь с панелью, Нет: Включение", "Включение"},
+        {m_page.ConditionGrid(rcJournal), 1, 1, QAccessible::Cell,
+         "Реле 3, Режим, Не пустой журнал: Включение", "Включение"},
+        {m_page.ConditionGrid(rcPower), 1, 0, QAccessible::Cell,
+         "Реле 3, Внешнее питание, Основное: Включение", "Включение"},
+        {m_page.ConditionGrid(rcFire), 1, 1, QAccessible::Cell,
          "Реле 3, Пожарная тревога, Тревога сброшена: Включение с частотой 1 Гц",
          "Включение с частотой 1 Гц"},
-        {m_page.DGPause, 1, 0, QAccessible::Cell, "Реле 3, Задержка, Есть: Включение", "Включение"},
-        {m_page.DGPause, 0, 1, QAccessible::RowHeader, "Нет", ""},
+        {m_page.ConditionGrid(rcDelay), 1, 0, QAccessible::Cell,
+         "Реле 3, Задержка, Есть: Включение", "Включение"},
+        {m_page.ConditionGrid(rcDelay), 0, 1, QAccessible::RowHeader, "Нет", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -413,9 +429,9 @@ TEST_F(GridViewTest, AScreenReaderReadsEveryCellByNameAndValue) {
     struct TNamed {
         QWidget* Widget;
         const char* Name;
-    } const named[] = {{m_page.DG1, "Зоны"},
-                       {m_page.DG2, "Разделы"},
-                       {m_page.DGFire, "Пожарная тревога"},
+    } const named[] = {{m_page.ZoneGrid, "Зоны"},
+                       {m_page.PartitionGrid, "Разделы"},
+                       {m_page.ConditionGrid(rcFire), "Пожарная тревога"},
                        {m_page.etDuration, "Реле 3, Длительность"}};
     for (const auto& n : named) {
         EXPECT_EQ(QAccessible::queryAccessibleInterface(n.Widget)->text(QAccessible::Name),
@@ -457,8 +473,8 @@ void ExpectNothingCut(QWidget& content, QWidget& frame) {
 }
 
 TEST_F(GridViewTest, NothingIsCutAtTheContentSize) {
-    ExpectNothingCut(*m_page.ScrollBoxContent(), *m_page.RelayGB);
-    const QFontMetrics metrics(m_page.DG1->font());
+    ExpectNothingCut(*m_page.ScrolledContent(), *m_page.RelayGroup);
+    const QFontMetrics metrics(m_page.ZoneGrid->font());
     for (TDrawGrid* grid : Grids()) {
         for (int row = grid->FixedRows(); row < grid->RowCount(); ++row) {
             QAccessibleInterface* caption =
@@ -468,14 +484,14 @@ TEST_F(GridViewTest, NothingIsCutAtTheContentSize) {
                 << caption->text(QAccessible::Name).toStdString();
         }
     }
-    for (TDrawGrid* grid : {m_page.DG1, m_page.DG2}) {
+    for (TDrawGrid* grid : {m_page.ZoneGrid, m_page.PartitionGrid}) {
         EXPECT_LE(metrics.horizontalAdvance(U("Все")) + 4, grid->ColWidth(kAll));
     }
     TCommonPage common;
-    common.resize(common.ScrollBoxContent()->minimumSize());
+    common.resize(common.ScrolledContent()->minimumSize());
     common.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&common));
-    ExpectNothingCut(*common.ScrollBoxContent(), *common.GroupBox1);
+    ExpectNothingCut(*common.ScrolledContent(), *common.SettingsGroup);
 }
 
 }  // namespace

@@ -48,39 +48,48 @@ TEST_F(RelayPageTest, SetNumberTitlesThePage) {
     m_page.SetNumber(3);
     EXPECT_EQ(m_page.Settings().Number, 3);
     EXPECT_EQ(m_page.Caption(), QString::fromUtf8("Реле 3"));
-    EXPECT_EQ(m_page.RelayGB->title(), QString::fromUtf8("Реле 3"));
+    EXPECT_EQ(m_page.RelayGroup->title(), QString::fromUtf8("Реле 3"));
+    // The section follows the number, whatever other pages live or were numbered before.
+    TRelayPage other;
+    EXPECT_EQ(other.Name(), QStringLiteral("FormRelay"));
+    for (const auto& [number, section] :
+         {std::pair{1, "FormRelay"}, std::pair{2, "FormRelay_1"}, std::pair{5, "FormRelay_4"}}) {
+        other.SetNumber(number);
+        EXPECT_EQ(other.Name(), QString::fromLatin1(section));
+    }
+    EXPECT_EQ(m_page.Name(), QStringLiteral("FormRelay_2"));
 }
 
 TEST_F(RelayPageTest, ACellClickStepsItsCodeAndRepaintsOnlyThatCell) {
     // The cell is the focus cell already, so that the click moves no focus frame.
-    m_page.DG1->SetFocusCell(5, 1);
-    m_page.DG1->setFocus();
+    m_page.ZoneGrid->SetFocusCell(5, 1);
+    m_page.ZoneGrid->setFocus();
     QApplication::processEvents();
-    TPaintRecorder painted(m_page.DG1);
-    Release(m_page.DG1, 5, 1, Qt::LeftButton);
+    TPaintRecorder painted(m_page.ZoneGrid);
+    Release(m_page.ZoneGrid, 5, 1, Qt::LeftButton);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 5), rrOnTimed);
     QApplication::processEvents();
-    EXPECT_EQ(painted.Painted.boundingRect(), m_page.DG1->CellRect(5, 1));
-    Release(m_page.DG1, 5, 1, Qt::RightButton);
+    EXPECT_EQ(painted.Painted.boundingRect(), m_page.ZoneGrid->CellRect(5, 1));
+    Release(m_page.ZoneGrid, 5, 1, Qt::RightButton);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 5), rrOn);
-    Release(m_page.DG1, 5, 1, Qt::RightButton);
+    Release(m_page.ZoneGrid, 5, 1, Qt::RightButton);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 5), rrNone);
-    Release(m_page.DG1, 5, 1, Qt::MiddleButton);
+    Release(m_page.ZoneGrid, 5, 1, Qt::MiddleButton);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 5), rrOn);
-    Release(m_page.DG2, 16, 3, Qt::LeftButton);
+    Release(m_page.PartitionGrid, 16, 3, Qt::LeftButton);
     EXPECT_EQ(m_page.Settings().Partition(peAlarm, 16), rrOnTimed);
     EXPECT_EQ(m_page.Settings().Partition(peAlarm, 15), rrOn);
 }
 
 TEST_F(RelayPageTest, TheAllCellFillsItsRow) {
-    Release(m_page.DG1, 17, 3, Qt::RightButton);
+    Release(m_page.ZoneGrid, 17, 3, Qt::RightButton);
     EXPECT_EQ(m_page.ZoneAll(zeFault), rrNone);
     for (int n = 1; n <= 16; ++n) {
         EXPECT_EQ(m_page.Settings().Zone(zeFault, n), rrNone);
         EXPECT_EQ(m_page.Settings().Zone(zeRestore, n), rrOn);
     }
-    Release(m_page.DG2, 1, 1, Qt::LeftButton);
-    Release(m_page.DG2, 17, 1, Qt::LeftButton);
+    Release(m_page.PartitionGrid, 1, 1, Qt::LeftButton);
+    Release(m_page.PartitionGrid, 17, 1, Qt::LeftButton);
     EXPECT_EQ(m_page.PartitionAll(peArm), rrOnTimed);
     for (int n = 1; n <= 16; ++n) {
         EXPECT_EQ(m_page.Settings().Partition(peArm, n), rrOnTimed);
@@ -89,7 +98,7 @@ TEST_F(RelayPageTest, TheAllCellFillsItsRow) {
 
 TEST_F(RelayPageTest, HeaderCaptionAndOutsideClicksChangeNothing) {
     const TRelaySettings before = m_page.Settings();
-    for (TDrawGrid* grid : {m_page.DG1, m_page.DG2}) {
+    for (TDrawGrid* grid : {m_page.ZoneGrid, m_page.PartitionGrid}) {
         for (auto [col, row] : {std::pair{17, 0}, {3, 0}, {0, 0}, {0, 2}}) {
             for (auto button : {Qt::LeftButton, Qt::RightButton}) {
                 Release(grid, col, row, button);
@@ -97,8 +106,8 @@ TEST_F(RelayPageTest, HeaderCaptionAndOutsideClicksChangeNothing) {
         }
         QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(grid->width() - 1, 5));
     }
-    Release(m_page.DGFire, 0, 0, Qt::LeftButton);
-    Release(m_page.DGFire, 0, 1, Qt::RightButton);
+    Release(m_page.ConditionGrid(rcFire), 0, 0, Qt::LeftButton);
+    Release(m_page.ConditionGrid(rcFire), 0, 1, Qt::RightButton);
     EXPECT_EQ(m_page.Settings(), before);
     EXPECT_EQ(m_page.ZoneAll(zeAlarm), rrOn);
 }
@@ -107,11 +116,11 @@ TEST_F(RelayPageTest, EveryButtonStepsAConditionForward) {
     struct TCase {
         TDrawGrid* Grid;
         TRelayCondition Condition;
-    } const cases[] = {{m_page.DGConnection, rcPanelLink},
-                       {m_page.DGJournal, rcJournal},
-                       {m_page.DGPower, rcPower},
-                       {m_page.DGFire, rcFire},
-                       {m_page.DGPause, rcDelay}};
+    } const cases[] = {{m_page.ConditionGrid(rcPanelLink), rcPanelLink},
+                       {m_page.ConditionGrid(rcJournal), rcJournal},
+                       {m_page.ConditionGrid(rcPower), rcPower},
+                       {m_page.ConditionGrid(rcFire), rcFire},
+                       {m_page.ConditionGrid(rcDelay), rcDelay}};
     for (const auto& c : cases) {
         Release(c.Grid, 1, 1, Qt::RightButton);
         Release(c.Grid, 1, 1, Qt::LeftButton);
@@ -126,9 +135,9 @@ TEST_F(RelayPageTest, OddCodesFromAFileShowNoReactionAndStepOnward) {
     m_page.Settings().Zone(zeAlarm, 1) = 7;
     m_page.Settings().Zone(zeAlarm, 2) = -1;
     m_page.Settings().Zone(zeAlarm, 3) = 7;
-    Release(m_page.DG1, 1, 1, Qt::LeftButton);
-    Release(m_page.DG1, 2, 1, Qt::RightButton);
-    Release(m_page.DG1, 3, 1, Qt::RightButton);
+    Release(m_page.ZoneGrid, 1, 1, Qt::LeftButton);
+    Release(m_page.ZoneGrid, 2, 1, Qt::RightButton);
+    Release(m_page.ZoneGrid, 3, 1, Qt::RightButton);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 1), rrOn);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 2), rrNone);
     EXPECT_EQ(m_page.Settings().Zone(zeAlarm, 3), 6);
@@ -148,10 +157,11 @@ TEST_F(RelayPageTest, EachCodeHasItsPictureAndOddCodesTheNoReactionOne) {
 }
 
 TEST_F(RelayPageTest, AllCaptionColumnsShareOneWidth) {
-    const int width = m_page.DG1->ColWidth(0);
+    const int width = m_page.ZoneGrid->ColWidth(0);
     EXPECT_GT(width, 15);
-    for (TDrawGrid* grid : {m_page.DG2, m_page.DGConnection, m_page.DGJournal, m_page.DGPower,
-                            m_page.DGFire, m_page.DGPause}) {
+    for (TDrawGrid* grid : {m_page.PartitionGrid, m_page.ConditionGrid(rcPanelLink),
+                            m_page.ConditionGrid(rcJournal), m_page.ConditionGrid(rcPower),
+                            m_page.ConditionGrid(rcFire), m_page.ConditionGrid(rcDelay)}) {
         EXPECT_EQ(grid->ColWidth(0), width);
     }
 }

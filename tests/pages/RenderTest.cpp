@@ -26,19 +26,19 @@ TEST(PageRendering, RelayPageShowsEveryPictureAndCaption) {
     s.YesOf(rcFire) = rrOn1Hz;
     s.NoOf(rcDelay) = rrOff;
     // At its content size the page shows whole, without scroll bars.
-    const QSize content = page.ScrollBoxContent()->minimumSize();
+    const QSize content = page.ScrolledContent()->minimumSize();
     page.resize(content);
     page.show();
     const QImage image = page.grab().toImage();
     ASSERT_TRUE(image.save(OutputPath("relay-page.png")));
     EXPECT_EQ(image.size(), content);
-    EXPECT_FALSE(page.ScrollBox1->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(page.ScrollBox1->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(page.ScrollArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(page.ScrollArea->verticalScrollBar()->isVisible());
 }
 
 TEST(PageRendering, CommonPageShowsTheObjectNumber) {
     TCommonPage page;
-    page.resize(page.ScrollBoxContent()->minimumSize());
+    page.resize(page.ScrolledContent()->minimumSize());
     page.show();
     const QImage image = page.grab().toImage();
     ASSERT_TRUE(image.save(OutputPath("common-page.png")));

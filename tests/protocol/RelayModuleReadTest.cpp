@@ -62,7 +62,7 @@ TEST_F(DevRelayReadTest, EveryReadLogsItsCaptionAndSendsItsCommand) {
          [&] { return relay.ReadPartitionAlarms(1, row); }},
         {"Читаю \"Связь с панелью\"", "*05C1\r", [&] { return relay.ReadPanelLink(2, no, yes); }},
         {"Читаю \"Пустой журнал\"", "*05Y2\r", [&] { return relay.ReadJournal(3, no, yes); }},
-        {"Читаю \"Внешние питание\"", "*05P3\r", [&] { return relay.ReadPower(4, no, yes); }},
+        {"Читаю \"Внешнее питание\"", "*05P3\r", [&] { return relay.ReadPower(4, no, yes); }},
         {"Читаю \"Пожарная тревога\"", "*05F4\r", [&] { return relay.ReadFire(5, no, yes); }},
         {"Читаю \"Задержка\"", "*05W0\r", [&] { return relay.ReadDelay(1, no, yes); }},
     };

@@ -57,7 +57,7 @@ TEST_F(DevRelayWriteTest, EveryWriteLogsItsCaptionAndSendsItsCommand) {
          [](TRelayModule& r) { return r.WritePanelLink(1, 0, 4); }},
         {"journal Yes", "Пишу \"Пустой журнал\"", "*05Y11=3\r",
          [](TRelayModule& r) { return r.WriteJournal(2, 1, 3); }},
-        {"power No", "Пишу \"Внешние питание\"", "*05P20=2\r",
+        {"power No", "Пишу \"Внешнее питание\"", "*05P20=2\r",
          [](TRelayModule& r) { return r.WritePower(3, 0, 2); }},
         {"fire Yes is inverted", "Пишу \"Пожарная тревога\"", "*05F00=4\r",
          [](TRelayModule& r) { return r.WriteFire(1, 1, 4); }},
