@@ -12,7 +12,7 @@ seconds=${TARNEL_FUZZ_SECONDS:-60}
 jobs=$(nproc)
 only=("$@")
 
-scripts/install-deps.sh
+scripts/install-deps.sh --fuzz
 
 echo "=== $dir: configure and build (clang, libFuzzer)"
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

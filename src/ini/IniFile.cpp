@@ -23,7 +23,7 @@ namespace {
 
 constexpr std::size_t kMaxValueLength = 2047;
 // A settings file is a few kilobytes; anything past this is not read, and then not overwritten.
-constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
+constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{64} * 1024 * 1024;
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 // The tool's files on their original system have Windows line ends; a new file gets the same.
 constexpr const char* kNewFileLineEnd = "\r\n";

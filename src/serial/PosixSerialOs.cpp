@@ -24,6 +24,7 @@
 #include "serial/SerialPortInfo.h"
 
 // glibc's termios has no arbitrary rates; the kernel's termios2 has, through these ioctls.
+// NOLINTNEXTLINE(readability-identifier-naming): the kernel's struct, under the kernel's name.
 struct termios2 {
     tcflag_t c_iflag;
     tcflag_t c_oflag;

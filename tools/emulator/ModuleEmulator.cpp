@@ -27,7 +27,7 @@ TModuleEmulator::TModuleEmulator(TEmulatorOptions options, TModuleState state)
       m_engine(m_options.Behaviour, state),
       m_devicePath(m_terminal.PeerPath()),
       m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_snapshot(std::move(state)) {
+      m_snapshot(state) {
     if (!m_wake.IsOpen()) {
         throw std::runtime_error(std::string("eventfd: ") + std::strerror(errno));
     }

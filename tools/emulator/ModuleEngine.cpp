@@ -83,7 +83,7 @@ TModuleState PowerUpState(std::int32_t objectNumber) {
 }
 
 TModuleEngine::TModuleEngine(TModuleBehaviour behaviour, TModuleState state)
-    : m_behaviour(std::move(behaviour)), m_state(std::move(state)) {}
+    : m_behaviour(std::move(behaviour)), m_state(state) {}
 
 std::vector<TExchange> TModuleEngine::Feed(std::string_view bytes) {
     std::vector<TExchange> exchanges;
