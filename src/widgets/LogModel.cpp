@@ -126,7 +126,7 @@ QModelIndex TLogModel::index(int row, int column, const QModelIndex& parent) con
     if (caption < 0 || IsChildLine(caption) || row >= ChildCount(parent.row())) {
         return {};
     }
-    return createIndex(row, 0, quintptr(caption + 1 + row));
+    return createIndex(row, 0, quintptr(caption) + 1 + quintptr(row));
 }
 
 QModelIndex TLogModel::parent(const QModelIndex& child) const {

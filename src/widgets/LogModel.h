@@ -51,7 +51,7 @@ class TLogModel : public QAbstractItemModel {
 
   private:
     static constexpr std::uint32_t kChildFlag = 0x80000000u;
-    static constexpr std::size_t kBlockSize = 64 * 1024;
+    static constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
     struct TLine {
         std::uint32_t block;
