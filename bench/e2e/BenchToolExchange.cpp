@@ -15,10 +15,10 @@
 #include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/QtSyncDispatcher.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     TMainWindow mainForm;
     TProgressWindow progress(&mainForm);
-    TRelayFormsController controller(mainForm, progress, (dir / "current.ini").string());
+    TFormsController controller(mainForm, progress, (dir / "current.ini").string());
     mainForm.Controller = &controller;
     mainForm.show();
     controller.RunConnectDialog = [&module](TConnectDialog& dialog) {

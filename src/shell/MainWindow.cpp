@@ -338,6 +338,14 @@ void TMainWindow::CreateStatusBar() {
 }
 
 void TMainWindow::ShowConnection(const std::optional<TShownConnection>& connection) {
+    const bool connected = connection.has_value();
+    tbConnect->setEnabled(!connected);
+    mnuConnect->setEnabled(!connected);
+    for (QAction* action :
+         {tbDisconnect, mnuDisconnect, tbRead, mnuRead, tbWrite, mnuWrite, tbReadAll, mnuReadAll,
+          tbWriteAll, mnuWriteAll, mnuCompare, mnuWriteChanges}) {
+        action->setEnabled(connected);
+    }
     if (!connection) {
         SetStatusText(1, QString::fromUtf8(kNotConnected));
         m_statusPanels[0]->setToolTip(QString());
@@ -365,6 +373,14 @@ void TMainWindow::CreateFileDialogs() {
         dialog->setOption(QFileDialog::HideNameFilterDetails, true);
         dialog->setDefaultSuffix("txt");
         dialog->setSizeGripEnabled(true);
+    }
+}
+
+void TMainWindow::ShowBusy(bool busy) {
+    tv1->setEnabled(!busy);
+    ToolBar1->setEnabled(!busy);
+    for (QMenu* menu : TopLevelMenus()) {
+        menu->menuAction()->setEnabled(!busy);
     }
 }
 

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "shell/MainCommands.h"
+#include "shell/ToolStateView.h"
 #include "widgets/CollapsibleSplitter.h"
 #include "widgets/Icons.h"
 #include "widgets/LogView.h"
@@ -35,13 +36,7 @@ void SetStateIndex(QTreeWidgetItem* node, int index);
 QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame,
                         QPoint offset = {});
 
-// What the status bar shows of a connection.
-struct TShownConnection {
-    std::string Port;
-    int ObjectNumber = 0;
-};
-
-class TMainWindow : public QMainWindow {
+class TMainWindow : public QMainWindow, public IToolStateView {
     Q_OBJECT
   public:
     explicit TMainWindow(QWidget* parent = nullptr);
@@ -115,15 +110,19 @@ class TMainWindow : public QMainWindow {
     // Status bar panels are counted from 1 as the user sees them; panel 3 is unused. A panel
     // widens to show its whole text; the port panel's tooltip gives the device's full path.
     void SetStatusText(int panel, const QString& text);
-    // The port and object number of the connection, or "Нет связи" and empty panels without one.
-    void ShowConnection(const std::optional<TShownConnection>& connection);
+    // The port and object number of the connection, or "Нет связи" and empty panels without one;
+    // the commands that reach the module are enabled only with a connection.
+    void ShowConnection(const std::optional<TShownConnection>& connection) override;
+    // While an exchange runs, the page tree, the toolbar and the menus take no command.
+    void ShowBusy(bool busy) override;
+    void ShowSettingsReadOnly() override { MarkReadOnlyCopy(); }
     // The folder the file dialogs open in: the one last used.
     QString FileFolder() const;
     void SetFileFolder(const QString& folder);
     void SetStatusText(int panel, const std::string& text);
     QString StatusText(int panel) const;
-    // Called by the controller when an exchange has ended; carries out a close held back meanwhile.
-    void ExchangeEnded();
+    // Carries out a close held back while the exchange ran.
+    void ExchangeEnded() override;
     bool IsCloseDeferred() const { return m_closeDeferred; }
     // The settings could not be saved when the window closed and nobody could be asked; the
     // program then ends with a failure status.

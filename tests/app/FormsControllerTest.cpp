@@ -15,9 +15,9 @@
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "shell/SettingsLocation.h"
 #include "widgets/StoredControls.h"
 
@@ -39,7 +39,7 @@ class FormsControllerTest : public ::testing::Test {
     void Start() {
         m_main = std::make_unique<TMainWindow>();
         m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, Settings());
+        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, Settings());
         m_main->Controller = m_controller.get();
         m_main->show();
     }
@@ -48,7 +48,7 @@ class FormsControllerTest : public ::testing::Test {
     std::filesystem::path m_dir;
     std::unique_ptr<TMainWindow> m_main;
     std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TRelayFormsController> m_controller;
+    std::unique_ptr<TFormsController> m_controller;
 };
 
 }  // namespace
@@ -196,8 +196,7 @@ TEST_F(FormsControllerTest, CurrentIniGoesToTheUsersConfigurationWhenTheProgramF
     // The controller keeps its pages there between runs.
     m_main = std::make_unique<TMainWindow>();
     m_progress = std::make_unique<TProgressWindow>(m_main.get());
-    m_controller =
-        std::make_unique<TRelayFormsController>(*m_main, *m_progress, chosen + "current.ini");
+    m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, chosen + "current.ini");
     m_controller->CommonPage()->etO->setText("55");
     m_controller->Shutdown();
     const TIniFile ini(chosen + "current.ini");

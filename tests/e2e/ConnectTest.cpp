@@ -5,8 +5,8 @@
 #include "ToolFixture.h"
 #include "ini/IniFile.h"
 #include "shell/ConnectDialog.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
-#include "shell/RelayFormsController.h"
 #include "transport/ComPortWorker.h"
 #include "widgets/StoredControls.h"
 

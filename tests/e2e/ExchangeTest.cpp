@@ -11,8 +11,8 @@
 #include "ini/IniFile.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
-#include "shell/RelayFormsController.h"
 #include "shell/TerminationSignals.h"
 #include "widgets/StoredControls.h"
 

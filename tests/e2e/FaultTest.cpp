@@ -7,9 +7,9 @@
 #include "control/DeviceController.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/StoredControls.h"
 
 namespace {

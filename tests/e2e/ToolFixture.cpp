@@ -7,9 +7,9 @@
 #include "pages/RelayPage.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/LogView.h"
 #include "widgets/StoredControls.h"
 
@@ -47,7 +47,7 @@ void ToolTest::StartModule(TModuleState state, TModuleFaults faults, bool pacing
 void ToolTest::StartTool() {
     m_main = std::make_unique<TMainWindow>();
     m_progress = std::make_unique<TProgressWindow>(m_main.get());
-    m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, SettingsFile());
+    m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, SettingsFile());
     m_main->Controller = m_controller.get();
     m_controller->ListPorts = [] {
         std::vector<TSerialPortInfo> ports(2);
@@ -145,7 +145,7 @@ TModuleState PatternedState(std::int32_t objectNumber, int seed) {
 }
 
 // The pages' values as the module would hold them.
-TModuleState PagesState(const TRelayFormsController& controller) {
+TModuleState PagesState(const TFormsController& controller) {
     TModuleState state;
     state.ObjectNumber = controller.CommonPage()->etO->text().toInt();
     for (int n = 1; n <= kRelayCount; ++n) {
@@ -157,7 +157,7 @@ TModuleState PagesState(const TRelayFormsController& controller) {
     return state;
 }
 
-void SetPages(TRelayFormsController& controller, const TModuleState& state) {
+void SetPages(TFormsController& controller, const TModuleState& state) {
     controller.CommonPage()->etO->setText(QString::number(state.ObjectNumber));
     for (int n = 1; n <= kRelayCount; ++n) {
         TRelayPage& page = *controller.RelayPage(n);
