@@ -98,10 +98,10 @@ TFormsController::TFormsController(TMainWindow& mainForm, TProgressWindow& progr
     : m_mainForm(mainForm),
       m_progress(progress),
       m_container(mainForm.PagePane()),
-      m_tree(mainForm.tv1),
+      m_tree(mainForm.PageTree),
       m_settingsFile(std::move(settingsFile)),
       m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)),
-      m_log(std::make_unique<TLogViewWriter>(mainForm.tvLog)),
+      m_log(std::make_unique<TLogViewWriter>(mainForm.ExchangeLog)),
       m_deviceView(std::make_unique<TWindowDeviceView>(mainForm, progress)) {
     ShowLoadNote = [&mainForm](const std::string& text) {
         QMessageBox box(QMessageBox::Information, ToolTitle(), QString::fromStdString(text),
@@ -112,7 +112,7 @@ TFormsController::TFormsController(TMainWindow& mainForm, TProgressWindow& progr
         TDifferencesWindow window(&mainForm);
         window.setWindowTitle(QString::fromUtf8("Заменённые значения"));
         window.SetLines(lines);
-        window.lbCount->setText(
+        window.CountLabel->setText(
             QString::fromUtf8("Страницы не могут показать эти значения файла; они заменены "
                               "(%1):")
                 .arg(lines.size()));

@@ -55,7 +55,7 @@ class FormsControllerTest : public ::testing::Test {
 
 TEST_F(FormsControllerTest, TheTreeListsTheCommonPageAndTheRelaysUnderOneGroup) {
     Start();
-    QTreeWidget& tree = *m_main->tv1;
+    QTreeWidget& tree = *m_main->PageTree;
     ASSERT_EQ(tree.topLevelItemCount(), 2);
     EXPECT_EQ(tree.topLevelItem(0)->text(0), QString::fromUtf8("Общие"));
     EXPECT_EQ(StateIndexOf(tree.topLevelItem(0)), 0);
@@ -87,7 +87,7 @@ TEST_F(FormsControllerTest, PagesCarryTheirSectionNames) {
 
 TEST_F(FormsControllerTest, SelectingANodeShowsItsPageAndTheGroupNodeKeepsThePage) {
     Start();
-    QTreeWidget& tree = *m_main->tv1;
+    QTreeWidget& tree = *m_main->PageTree;
     tree.setCurrentItem(tree.topLevelItem(1)->child(2));
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
     EXPECT_TRUE(m_controller->RelayPage(3)->isVisible());
@@ -158,13 +158,13 @@ TEST_F(FormsControllerTest, ThePagesAreSavedAtTheEndAndLoadedAtTheNextStart) {
 
 TEST_F(FormsControllerTest, DisconnectWithoutAConnectionOnlySetsTheDisconnectedState) {
     Start();
-    m_main->tbConnect->setEnabled(false);
-    m_main->mnuRead->setEnabled(true);
+    m_main->ConnectAction->setEnabled(false);
+    m_main->ReadAction->setEnabled(true);
     m_controller->Disconnect();
-    EXPECT_TRUE(m_main->tbConnect->isEnabled());
-    EXPECT_TRUE(m_main->mnuConnect->isEnabled());
-    EXPECT_FALSE(m_main->mnuRead->isEnabled());
-    EXPECT_FALSE(m_main->tbDisconnect->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
+    EXPECT_FALSE(m_main->ReadAction->isEnabled());
+    EXPECT_FALSE(m_main->DisconnectAction->isEnabled());
     EXPECT_FALSE(m_controller->IsConnected());
 }
 
@@ -177,7 +177,7 @@ TEST_F(FormsControllerTest, PortsThatCannotBeListedLeaveTheToolAsItWas) {
     m_controller->RunConnectDialog = [&dialogShown](TConnectDialog&) { return dialogShown = true; };
     EXPECT_THROW(m_controller->Connect(), std::runtime_error);
     EXPECT_FALSE(dialogShown);
-    EXPECT_TRUE(m_main->tbConnect->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
     EXPECT_FALSE(m_controller->IsConnected());
 }
 
@@ -238,7 +238,7 @@ TEST_F(FormsControllerTest, LoadedValuesThePagesCannotHoldAreReplacedAndLogged) 
         EXPECT_EQ(m_controller->RelayPage(5)->Settings().Zone(zeFault, 7), rrNone);
         EXPECT_EQ(m_controller->CommonPage()->etO->text(), QString::fromUtf8(c.Shown));
         QStringList lines;
-        const QAbstractItemModel* model = m_main->tvLog->model();
+        const QAbstractItemModel* model = m_main->ExchangeLog->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             lines << model->index(row, 0).data().toString();
         }
@@ -363,7 +363,7 @@ TEST_F(LoadFileTest, ValuesThePagesCannotShowAreListedInThePagesWords) {
                                         "Реле 1, Зоны / Тревоги, 3: 9 заменено на «Без реакции»"}));
     // The log keeps its lines in the file's key names.
     QStringList lines;
-    const QAbstractItemModel* model = m_main->tvLog->model();
+    const QAbstractItemModel* model = m_main->ExchangeLog->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         lines << model->index(row, 0).data().toString();
     }
@@ -381,7 +381,7 @@ TEST_F(FormsControllerTest, TabGoesThroughVisibleControlsOnly) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_main.get()));
     for (int page : {0, 3}) {
         m_controller->SelectPage(page);
-        m_main->tv1->setFocus();
+        m_main->PageTree->setFocus();
         QStringList walk;
         for (int step = 0; step < 60; ++step) {
             QWidget* from = QApplication::focusWidget();

@@ -73,7 +73,7 @@ class SettingsFileTest : public ::testing::Test {
     fs::path Settings() const { return m_dir / "current.ini"; }
     QStringList LogLines() const {
         QStringList lines;
-        const QAbstractItemModel* model = m_main->tvLog->model();
+        const QAbstractItemModel* model = m_main->ExchangeLog->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             lines << model->index(row, 0).data().toString();
         }

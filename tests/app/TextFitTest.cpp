@@ -262,7 +262,7 @@ TEST_F(TextFitTest, TheStatusPanelsShowTheirWholeTextAndThePortItsPath) {
         ASSERT_NE(panel, nullptr);
         EXPECT_EQ(panel->toolTip(), QString::fromUtf8(c.tooltip));
         EXPECT_GE(panel->width(), panel->sizeHint().width());
-        EXPECT_TRUE(Whole(CutTexts(*m_main->StatusBar1)));
+        EXPECT_TRUE(Whole(CutTexts(*m_main->StatusBar)));
     }
 }
 
@@ -285,10 +285,10 @@ TEST_F(TextFitTest, TheDialogsShowTheirTextsWhole) {
         EXPECT_TRUE(Whole(CutTexts(*window)));
     }
     // Each error line is whole in its column.
-    for (int row = 0; row < errors.lErrors->rowCount(); ++row) {
-        const QString line = errors.lErrors->item(row, 0)->text();
-        EXPECT_GE(errors.lErrors->columnWidth(0),
-                  errors.lErrors->fontMetrics().horizontalAdvance(line))
+    for (int row = 0; row < errors.ErrorTable->rowCount(); ++row) {
+        const QString line = errors.ErrorTable->item(row, 0)->text();
+        EXPECT_GE(errors.ErrorTable->columnWidth(0),
+                  errors.ErrorTable->fontMetrics().horizontalAdvance(line))
             << line.toStdString();
     }
 }

@@ -18,9 +18,9 @@ struct TCommandStates {
 
 void ExpectCommandStates(const TMainWindow& main, const TCommandStates& expected) {
     const std::pair<const QAction*, const QAction*> pairs[] = {
-        {main.tbConnect, main.mnuConnect}, {main.tbDisconnect, main.mnuDisconnect},
-        {main.tbRead, main.mnuRead},       {main.tbWrite, main.mnuWrite},
-        {main.tbReadAll, main.mnuReadAll}, {main.tbWriteAll, main.mnuWriteAll}};
+        {main.ConnectAction, main.ConnectAction}, {main.DisconnectAction, main.DisconnectAction},
+        {main.ReadAction, main.ReadAction},       {main.WriteAction, main.WriteAction},
+        {main.ReadAllAction, main.ReadAllAction}, {main.WriteAllAction, main.WriteAllAction}};
     const bool states[] = {expected.Connect, expected.Disconnect, expected.Read,
                            expected.Write,   expected.ReadAll,    expected.WriteAll};
     for (std::size_t i = 0; i < std::size(pairs); ++i) {
@@ -53,7 +53,7 @@ TEST_F(ToolTest, DisconnectReleasesTheModuleThenClosesThePort) {
     StartModule();
     StartTool();
     ConnectToModule();
-    Run(&TMainWindow::tbDisconnectClick);
+    Run(&TMainWindow::DisconnectFromModule);
 
     EXPECT_FALSE(m_controller->IsConnected());
     ExpectCommandStates(*m_main, kDisconnected);
@@ -166,7 +166,7 @@ TEST_F(ToolTest, CancellingTheDialogStillStoresItsValues) {
         dialog.etObjN->setText("42");
         return false;
     };
-    Run(&TMainWindow::tbConnectClick);
+    Run(&TMainWindow::ConnectToModule);
 
     EXPECT_FALSE(m_controller->IsConnected());
     EXPECT_TRUE(m_reportedErrors.empty());

@@ -61,14 +61,14 @@ void ToolTest::StartTool() {
     };
     m_controller->RunErrorWindow = [this](TErrorListWindow& window) {
         std::vector<std::string> rows;
-        for (int row = 0; row < window.lErrors->rowCount(); ++row) {
-            rows.push_back(window.lErrors->item(row, 0)->text().toStdString());
+        for (int row = 0; row < window.ErrorTable->rowCount(); ++row) {
+            rows.push_back(window.ErrorTable->item(row, 0)->text().toStdString());
         }
-        EXPECT_EQ(window.pErrCount->text().toStdString(), std::to_string(rows.size()));
+        EXPECT_EQ(window.ErrorCount->text().toStdString(), std::to_string(rows.size()));
         if (!rows.empty()) {
             m_errorWindows.push_back(rows);
         }
-        const QString notes = window.lbNotes->text();
+        const QString notes = window.NotesLabel->text();
         std::vector<std::string> lines;
         for (const QString& line : notes.split('\n', Qt::SkipEmptyParts)) {
             lines.push_back(line.toStdString());
@@ -86,7 +86,7 @@ void ToolTest::Connect(const std::string& port, const std::string& moduleNumber,
         dialog.etObjN->setText(QString::fromStdString(moduleNumber));
         return accept;
     };
-    Run(&TMainWindow::tbConnectClick);
+    Run(&TMainWindow::ConnectToModule);
 }
 
 void ToolTest::Run(void (TMainWindow::*handler)()) {
@@ -108,7 +108,7 @@ std::vector<std::string> ToolTest::ReceivedCommands() const {
 
 QStringList ToolTest::LogLines() const {
     QStringList lines;
-    const QAbstractItemModel* model = m_main->tvLog->model();
+    const QAbstractItemModel* model = m_main->ExchangeLog->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         const QModelIndex caption = model->index(row, 0);
         lines << caption.data().toString();
