@@ -4,12 +4,15 @@
 #include <algorithm>
 
 #include "control/DeviceView.h"
+#include "control/ModulePort.h"
 #include "log/LogWriter.h"
 #include "model/ModuleCompare.h"
 #include "model/RelayCaptions.h"
 #include "model/RelaySettingsIni.h"
 #include "protocol/AnswerText.h"
-#include "transport/ComPortWorker.h"
+#include "serial/DeviceErrorText.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialErr.h"
 
 namespace {
 
@@ -117,11 +120,48 @@ class TDeviceController::TOperationScope {
     TDeviceController& m_owner;
 };
 
-TDeviceController::TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber,
-                                     IDeviceView& view)
-    : TDeviceController(
-          port, [&port](const std::string& text) { port.SendSlow(text); }, log, moduleNumber,
-          view) {}
+TConnectResult::TConnectResult() = default;
+TConnectResult::TConnectResult(TConnectResult&&) noexcept = default;
+TConnectResult& TConnectResult::operator=(TConnectResult&&) noexcept = default;
+TConnectResult::~TConnectResult() = default;
+
+std::string OpenFailureReason(const std::string& portName, const EDeviceError& error) {
+    std::string reason = OpenFailureAdvice(portName, error);
+    if (reason.empty()) {
+        reason = DeviceReasonText(error.OsError());
+    }
+    return reason;
+}
+
+TConnectResult TDeviceController::Connect(IModulePort& port, const std::string& portName,
+                                          int answerTimeoutMs, TLogWriter& log, int moduleNumber,
+                                          IDeviceView& view) {
+    TConnectResult result;
+    try {
+        port.Open(portName, answerTimeoutMs);
+    } catch (const std::exception&) {
+        result.Failure = TConnectFailure::PortNotOpened;
+        result.OpenError = std::current_exception();
+        return result;
+    }
+    auto controller = std::make_unique<TDeviceController>(
+        port.Transport(), [&port](const std::string& text) { port.SendSlow(text); }, log,
+        moduleNumber, view);
+    if (controller->CheckVersion()) {
+        result.Controller = std::move(controller);
+        return result;
+    }
+    result.Failure =
+        controller->VersionAnswered() ? TConnectFailure::OtherVersion : TConnectFailure::NoAnswer;
+    result.VersionAnswer = controller->VersionAnswer();
+    // The module is let go before anyone is told of the failed check.
+    try {
+        controller->ReleaseDevice();
+    } catch (...) {
+        result.ReleaseError = std::current_exception();
+    }
+    return result;
+}
 
 TDeviceController::TDeviceController(TTransport& comm, TSlowSend slowSend, TLogWriter& log,
                                      int moduleNumber, IDeviceView& view)

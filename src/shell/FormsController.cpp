@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "control/DeviceController.h"
+#include "control/ModulePort.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "log/LogWriter.h"
@@ -35,7 +36,7 @@
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/WindowDeviceView.h"
-#include "transport/ComPortWorker.h"
+#include "transport/ModuleLine.h"
 #include "widgets/LogView.h"
 
 namespace {
@@ -462,14 +463,11 @@ bool TFormsController::DoConnect() {
         ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(kBadObjectNumber));
         return false;
     }
-    if (!OpenPort(dialog.PortName())) {
-        return false;
-    }
-    DeviceController =
-        std::make_unique<TDeviceController>(*Worker, *m_log, moduleNumber, *m_deviceView);
+    const std::string portName = dialog.PortName();
+    m_port = std::make_unique<TComPort>();
     // Whatever happens below, a connection that did not pass the version check is closed: a port
     // failing under the check, or under the release after it, leaves nothing open or locked.
-    bool versionOk = false;
+    bool connected = false;
     struct TCloseUnlessConnected {
         TFormsController& owner;
         const bool& connected;
@@ -479,23 +477,52 @@ bool TFormsController::DoConnect() {
                 owner.ClosePort();
             }
         }
-    } closeUnlessConnected{*this, versionOk};
-    versionOk = DeviceController->CheckVersion();
-    if (!versionOk) {
-        // The module is let go before the message waits for the user.
-        try {
-            DeviceController->ReleaseDevice();
-        } catch (...) {
-            ReportFailedVersionCheck(moduleNumber);
-            throw;
-        }
-        ReportFailedVersionCheck(moduleNumber);
+    } closeUnlessConnected{*this, connected};
+    TConnectResult result = TDeviceController::Connect(*m_port, portName, kAnswerTimeoutMs, *m_log,
+                                                       moduleNumber, *m_deviceView);
+    if (result.Failure == TConnectFailure::PortNotOpened) {
+        // The port never opened: there is nothing to close.
+        m_port.reset();
+        ReportPortNotOpened(portName, result.OpenError);
+        return false;
     }
-    return versionOk;
+    m_portName = portName;
+    if (result.Failure != TConnectFailure::None) {
+        ReportFailedVersionCheck(moduleNumber, result);
+        if (result.ReleaseError) {
+            std::rethrow_exception(result.ReleaseError);
+        }
+        return false;
+    }
+    DeviceController = std::move(result.Controller);
+    connected = true;
+    return true;
 }
 
-void TFormsController::ReportFailedVersionCheck(int moduleNumber) {
-    if (!DeviceController->VersionAnswered()) {
+void TFormsController::ReportPortNotOpened(const std::string& portName,
+                                           const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EDeviceError& error) {
+        // The window says it in Russian with the reason and the fix; the driver's English text
+        // goes to the log.
+        m_log->WriteError(error.what());
+        const std::string reason = OpenFailureReason(portName, error);
+        QString text =
+            QString::fromUtf8(kConnectError) +
+            QString::fromUtf8("не удалось открыть порт %1.").arg(QString::fromStdString(portName));
+        if (!reason.empty()) {
+            const QString said = QString::fromStdString(reason);
+            text += "\n" + said.left(1).toUpper() + said.mid(1) + (said.endsWith('.') ? "" : ".");
+        }
+        ReportError(text);
+    } catch (const std::exception& error) {
+        ReportError(QString::fromUtf8(kConnectError) + UserMessage(error));
+    }
+}
+
+void TFormsController::ReportFailedVersionCheck(int moduleNumber, const TConnectResult& result) {
+    if (result.Failure == TConnectFailure::NoAnswer) {
         ReportError(QString::fromUtf8(kConnectError) +
                     QString::fromUtf8("модуль с номером %1 не отвечает. Проверьте номер объекта и "
                                       "кабель и подключайтесь в промежуток времени от 5 до 30 сек. "
@@ -503,7 +530,7 @@ void TFormsController::ReportFailedVersionCheck(int moduleNumber) {
                         .arg(moduleNumber));
         return;
     }
-    const QString answer = QString::fromStdString(DeviceController->VersionAnswer());
+    const QString answer = QString::fromStdString(result.VersionAnswer);
     // A module of version 08 whose answer the tool could not take is no other version: the box
     // shows what it sent.
     if (answer.startsWith(QString::fromUtf8("VER 08"), Qt::CaseInsensitive)) {
@@ -522,41 +549,10 @@ void TFormsController::ReportFailedVersionCheck(int moduleNumber) {
                     .arg(answer));
 }
 
-bool TFormsController::OpenPort(const std::string& portName) {
-    Worker = std::make_unique<TComPortWorker>(true);
-    try {
-        Worker->Open(portName, br19200, kAnswerTimeoutMs);
-    } catch (const EDeviceError& error) {
-        Worker.reset();
-        // The window says it in Russian with the reason and the fix; the driver's English text
-        // goes to the log.
-        m_log->WriteError(error.what());
-        std::string reason = OpenFailureAdvice(portName, error);
-        if (reason.empty()) {
-            reason = DeviceReasonText(error.OsError());
-        }
-        QString text =
-            QString::fromUtf8(kConnectError) +
-            QString::fromUtf8("не удалось открыть порт %1.").arg(QString::fromStdString(portName));
-        if (!reason.empty()) {
-            const QString said = QString::fromStdString(reason);
-            text += "\n" + said.left(1).toUpper() + said.mid(1) + (said.endsWith('.') ? "" : ".");
-        }
-        ReportError(text);
-        return false;
-    } catch (const std::exception& error) {
-        Worker.reset();
-        ReportError(QString::fromUtf8(kConnectError) + UserMessage(error));
-        return false;
-    }
-    m_portName = portName;
-    return true;
-}
-
 void TFormsController::ClosePort() {
-    if (Worker) {
-        Worker->Close();
-        Worker.reset();
+    if (m_port) {
+        m_port->Close();
+        m_port.reset();
     }
 }
 
@@ -674,7 +670,7 @@ void TFormsController::LoseConnection(const std::exception& error, bool reading)
     try {
         ClosePort();
     } catch (const std::exception&) {
-        Worker.reset();
+        m_port.reset();
     }
     SetConnected(false);
     m_log->WriteError(error.what());

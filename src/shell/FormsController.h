@@ -3,6 +3,7 @@
 // connect dialog, the COM port and the device controller.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,9 +18,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 class TCommonPage;
-class TComPortWorker;
+class TComPort;
 class TConnectDialog;
 class TDeviceController;
+struct TConnectResult;
 class TErrorListWindow;
 class TIniFile;
 class TLogWriter;
@@ -31,9 +33,6 @@ class TWindowDeviceView;
 
 class TFormsController : public IMainCommands {
   public:
-    static constexpr int kBaudRate = 19200;
-    static constexpr int kAnswerTimeoutMs = 300;
-
     // The pages are loaded from startFile, or from settingsFile when it is empty.
     TFormsController(TMainWindow& mainForm, TProgressWindow& progress, std::string settingsFile,
                      std::string startFile = {});
@@ -66,7 +65,7 @@ class TFormsController : public IMainCommands {
     void SetSettingsReadOnly(bool readOnly);
     bool AreSettingsReadOnly() const { return m_settingsReadOnly; }
 
-    bool IsConnected() const { return Worker != nullptr; }
+    bool IsConnected() const { return m_port != nullptr; }
     TCommonPage* CommonPage() const { return m_commonPage; }
     TRelayPage* RelayPage(int number) const;
     QWidget* Container() const { return m_container; }
@@ -128,8 +127,8 @@ class TFormsController : public IMainCommands {
     void ShowConnectionState();
     bool DoConnect();
     void DoDisconnect();
-    bool OpenPort(const std::string& portName);
-    void ReportFailedVersionCheck(int moduleNumber);
+    void ReportPortNotOpened(const std::string& portName, const std::exception_ptr& error);
+    void ReportFailedVersionCheck(int moduleNumber, const TConnectResult& result);
     void ClosePort();
 
     // The controls are unlocked on every path; the error window of the exchange shows only when
@@ -178,8 +177,8 @@ class TFormsController : public IMainCommands {
     std::unique_ptr<TLogWriter> m_log;
     int m_exchangeDepth = 0;
     std::unique_ptr<TWindowDeviceView> m_deviceView;
-    // The worker outlives the device controller that talks through it.
-    std::unique_ptr<TComPortWorker> Worker;
+    // The port outlives the device controller that talks through it.
+    std::unique_ptr<TComPort> m_port;
     std::unique_ptr<TDeviceController> DeviceController;
     // The port of the connection, as the user chose it.
     std::string m_portName;

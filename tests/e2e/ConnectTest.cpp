@@ -8,6 +8,7 @@
 #include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "transport/ComPortWorker.h"
+#include "transport/ModuleLine.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -116,7 +117,7 @@ TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
     StartModule();
     StartTool();
     TComPortWorker holder(true);
-    holder.Open(m_module->DevicePath(), br19200, 300);
+    holder.Open(m_module->DevicePath(), br19200, kAnswerTimeoutMs);
 
     struct TCase {
         const char* name;
