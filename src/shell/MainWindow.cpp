@@ -56,7 +56,8 @@ TMainWindow::TMainWindow(QWidget* parent)
       AskCloseWithoutSaving(
           [this](const QString& error) { return AskCloseWithoutSavingBox(error); }) {
     setObjectName("FormMain");
-    setWindowTitle("Программа настройки Тарнел v 1.005");
+    setWindowTitle(QString::fromUtf8("Программа настройки Тарнел v ") +
+                   QStringLiteral(TARNEL_VERSION));
     setFont(QFont("Tahoma", 8));
     CreateCommands();
     CreateLayout();
