@@ -63,12 +63,10 @@ class TFormsController : public IMainCommands {
 
     // Another copy of the tool owns the settings: they are read, and never written.
     void SetSettingsReadOnly(bool readOnly);
-    bool AreSettingsReadOnly() const { return m_settingsReadOnly; }
 
     bool IsConnected() const { return m_port != nullptr; }
     TCommonPage* CommonPage() const { return m_commonPage; }
     TRelayPage* RelayPage(int number) const;
-    QWidget* Container() const { return m_container; }
     TPageBase* CurrentPage() const { return m_currentPage; }
     // The index of the page on screen; -1 before the pages exist.
     int CurrentPageIndex() const;
@@ -77,9 +75,6 @@ class TFormsController : public IMainCommands {
     TLogWriter& Log() const { return *m_log; }
     // The settings file that is written when the tool closes.
     const std::string& SettingsFile() const { return m_settingsFile; }
-    // The file the settings were loaded from at start: the settings file, or the one of a
-    // read-only install while the user has none of their own yet.
-    const std::string& StartFile() const { return m_startFile; }
 
     // Seams for tests: how the connect dialog and the error window are shown, and where the
     // port names come from.
@@ -164,6 +159,8 @@ class TFormsController : public IMainCommands {
     QWidget* m_container;
     QTreeWidget* m_tree;
     std::string m_settingsFile;
+    // The file the settings were loaded from at start: the settings file, or the one of a
+    // read-only install while the user has none of their own yet.
     std::string m_startFile;
     // The start file held no settings: the next save replaces it whole instead of adding to it.
     bool m_replaceSettingsFile = false;
