@@ -22,7 +22,7 @@ widgets    model log
 pages      widgets
 shell      pages control
 cli        control
-emulator   model
+emulator   model transport
 screenshots shell emulator
 '
 # Where each layer's folder is; the others are src/<layer>.

@@ -15,10 +15,10 @@
 #include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/QtSyncDispatcher.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     TMainWindow mainForm;
     TProgressWindow progress(&mainForm);
-    TRelayFormsController controller(mainForm, progress, (dir / "current.ini").string());
+    TFormsController controller(mainForm, progress, (dir / "current.ini").string());
     mainForm.Controller = &controller;
     mainForm.show();
     controller.RunConnectDialog = [&module](TConnectDialog& dialog) {
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
             controller.RelayPage(n)->ShowSettings(settings);
         }
     };
-    const TCommand commands[] = {{"read all", &TMainWindow::tbReadAllClick, {}},
-                                 {"write all", &TMainWindow::tbWriteAllClick, {}},
-                                 {"changes", &TMainWindow::mnuWriteChangesClick, changeFiveValues}};
+    const TCommand commands[] = {{"read all", &TMainWindow::ReadAllPages, {}},
+                                 {"write all", &TMainWindow::WriteAllPages, {}},
+                                 {"changes", &TMainWindow::WriteChangesToModule, changeFiveValues}};
     std::printf("%-10s %10s %12s %12s %8s\n", "command", "bytes", "measured ms", "line ms",
                 "ratio");
     double writeAllMs = 0;
@@ -126,9 +126,9 @@ int main(int argc, char** argv) {
         const double lineMs = static_cast<double>(bytes) * kBitsPerByte / kBaudRate * 1000.0;
         std::printf("%-10s %10zu %12.1f %12.1f %8.3f\n", command.name, bytes, measuredMs, lineMs,
                     measuredMs / lineMs);
-        if (command.handler == &TMainWindow::tbWriteAllClick) {
+        if (command.handler == &TMainWindow::WriteAllPages) {
             writeAllMs = measuredMs;
-        } else if (command.handler == &TMainWindow::mnuWriteChangesClick) {
+        } else if (command.handler == &TMainWindow::WriteChangesToModule) {
             std::printf("\"Записать изменения\" of five values takes %.3f of \"Записать всё\"\n",
                         measuredMs / writeAllMs);
         }

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ struct TTool {
     explicit TTool(const std::string& settingsFile)
         : Main(std::make_unique<TMainWindow>()),
           Progress(std::make_unique<TProgressWindow>(Main.get())),
-          Controller(std::make_unique<TRelayFormsController>(*Main, *Progress, settingsFile)) {}
+          Controller(std::make_unique<TFormsController>(*Main, *Progress, settingsFile)) {}
     std::unique_ptr<TMainWindow> Main;
     std::unique_ptr<TProgressWindow> Progress;
-    std::unique_ptr<TRelayFormsController> Controller;
+    std::unique_ptr<TFormsController> Controller;
 };
 
 void Report(const char* what, const std::vector<double>& times) {

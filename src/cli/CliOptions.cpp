@@ -274,6 +274,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
 
 namespace {
 
+static_assert(kAnswerTimeoutMs == 300, "the help below names the default wait");
 const char kConnectionHelp[] =
     "  -p, --port ПОРТ      последовательный порт (ttyUSB0 или /dev/ttyUSB0); по умолчанию\n"
     "                       TARNEL_PORT\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "transport/ModuleLine.h"
+
 // A command line that cannot be run; the message says what is wrong.
 class ECliUsage : public std::runtime_error {
   public:
@@ -27,7 +29,7 @@ struct TCliOptions {
     bool KeepNumber = false;
     bool Log = false;
     bool Quiet = false;
-    int TimeoutMs = 300;
+    int TimeoutMs = kAnswerTimeoutMs;
 };
 
 // The defaults a shell gives: TARNEL_PORT and TARNEL_OBJECT.

@@ -14,15 +14,14 @@
 #include "cli/ModuleSettingsFile.h"
 #include "cli/SettingsTable.h"
 #include "control/DeviceController.h"
+#include "control/ModulePort.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "model/ModuleCompare.h"
 #include "model/RelayCaptions.h"
 #include "serial/DeviceErrorText.h"
-#include "serial/SerialAdvice.h"
 #include "serial/SerialErr.h"
 #include "serial/SerialPortInfo.h"
-#include "transport/ComPortWorker.h"
 
 namespace {
 
@@ -106,10 +105,7 @@ THeldSettings LoadSettingsArgument(const std::string& fileName) {
 }
 
 std::string OpenFailureText(const std::string& port, const EDeviceError& error) {
-    std::string reason = OpenFailureAdvice(port, error);
-    if (reason.empty()) {
-        reason = DeviceReasonText(error.OsError());
-    }
+    const std::string reason = OpenFailureReason(port, error);
     std::string text = "Не удалось открыть порт " + port;
     return reason.empty() ? text : text + ": " + reason;
 }
@@ -122,23 +118,33 @@ class TSession {
         // Until the module is reached a signal ends the program at once, as any program: a
         // write waiting for its standard input must give way to Ctrl+C.
         InstallStopSignals();
-        try {
-            m_worker.Open(options.Port, br19200, options.TimeoutMs);
-        } catch (const EDeviceError& error) {
-            throw ECliFailure(OpenFailureText(options.Port, error));
+        TConnectResult connection;
+        Run([&] {
+            connection = TDeviceController::Connect(m_port, options.Port, options.TimeoutMs,
+                                                    console, options.ObjectNumber, console);
+        });
+        m_controller = std::move(connection.Controller);
+        if (connection.Failure == TConnectFailure::PortNotOpened) {
+            try {
+                std::rethrow_exception(connection.OpenError);
+            } catch (const EDeviceError& error) {
+                throw ECliFailure(OpenFailureText(options.Port, error));
+            }
         }
-        m_controller =
-            std::make_unique<TDeviceController>(m_worker, console, options.ObjectNumber, console);
-        bool matches = false;
-        Run([&] { matches = m_controller->CheckVersion(); });
-        if (!matches) {
-            // The window lets the module go after a failed check too; the object never
-            // finishes construction, so its destructor would not.
-            Release();
+        if (connection.Failure != TConnectFailure::None) {
+            // The module was let go after the failed check; a release that failed is said first.
+            m_ended = true;
+            if (connection.ReleaseError) {
+                try {
+                    std::rethrow_exception(connection.ReleaseError);
+                } catch (const EDeviceError& error) {
+                    m_console.Error("модуль не отпущен: " + DeviceErrorText(error));
+                }
+            }
             const std::string number = std::to_string(options.ObjectNumber);
-            throw ECliFailure(m_controller->VersionAnswered()
+            throw ECliFailure(connection.Failure == TConnectFailure::OtherVersion
                                   ? "Модуль с номером " + number + " ответил другой версией: \"" +
-                                        m_controller->VersionAnswer() + "\""
+                                        connection.VersionAnswer + "\""
                                   : "Модуль с номером " + number +
                                         " не отвечает: проверьте номер объекта и кабель");
         }
@@ -193,7 +199,7 @@ class TSession {
     }
 
     TConsole& m_console;
-    TComPortWorker m_worker{true};
+    TComPort m_port;
     std::unique_ptr<TDeviceController> m_controller;
     // The module was released, or the port failed: nothing more goes out.
     bool m_ended = false;

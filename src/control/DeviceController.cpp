@@ -4,12 +4,16 @@
 #include <algorithm>
 
 #include "control/DeviceView.h"
+#include "control/ModulePort.h"
 #include "log/LogWriter.h"
 #include "model/ModuleCompare.h"
 #include "model/RelayCaptions.h"
+#include "model/RelaySettings.h"
 #include "model/RelaySettingsIni.h"
 #include "protocol/AnswerText.h"
-#include "transport/ComPortWorker.h"
+#include "serial/DeviceErrorText.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialErr.h"
 
 namespace {
 
@@ -23,7 +27,6 @@ const char kModuleSilent[] = "Модуль не отвечает";
 const char kCancelled[] = "Операция отменена пользователем";
 const char kRenumberSkipped[] = "Номер объекта не записан: изменение отменено";
 const char kRenumberCancelled[] = "Запись отменена: номер объекта не изменён";
-const char kCommonPageName[] = "Общие";
 const char kReading[] = "Чтение";
 const char kWriting[] = "Запись";
 
@@ -35,10 +38,6 @@ struct TOperationStopped {
     // Nothing of the page was read or written before the stop.
     bool BeforeAnyCommand = false;
 };
-
-bool IsReaction(TRelayReaction code) {
-    return code >= rrOn && code <= rrNone;
-}
 
 bool IsDuration(std::int32_t duration) {
     return duration >= 0 && duration <= kMaxDuration;
@@ -64,24 +63,20 @@ std::string ObjectNumberRefusal(const std::string& text, std::int32_t& value) {
     return {};
 }
 
-std::string RelayName(int relay) {
-    return "Реле " + std::to_string(relay);
-}
-
 std::string ZoneRowName(int relay, TZoneEvent e) {
-    return RelayName(relay) + ": Зоны, " + ZoneRowCaption(e);
+    return RelayPageCaption(relay) + ": Зоны, " + ZoneRowCaption(e);
 }
 
 std::string PartitionRowName(int relay, TPartitionEvent e) {
-    return RelayName(relay) + ": Разделы, " + PartitionRowCaption(e);
+    return RelayPageCaption(relay) + ": Разделы, " + PartitionRowCaption(e);
 }
 
 std::string ConditionName(int relay, TRelayCondition c) {
-    return RelayName(relay) + ": " + ConditionCaption(c);
+    return RelayPageCaption(relay) + ": " + ConditionCaption(c);
 }
 
 std::string DurationName(int relay) {
-    return RelayName(relay) + ": Длительность";
+    return RelayPageCaption(relay) + ": Длительность";
 }
 
 // Runs one read of the module; an answer that is no number names the parameter it broke.
@@ -117,11 +112,48 @@ class TDeviceController::TOperationScope {
     TDeviceController& m_owner;
 };
 
-TDeviceController::TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber,
-                                     IDeviceView& view)
-    : TDeviceController(
-          port, [&port](const std::string& text) { port.SendSlow(text); }, log, moduleNumber,
-          view) {}
+TConnectResult::TConnectResult() = default;
+TConnectResult::TConnectResult(TConnectResult&&) noexcept = default;
+TConnectResult& TConnectResult::operator=(TConnectResult&&) noexcept = default;
+TConnectResult::~TConnectResult() = default;
+
+std::string OpenFailureReason(const std::string& portName, const EDeviceError& error) {
+    std::string reason = OpenFailureAdvice(portName, error);
+    if (reason.empty()) {
+        reason = DeviceReasonText(error.OsError());
+    }
+    return reason;
+}
+
+TConnectResult TDeviceController::Connect(IModulePort& port, const std::string& portName,
+                                          int answerTimeoutMs, TLogWriter& log, int moduleNumber,
+                                          IDeviceView& view) {
+    TConnectResult result;
+    try {
+        port.Open(portName, answerTimeoutMs);
+    } catch (const std::exception&) {
+        result.Failure = TConnectFailure::PortNotOpened;
+        result.OpenError = std::current_exception();
+        return result;
+    }
+    auto controller = std::make_unique<TDeviceController>(
+        port.Transport(), [&port](const std::string& text) { port.SendSlow(text); }, log,
+        moduleNumber, view);
+    if (controller->CheckVersion()) {
+        result.Controller = std::move(controller);
+        return result;
+    }
+    result.Failure =
+        controller->VersionAnswered() ? TConnectFailure::OtherVersion : TConnectFailure::NoAnswer;
+    result.VersionAnswer = controller->VersionAnswer();
+    // The module is let go before anyone is told of the failed check.
+    try {
+        controller->ReleaseDevice();
+    } catch (...) {
+        result.ReleaseError = std::current_exception();
+    }
+    return result;
+}
 
 TDeviceController::TDeviceController(TTransport& comm, TSlowSend slowSend, TLogWriter& log,
                                      int moduleNumber, IDeviceView& view)
@@ -289,7 +321,8 @@ void TDeviceController::RunPageOperation(const std::string& pageName, bool readi
 }
 
 void TDeviceController::ReadCommon(TCommonSettings& common) {
-    RunPageOperation(kCommonPageName, true, kCommonPageCommands, [&] { ReadCommonValues(common); });
+    RunPageOperation(kCommonPageCaption, true, kCommonPageCommands,
+                     [&] { ReadCommonValues(common); });
 }
 
 void TDeviceController::WriteCommon(const TCommonSettings& common, const TCommonSettings* onModule,
@@ -298,12 +331,12 @@ void TDeviceController::WriteCommon(const TCommonSettings& common, const TCommon
         (only != nullptr && !only->Contains(kCommonSectionName, kObjectNumberKey))) {
         return;
     }
-    RunPageOperation(kCommonPageName, false, kCommonPageCommands,
+    RunPageOperation(kCommonPageCaption, false, kCommonPageCommands,
                      [&] { WriteCommonValues(common); });
 }
 
 void TDeviceController::ReadRelay(TRelaySettings& relay) {
-    RunPageOperation(RelayName(relay.Number), true, kRelayReadCommands,
+    RunPageOperation(RelayPageCaption(relay.Number), true, kRelayReadCommands,
                      [&] { ReadRelayValues(relay); });
 }
 
@@ -313,7 +346,7 @@ void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySett
     if (only != nullptr && writes.empty()) {
         return;
     }
-    RunPageOperation(RelayName(relay.Number), false, static_cast<int>(writes.size()),
+    RunPageOperation(RelayPageCaption(relay.Number), false, static_cast<int>(writes.size()),
                      [&] { SendWrites(writes); });
 }
 
@@ -412,7 +445,7 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
         TReactionRow codes;
         codes.fill(kNotRead);
         if (Answered(NamedRead(name, [&] { return (m_device.get()->*read)(relay, codes); })) &&
-            std::all_of(codes.begin(), codes.end(), IsReaction)) {
+            std::all_of(codes.begin(), codes.end(), IsReactionCode)) {
             row = codes;
         } else {
             AddReadError(name);
@@ -435,7 +468,7 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
         TRelayReaction yes = kNotRead;
         if (Answered(NamedRead(ConditionName(relay, condition),
                                [&] { return (m_device.get()->*read)(relay, no, yes); })) &&
-            IsReaction(no) && IsReaction(yes)) {
+            IsReactionCode(no) && IsReactionCode(yes)) {
             settings.NoOf(condition) = no;
             settings.YesOf(condition) = yes;
         } else {
@@ -469,7 +502,7 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
     auto addItem = [&](auto write, int index, TRelayReaction code, TRelayReaction moduleCode,
                        const std::string& name, const std::string& key) {
         if ((onModule == nullptr || moduleCode != code) && chosen(key)) {
-            writes.push_back({name, IsReaction(code), [this, write, relay, index, code] {
+            writes.push_back({name, IsReactionCode(code), [this, write, relay, index, code] {
                                   return (m_device.get()->*write)(relay, index, code);
                               }});
         }

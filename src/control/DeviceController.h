@@ -2,6 +2,7 @@
 // failed reads and writes; an operation stops on the user's cancel or when the module falls silent.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,9 +22,44 @@ class EModuleAnswerError : public EConvertError {
     EModuleAnswerError(const std::string& parameterName, const EConvertError& cause);
 };
 
-class TComPortWorker;
+class EDeviceError;
+class IModulePort;
+class TDeviceController;
 class TTransport;
 class TLogWriter;
+
+// Why a connect ended without a controller.
+enum class TConnectFailure {
+    None,
+    // The port did not open; OpenError holds why.
+    PortNotOpened,
+    // The module did not answer the version request.
+    NoAnswer,
+    // The module answered with another version, or not by the protocol (VersionAnswer).
+    OtherVersion,
+};
+
+// What a connect gave: the controller of a module that passed the version check, or why there is
+// none.
+struct TConnectResult {
+    TConnectResult();
+    TConnectResult(TConnectResult&&) noexcept;
+    TConnectResult& operator=(TConnectResult&&) noexcept;
+    ~TConnectResult();
+
+    std::unique_ptr<TDeviceController> Controller;
+    TConnectFailure Failure = TConnectFailure::None;
+    std::exception_ptr OpenError;
+    // What the module sent: its version, or its whole answer when no version could be cut out.
+    std::string VersionAnswer;
+    // The release after a failed check failed as well; the caller says why the check failed
+    // first and then lets this go on.
+    std::exception_ptr ReleaseError;
+};
+
+// Why the port did not open, in the user's words: the advice for the failure, or the system's
+// reason; empty when neither is known.
+std::string OpenFailureReason(const std::string& portName, const EDeviceError& error);
 
 class TDeviceController {
   public:
@@ -47,7 +83,13 @@ class TDeviceController {
         return PageCommands(true, reading) + kRelayCount * PageCommands(false, reading);
     }
 
-    TDeviceController(TComPortWorker& port, TLogWriter& log, int moduleNumber, IDeviceView& view);
+    // Opens the port and checks the module's version: the one way to a connection. A module that
+    // fails the check is let go again before the result is given; a port that fails during the
+    // check throws, and nothing is released then.
+    static TConnectResult Connect(IModulePort& port, const std::string& portName,
+                                  int answerTimeoutMs, TLogWriter& log, int moduleNumber,
+                                  IDeviceView& view);
+
     TDeviceController(TTransport& comm, TSlowSend slowSend, TLogWriter& log, int moduleNumber,
                       IDeviceView& view);
     ~TDeviceController();

@@ -5,25 +5,25 @@
 
 TDifferencesWindow::TDifferencesWindow(QWidget* parent)
     : QDialog(parent),
-      lbCount(new QLabel(this)),
-      lDifferences(new QListWidget(this)),
-      btOk(new QPushButton(QStringLiteral("OK"), this)) {
+      CountLabel(new QLabel(this)),
+      DifferenceList(new QListWidget(this)),
+      OkButton(new QPushButton(QStringLiteral("OK"), this)) {
     setObjectName("FormDifferences");
     setWindowTitle(QString::fromUtf8("Сравнение с модулем"));
-    lDifferences->setObjectName("lDifferences");
+    DifferenceList->setObjectName("lDifferences");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lbCount);
-    layout->addWidget(lDifferences);
-    layout->addWidget(btOk, 0, Qt::AlignRight);
-    connect(btOk, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(CountLabel);
+    layout->addWidget(DifferenceList);
+    layout->addWidget(OkButton, 0, Qt::AlignRight);
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     resize(640, 360);
 }
 
 void TDifferencesWindow::SetLines(const std::vector<std::string>& lines) {
-    lDifferences->clear();
+    DifferenceList->clear();
     for (const std::string& line : lines) {
-        auto* item = new QListWidgetItem(QString::fromStdString(line), lDifferences);
+        auto* item = new QListWidgetItem(QString::fromStdString(line), DifferenceList);
         item->setToolTip(item->text());
     }
-    lbCount->setText(QString::fromUtf8("Строк: %1").arg(lines.size()));
+    CountLabel->setText(QString::fromUtf8("Строк: %1").arg(lines.size()));
 }

@@ -15,7 +15,7 @@ class TDifferencesWindow : public QDialog {
 
     void SetLines(const std::vector<std::string>& lines);
 
-    QLabel* lbCount;
-    QListWidget* lDifferences;
-    QPushButton* btOk;
+    QLabel* CountLabel;
+    QListWidget* DifferenceList;
+    QPushButton* OkButton;
 };

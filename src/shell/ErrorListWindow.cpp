@@ -26,60 +26,62 @@ constexpr double kMostOfScreen = 0.9;
 TErrorListWindow::TErrorListWindow(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint),
-      lbCount(new QLabel("Количество ошибок", this)),
-      pErrCount(new QLabel(this)),
-      lErrors(new QTableWidget(0, 1, this)),
-      lbNotes(new QLabel(this)),
-      btClose(new QPushButton(QString::fromUtf8("Закрыть"), this)) {
+      ErrorCountCaption(new QLabel("Количество ошибок", this)),
+      ErrorCount(new QLabel(this)),
+      ErrorTable(new QTableWidget(0, 1, this)),
+      NotesLabel(new QLabel(this)),
+      CloseButton(new QPushButton(QString::fromUtf8("Закрыть"), this)) {
     setObjectName("FormErrors");
     setWindowTitle("Ошибки");
 
     // The caption is as wide as the font draws it, and the count box moves aside when it must.
-    const QFontMetrics metrics(lbCount->font());
-    const int captionWidth = std::max(110, metrics.horizontalAdvance(lbCount->text()) + 2);
+    const QFontMetrics metrics(ErrorCountCaption->font());
+    const int captionWidth =
+        std::max(110, metrics.horizontalAdvance(ErrorCountCaption->text()) + 2);
     const int captionHeight = std::max(17, metrics.height());
-    lbCount->setObjectName("lbCount");
-    lbCount->setGeometry(kMargin, kTop + (25 - captionHeight) / 2, captionWidth, captionHeight);
-    pErrCount->setObjectName("pErrCount");
-    pErrCount->setGeometry(std::max(136, kMargin + captionWidth + kCountGap), kTop, 81, 25);
-    pErrCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pErrCount->setAlignment(Qt::AlignCenter);
+    ErrorCountCaption->setObjectName("lbCount");
+    ErrorCountCaption->setGeometry(kMargin, kTop + (25 - captionHeight) / 2, captionWidth,
+                                   captionHeight);
+    ErrorCount->setObjectName("pErrCount");
+    ErrorCount->setGeometry(std::max(136, kMargin + captionWidth + kCountGap), kTop, 81, 25);
+    ErrorCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ErrorCount->setAlignment(Qt::AlignCenter);
 
-    lErrors->setObjectName("lErrors");
-    lErrors->horizontalHeader()->hide();
-    lErrors->verticalHeader()->hide();
-    lErrors->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    lErrors->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    lErrors->setShowGrid(true);
-    lErrors->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lErrors->setSelectionMode(QAbstractItemView::SingleSelection);
-    lErrors->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lErrors->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    ErrorTable->setObjectName("lErrors");
+    ErrorTable->horizontalHeader()->hide();
+    ErrorTable->verticalHeader()->hide();
+    ErrorTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ErrorTable->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    ErrorTable->setShowGrid(true);
+    ErrorTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ErrorTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    ErrorTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ErrorTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     // A scroll bar coming or going changes the room the column has to fill.
-    lErrors->viewport()->installEventFilter(this);
+    ErrorTable->viewport()->installEventFilter(this);
 
-    lbNotes->setObjectName("lbNotes");
-    lbNotes->setWordWrap(true);
-    lbNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lbNotes->hide();
+    NotesLabel->setObjectName("lbNotes");
+    NotesLabel->setWordWrap(true);
+    NotesLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    NotesLabel->hide();
 
-    btClose->setObjectName("btClose");
-    btClose->setDefault(true);
-    btClose->resize(std::max(75, btClose->sizeHint().width()),
-                    std::max(23, btClose->sizeHint().height()));
-    connect(btClose, &QPushButton::clicked, this, &QDialog::accept);
+    CloseButton->setObjectName("btClose");
+    CloseButton->setDefault(true);
+    CloseButton->resize(std::max(75, CloseButton->sizeHint().width()),
+                        std::max(23, CloseButton->sizeHint().height()));
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
 
     FitSize();
 }
 
 void TErrorListWindow::SetErrors(const std::vector<std::string>& errors) {
-    pErrCount->setText(QString::number(errors.size()));
-    lErrors->setRowCount(static_cast<int>(errors.size()));
+    ErrorCount->setText(QString::number(errors.size()));
+    ErrorTable->setRowCount(static_cast<int>(errors.size()));
     for (int row = 0; row < static_cast<int>(errors.size()); ++row) {
         const QString text = QString::fromStdString(errors[static_cast<std::size_t>(row)]);
         auto* item = new QTableWidgetItem(text);
         item->setToolTip(text);
-        lErrors->setItem(row, 0, item);
+        ErrorTable->setItem(row, 0, item);
     }
     FitColumn();
     FitSize();
@@ -90,28 +92,28 @@ void TErrorListWindow::SetNotes(const std::vector<std::string>& notes) {
     for (const std::string& note : notes) {
         lines << QString::fromStdString(note);
     }
-    lbNotes->setText(lines.join('\n'));
-    lbNotes->setVisible(!lines.isEmpty());
+    NotesLabel->setText(lines.join('\n'));
+    NotesLabel->setVisible(!lines.isEmpty());
     FitSize();
 }
 
 void TErrorListWindow::FitSize() {
     // Without errors the window reports only what the command did.
-    const bool errors = HasErrors() || lbNotes->text().isEmpty();
-    lbCount->setVisible(errors);
-    pErrCount->setVisible(errors);
-    lErrors->setVisible(errors);
+    const bool errors = HasErrors() || NotesLabel->text().isEmpty();
+    ErrorCountCaption->setVisible(errors);
+    ErrorCount->setVisible(errors);
+    ErrorTable->setVisible(errors);
     setWindowTitle(errors ? "Ошибки" : "Итог обмена");
 
     // Wide enough for the longest line beside a vertical scroll bar, within most of the screen.
-    const int frame = 2 * lErrors->frameWidth();
+    const int frame = 2 * ErrorTable->frameWidth();
     const int notesWidth =
-        lbNotes->isHidden()
+        NotesLabel->isHidden()
             ? 0
-            : lbNotes->fontMetrics().boundingRect(QRect(), 0, lbNotes->text()).width();
+            : NotesLabel->fontMetrics().boundingRect(QRect(), 0, NotesLabel->text()).width();
     const int wanted =
         kMargin +
-        std::max(LongestLine() + frame + lErrors->verticalScrollBar()->sizeHint().width(),
+        std::max(LongestLine() + frame + ErrorTable->verticalScrollBar()->sizeHint().width(),
                  notesWidth) +
         kRightMargin;
     const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
@@ -119,11 +121,11 @@ void TErrorListWindow::FitSize() {
                          ? static_cast<int>(screen->availableGeometry().width() * kMostOfScreen)
                          : wanted;
     const int narrowest =
-        std::max(kDesignedSize.width(), pErrCount->geometry().right() + 1 + kMargin);
+        std::max(kDesignedSize.width(), ErrorCount->geometry().right() + 1 + kMargin);
     // The notes wrap at the width the window opens with.
     resize(std::max(narrowest, std::min(wanted, most)), height());
-    const int buttonRow = btClose->height() + kGap;
-    const int notes = lbNotes->isHidden() ? 0 : NotesHeight() + kGap;
+    const int buttonRow = CloseButton->height() + kGap;
+    const int notes = NotesLabel->isHidden() ? 0 : NotesHeight() + kGap;
     setMinimumSize(narrowest, errors ? kDesignedSize.height() + buttonRow + notes
                                      : kTop + notes + buttonRow + kBottomMargin);
     resize(width(), minimumHeight());
@@ -131,11 +133,11 @@ void TErrorListWindow::FitSize() {
 }
 
 int TErrorListWindow::NotesHeight() const {
-    return lbNotes->heightForWidth(width() - kMargin - kRightMargin);
+    return NotesLabel->heightForWidth(width() - kMargin - kRightMargin);
 }
 
 bool TErrorListWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lErrors->viewport() && event->type() == QEvent::Resize) {
+    if (watched == ErrorTable->viewport() && event->type() == QEvent::Resize) {
         FitColumn();
     }
     return QDialog::eventFilter(watched, event);
@@ -148,23 +150,23 @@ void TErrorListWindow::resizeEvent(QResizeEvent* event) {
 
 void TErrorListWindow::PlaceControls() {
     const int inner = width() - kMargin - kRightMargin;
-    int top = lErrors->isHidden() ? kTop : kListTop;
-    if (!lbNotes->isHidden()) {
+    int top = ErrorTable->isHidden() ? kTop : kListTop;
+    if (!NotesLabel->isHidden()) {
         const int notesHeight = NotesHeight();
-        lbNotes->setGeometry(kMargin, top, inner, notesHeight);
+        NotesLabel->setGeometry(kMargin, top, inner, notesHeight);
         top += notesHeight + kGap;
     }
-    const int buttonTop = height() - kBottomMargin - btClose->height();
-    btClose->move(width() - kRightMargin - btClose->width(), buttonTop);
-    lErrors->setGeometry(kMargin, top, inner, buttonTop - kGap - top);
+    const int buttonTop = height() - kBottomMargin - CloseButton->height();
+    CloseButton->move(width() - kRightMargin - CloseButton->width(), buttonTop);
+    ErrorTable->setGeometry(kMargin, top, inner, buttonTop - kGap - top);
 }
 
 int TErrorListWindow::LongestLine() const {
     // The table hides the measure that every item view offers.
-    const QAbstractItemView& view = *lErrors;
-    return lErrors->rowCount() > 0 ? view.sizeHintForColumn(0) : 0;
+    const QAbstractItemView& view = *ErrorTable;
+    return ErrorTable->rowCount() > 0 ? view.sizeHintForColumn(0) : 0;
 }
 
 void TErrorListWindow::FitColumn() {
-    lErrors->setColumnWidth(0, std::max(LongestLine(), lErrors->viewport()->width()));
+    ErrorTable->setColumnWidth(0, std::max(LongestLine(), ErrorTable->viewport()->width()));
 }

@@ -16,13 +16,13 @@ class TErrorListWindow : public QDialog {
     // A window of `owner`, shown centred on it.
     explicit TErrorListWindow(QWidget* owner = nullptr);
 
-    QLabel* lbCount;
-    QLabel* pErrCount;
-    QTableWidget* lErrors;
+    QLabel* ErrorCountCaption;
+    QLabel* ErrorCount;
+    QTableWidget* ErrorTable;
     // The notes, one a line, between the count and the list; hidden while there are none.
-    QLabel* lbNotes;
+    QLabel* NotesLabel;
     // Closes the window, as Enter and Esc do.
-    QPushButton* btClose;
+    QPushButton* CloseButton;
 
     // Shows the count and one row per line, in the order given, and widens the window so that the
     // longest line shows whole, as far as the screen allows.
@@ -42,7 +42,7 @@ class TErrorListWindow : public QDialog {
     // the screen.
     void FitSize();
     int NotesHeight() const;
-    bool HasErrors() const { return lErrors->rowCount() > 0; }
+    bool HasErrors() const { return ErrorTable->rowCount() > 0; }
     // The width the longest line needs, with the cell's margins.
     int LongestLine() const;
     // The column spans the list and is never narrower than its longest line.

@@ -1,3 +1,5 @@
+// The forms controller: the pages and their tree, the settings file kept between runs, and the
+// command sequences behind the main window's commands.
 #include "shell/FormsController.h"
 
 #include <fcntl.h>
@@ -13,13 +15,30 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "control/DeviceController.h"
+#include "control/ModulePort.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "log/LogWriter.h"
+#include "model/ModuleCompare.h"
+#include "pages/CommonPage.h"
 #include "pages/PageBase.h"
+#include "pages/RelayPage.h"
+#include "protocol/AnswerText.h"
+#include "serial/DeviceErrorText.h"
+#include "serial/SerialAdvice.h"
+#include "serial/SerialEnum.h"
+#include "serial/SerialErr.h"
 #include "shell/AppErrorReport.h"
+#include "shell/ConnectDialog.h"
 #include "shell/DifferencesWindow.h"
+#include "shell/ErrorListWindow.h"
 #include "shell/MainWindow.h"
+#include "shell/ProgressWindow.h"
+#include "shell/WindowDeviceView.h"
+#include "transport/ModuleLine.h"
+#include "widgets/LogView.h"
+#include "widgets/LogViewWriter.h"
 
 namespace {
 
@@ -53,41 +72,200 @@ void MarkPageNode(QTreeWidget& tree, int index) {
     }
 }
 
+// Reads into a copy of the page's settings and shows the copy on every way out, errors included.
+template <typename TPage, typename TRead>
+void ReadIntoPage(TPage& page, TRead read) {
+    auto settings = page.Settings();
+    try {
+        read(settings);
+    } catch (...) {
+        page.ShowSettings(settings);
+        throw;
+    }
+    page.ShowSettings(settings);
+}
+
+const char kConnectError[] = "Ошибка подключения: ";
+const char kBadObjectNumber[] = "некорректный номер объекта.";
+// The connect dialog's section in the settings file.
+const char kConnectSection[] = "FormConnect";
+// The main window's section, and the folder its file dialogs last used.
+const char kMainSection[] = "FormMain";
+const char kFileFolderKey[] = "FileFolder";
+
 }  // namespace
 
-TFormsController::TFormsController(QWidget* container, std::string settingsFile,
-                                   std::string startFile)
-    : m_container(container),
+TFormsController::TFormsController(TMainWindow& mainForm, TProgressWindow& progress,
+                                   std::string settingsFile, std::string startFile)
+    : m_mainForm(mainForm),
+      m_progress(progress),
+      m_container(mainForm.PagePane()),
+      m_tree(mainForm.PageTree),
       m_settingsFile(std::move(settingsFile)),
-      m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)) {
-    ShowLoadNote = [container](const std::string& text) {
+      m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)),
+      m_log(std::make_unique<TLogViewWriter>(mainForm.ExchangeLog)),
+      m_deviceView(std::make_unique<TWindowDeviceView>(mainForm, progress)) {
+    ShowLoadNote = [&mainForm](const std::string& text) {
         QMessageBox box(QMessageBox::Information, ToolTitle(), QString::fromStdString(text),
-                        QMessageBox::Ok, container != nullptr ? container->window() : nullptr);
+                        QMessageBox::Ok, &mainForm);
         box.exec();
     };
-    ShowLoadReplacements = [container](const std::vector<std::string>& lines) {
-        TDifferencesWindow window(container != nullptr ? container->window() : nullptr);
+    ShowLoadReplacements = [&mainForm](const std::vector<std::string>& lines) {
+        TDifferencesWindow window(&mainForm);
         window.setWindowTitle(QString::fromUtf8("Заменённые значения"));
         window.SetLines(lines);
-        window.lbCount->setText(
+        window.CountLabel->setText(
             QString::fromUtf8("Страницы не могут показать эти значения файла; они заменены "
                               "(%1):")
                 .arg(lines.size()));
         window.exec();
     };
-}
+    ConfirmRenumber = [view = m_deviceView.get()](int from, int to) {
+        return view->ConfirmRenumberBox(from, to);
+    };
+    m_deviceView->AskRenumber = [this](int from, int to) { return ConfirmRenumber(from, to); };
+    RunConnectDialog = [](TConnectDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+    RunErrorWindow = [](TErrorListWindow& window) { window.exec(); };
+    ListPorts = [] { return ListSerialPorts(); };
+    mainForm.SayCloseDeferred = [&progress] {
+        progress.SetNote(
+            QString::fromUtf8("Программа закроется, когда обмен с модулем закончится; "
+                              "«Отмена» остановит его раньше."));
+    };
 
-TFormsController::~TFormsController() = default;
-
-void TFormsController::Construct(QWidget* mainForm, QTreeWidget* tree) {
-    m_log = CreateLog();
-    CreatePages(mainForm);
+    CreatePages();
     PlacePages();
-    m_tree = tree;
-    BuildTree(*tree);
-    tree->expandAll();
+    BuildTree();
+    m_tree->expandAll();
     MarkPageInTree(CurrentPageIndex());
     LoadStartFile();
+}
+
+TFormsController::~TFormsController() {
+    try {
+        Shutdown();
+    } catch (...) {
+        // A destructor cannot report; the regular exit calls Shutdown itself and reports.
+    }
+}
+
+void TFormsController::Shutdown() {
+    if (m_shutDown) {
+        return;
+    }
+    m_shutDown = true;
+    // The pages go whatever the save does; a failed save is reported by the caller.
+    struct TFreeAtEnd {
+        TFormsController& owner;
+        ~TFreeAtEnd() { owner.FreePages(); }
+    } freeAtEnd{*this};
+    if (!m_settingsSettled) {
+        SaveSettings();
+    }
+}
+
+void TFormsController::SetSettingsReadOnly(bool readOnly) {
+    m_settingsReadOnly = readOnly;
+    if (readOnly) {
+        m_mainForm.ShowSettingsReadOnly();
+    }
+}
+
+TRelayPage* TFormsController::RelayPage(int number) const {
+    for (TPageBase* page : m_pages) {
+        if (auto* relay = dynamic_cast<TRelayPage*>(page);
+            relay && relay->Settings().Number == number) {
+            return relay;
+        }
+    }
+    return nullptr;
+}
+
+void TFormsController::CreatePages() {
+    m_commonPage = new TCommonPage(m_container);
+    m_pages.push_back(m_commonPage);
+    for (int n = 1; n <= kRelayCount; ++n) {
+        auto* relay = new TRelayPage(m_container);
+        relay->SetNumber(n);
+        m_pages.push_back(relay);
+    }
+    for (TPageBase* page : m_pages) {
+        page->hide();
+    }
+    m_currentPage = m_commonPage;
+    ShowCurrentPage();
+}
+
+// The pages share one cell of a margin-free layout, so the shown page follows every change of the
+// pane's size (window resized, splitter dragged or collapsed); hidden pages take no room.
+void TFormsController::PlacePages() {
+    auto* layout = qobject_cast<QGridLayout*>(m_container->layout());
+    if (layout == nullptr) {
+        layout = new QGridLayout(m_container);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+    for (TPageBase* page : m_pages) {
+        page->setParent(m_container);
+        page->setGeometry(m_container->contentsRect());
+        layout->addWidget(page, 0, 0);
+    }
+}
+
+void TFormsController::BuildTree() {
+    m_tree->clear();
+    QTreeWidgetItem* relayGroup = nullptr;
+    for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+        TPageBase& page = *m_pages[static_cast<std::size_t>(i)];
+        const auto* relay = dynamic_cast<const TRelayPage*>(&page);
+        if (relay != nullptr && relay->Settings().Number == 1) {
+            relayGroup = new QTreeWidgetItem(m_tree, QStringList{QString::fromUtf8("Реле")});
+            SetStateIndex(relayGroup, -1);
+        }
+        auto* node = relay != nullptr && relayGroup != nullptr
+                         ? new QTreeWidgetItem(relayGroup, QStringList{page.Caption()})
+                         : new QTreeWidgetItem(m_tree, QStringList{page.Caption()});
+        SetStateIndex(node, i);
+    }
+}
+
+void TFormsController::ShowCurrentPage() {
+    m_currentPage->setGeometry(m_container->contentsRect());
+    m_currentPage->show();
+}
+
+void TFormsController::FreePages() {
+    m_currentPage = nullptr;
+    m_commonPage = nullptr;
+    for (TPageBase* page : m_pages) {
+        delete page;
+    }
+    m_pages.clear();
+}
+
+void TFormsController::SelectPage(int index) {
+    if (index < 0 || index >= static_cast<int>(m_pages.size())) {
+        // A node without a page (the relays' group) shows no page of its own: the selection goes
+        // back to the page on screen once the click that chose the node is done with it.
+        QTimer::singleShot(
+            0, m_tree, [tree = m_tree, shown = CurrentPageIndex()] { MarkPageNode(*tree, shown); });
+        return;
+    }
+    if (m_currentPage != nullptr) {
+        m_currentPage->hide();
+    }
+    m_currentPage = m_pages[static_cast<std::size_t>(index)];
+    ShowCurrentPage();
+    MarkPageInTree(index);
+}
+
+int TFormsController::CurrentPageIndex() const {
+    const auto found = std::find(m_pages.begin(), m_pages.end(), m_currentPage);
+    return found == m_pages.end() ? -1 : static_cast<int>(found - m_pages.begin());
+}
+
+void TFormsController::MarkPageInTree(int index) {
+    MarkPageNode(*m_tree, index);
 }
 
 std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini,
@@ -106,7 +284,8 @@ std::vector<std::string> TFormsController::LoadPages(const TIniFile& ini,
 void TFormsController::LoadStartFile() {
     const TIniFile ini(m_startFile);
     LoadPages(ini, m_pages);
-    LoadToolSettings(ini);
+    m_mainForm.SetFileFolder(
+        QString::fromStdString(ini.ReadString(kMainSection, kFileFolderKey, "")));
     std::error_code ec;
     if (std::filesystem::exists(m_startFile, ec) && !HoldsSettings(ini)) {
         m_replaceSettingsFile = true;
@@ -116,9 +295,10 @@ void TFormsController::LoadStartFile() {
 }
 
 bool TFormsController::HoldsSettings(const TIniFile& ini) const {
-    return std::any_of(m_pages.begin(), m_pages.end(), [&ini](const TPageBase* page) {
-        return ini.SectionExists(page->Name().toStdString());
-    });
+    return ini.SectionExists(kConnectSection) ||
+           std::any_of(m_pages.begin(), m_pages.end(), [&ini](const TPageBase* page) {
+               return ini.SectionExists(page->Name().toStdString());
+           });
 }
 
 std::unique_ptr<TIniFile> TFormsController::OpenSettingsForUpdate() {
@@ -148,7 +328,7 @@ void TFormsController::SaveSettings() {
         for (TPageBase* page : m_pages) {
             page->SaveToIni(*ini);
         }
-        SaveToolSettings(*ini);
+        ini->WriteString(kMainSection, kFileFolderKey, m_mainForm.FileFolder().toStdString());
         CommitSettings(*ini);
     }
     m_settingsSettled = true;
@@ -158,106 +338,19 @@ void TFormsController::DiscardSettings() {
     m_settingsSettled = true;
 }
 
-void TFormsController::Destruct() {
-    if (m_destructed) {
+void TFormsController::LoadConnectSettings(TConnectDialog& dialog) {
+    std::error_code ec;
+    const TIniFile ini(std::filesystem::exists(m_settingsFile, ec) ? m_settingsFile : m_startFile);
+    dialog.LoadFromIni(ini);
+}
+
+void TFormsController::SaveConnectSettings(TConnectDialog& dialog) {
+    if (m_settingsReadOnly) {
         return;
     }
-    m_destructed = true;
-    // The pages go whatever the save does; a failed save is reported by the caller.
-    struct TFreeAtEnd {
-        TFormsController& owner;
-        ~TFreeAtEnd() { owner.FreePages(); }
-    } freeAtEnd{*this};
-    if (!m_settingsSettled) {
-        SaveSettings();
-    }
-}
-
-void TFormsController::AddPage(TPageBase* page) {
-    m_pages.push_back(page);
-}
-
-// The pages share one cell of a margin-free layout, so the shown page follows every change of the
-// pane's size (window resized, splitter dragged or collapsed); hidden pages take no room.
-void TFormsController::PlacePage(TPageBase& page) {
-    auto* layout = qobject_cast<QGridLayout*>(m_container->layout());
-    if (layout == nullptr) {
-        layout = new QGridLayout(m_container);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(0);
-    }
-    page.setParent(m_container);
-    page.setGeometry(m_container->contentsRect());
-    layout->addWidget(&page, 0, 0);
-}
-
-void TFormsController::PlacePages() {
-    for (TPageBase* page : m_pages) {
-        PlacePage(*page);
-    }
-}
-
-void TFormsController::FreePages() {
-    m_currentPage = nullptr;
-    for (TPageBase* page : m_pages) {
-        delete page;
-    }
-    m_pages.clear();
-}
-
-QTreeWidgetItem* TFormsController::AddPageNode(QTreeWidget& tree, TPageBase& page, int index) {
-    auto* node = new QTreeWidgetItem(&tree, QStringList{page.Caption()});
-    SetStateIndex(node, index);
-    return node;
-}
-
-QTreeWidgetItem* TFormsController::AddChildPageNode(QTreeWidgetItem& parent, TPageBase& page,
-                                                    int index) {
-    auto* node = new QTreeWidgetItem(&parent, QStringList{page.Caption()});
-    SetStateIndex(node, index);
-    return node;
-}
-
-void TFormsController::BuildTree(QTreeWidget& tree) {
-    tree.clear();
-    for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
-        AddPageNode(tree, *m_pages[static_cast<std::size_t>(i)], i);
-    }
-}
-
-void TFormsController::ShowCurrentPage() {
-    m_currentPage->setGeometry(m_container->contentsRect());
-    m_currentPage->show();
-}
-
-void TFormsController::SelectPage(int index) {
-    if (index < 0 || index >= static_cast<int>(m_pages.size())) {
-        // A node without a page (the relays' group) shows no page of its own: the selection goes
-        // back to the page on screen once the click that chose the node is done with it.
-        if (m_tree != nullptr) {
-            QTimer::singleShot(0, m_tree, [tree = m_tree, shown = CurrentPageIndex()] {
-                MarkPageNode(*tree, shown);
-            });
-        }
-        return;
-    }
-    if (m_currentPage != nullptr) {
-        m_currentPage->hide();
-    }
-    m_currentPage = m_pages[static_cast<std::size_t>(index)];
-    ShowCurrentPage();
-    MarkPageInTree(index);
-}
-
-int TFormsController::CurrentPageIndex() const {
-    const auto found = std::find(m_pages.begin(), m_pages.end(), m_currentPage);
-    return found == m_pages.end() ? -1 : static_cast<int>(found - m_pages.begin());
-}
-
-void TFormsController::MarkPageInTree(int index) {
-    if (m_tree != nullptr) {
-        MarkPageNode(*m_tree, index);
-    }
+    const auto ini = OpenSettingsForUpdate();
+    dialog.SaveToIni(*ini);
+    CommitSettings(*ini);
 }
 
 template <typename TBody>
@@ -338,25 +431,301 @@ void TFormsController::Disconnect() {
     SetConnected(false);
 }
 
-// The controls are unlocked on every path; the closing step runs only when the exchange
-// finished without an error, which then travels on to the error report.
+void TFormsController::ShowConnectionState() {
+    if (!DeviceController) {
+        m_mainForm.ShowConnection(std::nullopt);
+        return;
+    }
+    m_mainForm.ShowConnection(
+        TShownConnection{m_portName, DeviceController->Device().GetObjectNumber()});
+}
+
+void TFormsController::SetConnected(bool connected) {
+    if (!connected || !DeviceController) {
+        m_mainForm.ShowConnection(std::nullopt);
+        return;
+    }
+    ShowConnectionState();
+}
+
+bool TFormsController::DoConnect() {
+    // The dialog is destroyed on every path out of here, errors included.
+    TConnectDialog dialog(&m_mainForm);
+    dialog.SetPorts(ListPorts());
+    dialog.ListPorts = ListPorts;
+    LoadConnectSettings(dialog);
+    const bool accepted = RunConnectDialog(dialog);
+    SaveConnectSettings(dialog);
+    if (!accepted) {
+        return false;
+    }
+    std::int32_t moduleNumber = 0;
+    if (!TryStrToInt(dialog.ModuleNumberText(), moduleNumber)) {
+        ReportError(QString::fromUtf8(kConnectError) + QString::fromUtf8(kBadObjectNumber));
+        return false;
+    }
+    const std::string portName = dialog.PortName();
+    m_port = std::make_unique<TComPort>();
+    // Whatever happens below, a connection that did not pass the version check is closed: a port
+    // failing under the check, or under the release after it, leaves nothing open or locked.
+    bool connected = false;
+    struct TCloseUnlessConnected {
+        TFormsController& owner;
+        const bool& connected;
+        ~TCloseUnlessConnected() {
+            if (!connected) {
+                owner.DeviceController.reset();
+                owner.ClosePort();
+            }
+        }
+    } closeUnlessConnected{*this, connected};
+    TConnectResult result = TDeviceController::Connect(*m_port, portName, kAnswerTimeoutMs, *m_log,
+                                                       moduleNumber, *m_deviceView);
+    if (result.Failure == TConnectFailure::PortNotOpened) {
+        // The port never opened: there is nothing to close.
+        m_port.reset();
+        ReportPortNotOpened(portName, result.OpenError);
+        return false;
+    }
+    m_portName = portName;
+    if (result.Failure != TConnectFailure::None) {
+        ReportFailedVersionCheck(moduleNumber, result);
+        if (result.ReleaseError) {
+            std::rethrow_exception(result.ReleaseError);
+        }
+        return false;
+    }
+    DeviceController = std::move(result.Controller);
+    connected = true;
+    return true;
+}
+
+void TFormsController::ReportPortNotOpened(const std::string& portName,
+                                           const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EDeviceError& error) {
+        // The window says it in Russian with the reason and the fix; the driver's English text
+        // goes to the log.
+        m_log->WriteError(error.what());
+        const std::string reason = OpenFailureReason(portName, error);
+        QString text =
+            QString::fromUtf8(kConnectError) +
+            QString::fromUtf8("не удалось открыть порт %1.").arg(QString::fromStdString(portName));
+        if (!reason.empty()) {
+            const QString said = QString::fromStdString(reason);
+            text += "\n" + said.left(1).toUpper() + said.mid(1) + (said.endsWith('.') ? "" : ".");
+        }
+        ReportError(text);
+    } catch (const std::exception& error) {
+        ReportError(QString::fromUtf8(kConnectError) + UserMessage(error));
+    }
+}
+
+void TFormsController::ReportFailedVersionCheck(int moduleNumber, const TConnectResult& result) {
+    if (result.Failure == TConnectFailure::NoAnswer) {
+        ReportError(QString::fromUtf8(kConnectError) +
+                    QString::fromUtf8("модуль с номером %1 не отвечает. Проверьте номер объекта и "
+                                      "кабель и подключайтесь в промежуток времени от 5 до 30 сек. "
+                                      "после подачи питания модуля.")
+                        .arg(moduleNumber));
+        return;
+    }
+    const QString answer = QString::fromStdString(result.VersionAnswer);
+    // A module of version 08 whose answer the tool could not take is no other version: the box
+    // shows what it sent.
+    if (answer.startsWith(QString::fromUtf8("VER 08"), Qt::CaseInsensitive)) {
+        ReportError(QString::fromUtf8(kConnectError) +
+                    QString::fromUtf8("модуль с номером %1 ответил \"%2\" не по протоколу "
+                                      "(ожидается \"VER 08.xx\" и \"OK\" заглавными буквами). "
+                                      "Проверьте, что это модуль \"Тарнел\" версии 08.")
+                        .arg(moduleNumber)
+                        .arg(answer));
+        return;
+    }
+    ReportError(QString::fromUtf8(kConnectError) +
+                QString::fromUtf8("модуль с номером %1 ответил другой версией: \"%2\". Программа "
+                                  "работает с модулями версии 08.")
+                    .arg(moduleNumber)
+                    .arg(answer));
+}
+
+void TFormsController::ClosePort() {
+    if (m_port) {
+        m_port->Close();
+        m_port.reset();
+    }
+}
+
+void TFormsController::DoDisconnect() {
+    if (DeviceController) {
+        // The port closes even when the release sequence fails on a pulled cable.
+        struct TCloseAtEnd {
+            TFormsController& owner;
+            ~TCloseAtEnd() {
+                owner.DeviceController.reset();
+                owner.ClosePort();
+            }
+        } closeAtEnd{*this};
+        DeviceController->ReleaseDevice();
+        return;
+    }
+    ClosePort();
+}
+
+// The commands that reach the module are enabled only while connected; the checks keep a stray
+// call from touching a connection that is not there.
+// The device controller reads into a copy of the page's settings; the page shows that copy on
+// every way out, so values read before a bad answer or a stop are shown and the rest is kept.
+void TFormsController::ReadPageFromDevice() {
+    if (!DeviceController) {
+        return;
+    }
+    RunOnConnection(true, [this] {
+        if (auto* common = dynamic_cast<TCommonPage*>(m_currentPage)) {
+            ReadIntoPage(*common, [this](TCommonSettings& s) { DeviceController->ReadCommon(s); });
+        } else if (auto* relay = dynamic_cast<TRelayPage*>(m_currentPage)) {
+            ReadIntoPage(*relay, [this](TRelaySettings& s) { DeviceController->ReadRelay(s); });
+        }
+    });
+}
+
+void TFormsController::WritePageToDevice() {
+    if (!DeviceController) {
+        return;
+    }
+    RunOnConnection(false, [this] {
+        if (const auto* common = dynamic_cast<const TCommonPage*>(m_currentPage)) {
+            DeviceController->WriteCommon(common->Settings());
+        } else if (const auto* relay = dynamic_cast<const TRelayPage*>(m_currentPage)) {
+            DeviceController->WriteRelay(relay->Settings());
+        }
+    });
+}
+
+TModuleSettings TFormsController::PagesSettings() const {
+    TModuleSettings settings;
+    settings.Common = m_commonPage->Settings();
+    for (int n = 1; n <= kRelayCount; ++n) {
+        settings.Relays.at(n - 1) = RelayPage(n)->Settings();
+    }
+    return settings;
+}
+
+// The module's values start from the pages', so a value whose read failed shows no difference;
+// the failed read is in the error window, and a write of changes does not start.
+bool TFormsController::ReadModuleAside(TModuleSettings& module) {
+    module = PagesSettings();
+    RunOnConnection(true, [&] { DeviceController->ReadModule(module); });
+    return DeviceController && DeviceController->Completed();
+}
+
+void TFormsController::CompareWithDevice() {
+    TModuleSettings module;
+    if (!DeviceController || !ReadModuleAside(module)) {
+        return;
+    }
+    std::vector<std::string> lines;
+    for (const TSettingsDifference& difference : CompareSettings(module, PagesSettings())) {
+        lines.push_back(difference.Text());
+    }
+    if (lines.empty()) {
+        lines.push_back("Модуль и страницы совпадают");
+    }
+    if (ShowDifferences) {
+        ShowDifferences(lines);
+        return;
+    }
+    TDifferencesWindow window(&m_mainForm);
+    window.SetLines(lines);
+    window.exec();
+}
+
+void TFormsController::WriteChangesToDevice() {
+    TModuleSettings module;
+    if (!DeviceController || !ReadModuleAside(module)) {
+        return;
+    }
+    const TModuleSettings pages = PagesSettings();
+    RunOnConnection(false, [&] { DeviceController->WriteModule(pages, &module); });
+}
+
+template <typename TBody>
+void TFormsController::RunOnConnection(bool reading, TBody body) {
+    try {
+        body();
+    } catch (const EDeviceError& error) {
+        LoseConnection(error, reading);
+    }
+}
+
+// A port that failed (a pulled cable) is closed at once; the commands show the disconnected
+// state, so that no later command runs into the same failure again.
+void TFormsController::LoseConnection(const std::exception& error, bool reading) {
+    // The page the exchange was on: "Сравнить с модулем" and "Записать изменения" go through
+    // every page while another one is shown.
+    const QString page = DeviceController && !DeviceController->OperationPage().empty()
+                             ? QString::fromStdString(DeviceController->OperationPage())
+                             : m_currentPage->Caption();
+    DeviceController.reset();
+    try {
+        ClosePort();
+    } catch (const std::exception&) {
+        m_port.reset();
+    }
+    SetConnected(false);
+    m_log->WriteError(error.what());
+    const auto* device = dynamic_cast<const EDeviceError*>(&error);
+    const QString reason = device != nullptr ? QString::fromStdString(DeviceErrorText(*device))
+                                             : QString::fromUtf8(error.what());
+    ReportError(QString::fromUtf8("Связь с модулем потеряна при %1 страницы \"%2\": %3. Порт "
+                                  "закрыт; проверьте кабель и подключитесь снова.")
+                    .arg(QString::fromUtf8(reading ? "чтении" : "записи"), page, reason));
+}
+
 template <typename TBody>
 void TFormsController::RunExchange(TBody body) {
-    BeginExchange();
-    LockUI();
+    if (DeviceController) {
+        DeviceController->ClearErrors();
+    }
+    m_mainForm.ShowBusy(true);
     ++m_exchangeDepth;
     try {
         body();
     } catch (...) {
         --m_exchangeDepth;
-        UnlockUI();
-        ExchangeEnded();
+        m_mainForm.ShowBusy(false);
+        FinishExchange();
         throw;
     }
     --m_exchangeDepth;
-    UnlockUI();
-    EndExchange();
-    ExchangeEnded();
+    m_mainForm.ShowBusy(false);
+    ShowExchangeErrors();
+    FinishExchange();
+}
+
+void TFormsController::ShowExchangeErrors() {
+    if (!DeviceController) {
+        return;
+    }
+    const std::vector<std::string>& errors = DeviceController->GetErrors();
+    const std::vector<std::string> notes = DeviceController->GetNotes();
+    if (errors.empty() && notes.empty()) {
+        return;
+    }
+    TErrorListWindow window(&m_mainForm);
+    window.SetErrors(errors);
+    window.SetNotes(notes);
+    RunErrorWindow(window);
+}
+
+void TFormsController::FinishExchange() {
+    m_progress.SetNote(QString());
+    // A write may have renumbered the module.
+    if (DeviceController) {
+        ShowConnectionState();
+    }
+    m_mainForm.ExchangeEnded();
 }
 
 // Before a read only the marks go: a value whose read fails keeps what the page showed, so that
@@ -371,14 +740,22 @@ void TFormsController::WriteCurrent() {
     RunExchange([this] { WritePageToDevice(); });
 }
 
+// The connection may have been lost on the way: then there is no operation left to end.
 template <typename TPageStep>
 void TFormsController::ForEveryPage(bool reading, TPageStep step) {
     struct TEndOperation {
         TFormsController& owner;
-        ~TEndOperation() { owner.EndPagesOperation(); }
+        ~TEndOperation() {
+            if (owner.DeviceController) {
+                owner.DeviceController->EndOperation();
+            }
+        }
     };
     KeepUsersPage([&] {
-        BeginPagesOperation(reading);
+        if (DeviceController) {
+            DeviceController->BeginOperation(reading ? "Чтение" : "Запись",
+                                             TDeviceController::ModuleCommands(reading));
+        }
         const TEndOperation endOperation{*this};
         for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
             SelectPage(i);

@@ -1,24 +1,46 @@
-// The generic forms controller: hosts the pages, lists them in a tree, and runs the command
-// sequences that read, write, load, save and reset them.
+// The forms controller: hosts the common page and the five relay pages, lists them in a tree, and
+// runs the command sequences that connect, read, write, load, save and reset them through the
+// connect dialog, the COM port and the device controller.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "control/DeviceView.h"
+#include "model/ModuleSettings.h"
+#include "serial/SerialPortInfo.h"
 #include "shell/MainCommands.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+class TCommonPage;
+class TComPort;
+class TConnectDialog;
+class TDeviceController;
+struct TConnectResult;
+class TErrorListWindow;
 class TIniFile;
-class TPageBase;
 class TLogWriter;
+class TMainWindow;
+class TPageBase;
+class TProgressWindow;
+class TRelayPage;
+class TWindowDeviceView;
 
 class TFormsController : public IMainCommands {
   public:
+    // The pages are loaded from startFile, or from settingsFile when it is empty.
+    TFormsController(TMainWindow& mainForm, TProgressWindow& progress, std::string settingsFile,
+                     std::string startFile = {});
     ~TFormsController() override;
+
+    // Saves the pages to the settings file and frees them; an error of the save reaches the
+    // caller. The destructor does the same, silently, when this was not called.
+    void Shutdown();
 
     void Connect() override;
     void Disconnect() override;
@@ -36,115 +58,125 @@ class TFormsController : public IMainCommands {
     // Writes nothing when the settings are read-only.
     void SaveSettings() override;
     void DiscardSettings() override;
+    // True between the locking and the unlocking of the controls around a module exchange.
+    bool IsExchangeRunning() const override { return m_exchangeDepth > 0; }
 
     // Another copy of the tool owns the settings: they are read, and never written.
-    void SetSettingsReadOnly(bool readOnly) { m_settingsReadOnly = readOnly; }
-    bool AreSettingsReadOnly() const { return m_settingsReadOnly; }
+    void SetSettingsReadOnly(bool readOnly);
 
-    // How "Загрузить" tells of pages the file did not hold, and lists the values the pages
-    // replaced; a message box and a list window unless set.
-    std::function<void(const std::string& text)> ShowLoadNote;
-    std::function<void(const std::vector<std::string>& lines)> ShowLoadReplacements;
-
-    QWidget* Container() const { return m_container; }
+    bool IsConnected() const { return m_port != nullptr; }
+    TCommonPage* CommonPage() const { return m_commonPage; }
+    TRelayPage* RelayPage(int number) const;
     TPageBase* CurrentPage() const { return m_currentPage; }
     // The index of the page on screen; -1 before the pages exist.
     int CurrentPageIndex() const;
     // The pages in index order: the position of a page here is its index in the tree.
     const std::vector<TPageBase*>& Pages() const { return m_pages; }
     TLogWriter& Log() const { return *m_log; }
-    // True between the locking and the unlocking of the controls around a module exchange.
-    bool IsExchangeRunning() const override { return m_exchangeDepth > 0; }
     // The settings file that is written when the tool closes.
     const std::string& SettingsFile() const { return m_settingsFile; }
-    // The file the settings were loaded from at start: the settings file, or the one of a
-    // read-only install while the user has none of their own yet.
-    const std::string& StartFile() const { return m_startFile; }
 
-  protected:
-    // An empty startFile means the settings file.
-    TFormsController(QWidget* container, std::string settingsFile, std::string startFile = {});
+    // Seams for tests: how the connect dialog and the error window are shown, and where the
+    // port names come from.
+    std::function<bool(TConnectDialog& dialog)> RunConnectDialog;
+    std::function<void(TErrorListWindow& window)> RunErrorWindow;
+    std::function<std::vector<TSerialPortInfo>()> ListPorts;
+    // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
+    std::function<void(const std::vector<std::string>& lines)> ShowDifferences;
+    // Answers the question before the module is renumbered; a message box unless set.
+    std::function<TRenumberAnswer(int from, int to)> ConfirmRenumber;
+    // How "Загрузить" tells of pages the file did not hold, and lists the values the pages
+    // replaced; a message box and a list window unless set.
+    std::function<void(const std::string& text)> ShowLoadNote;
+    std::function<void(const std::vector<std::string>& lines)> ShowLoadReplacements;
 
-    // Runs the construction steps; the most derived constructor calls it, because they call the
-    // overrides of this class's operations.
-    void Construct(QWidget* mainForm, QTreeWidget* tree);
-    // Ends the controller: saves the pages to the settings file and destroys them. The most
-    // derived destructor calls it while its own parts still exist.
-    void Destruct();
-
-    // The settings file as the next save of it starts: the start file's content while the
-    // settings file does not exist, nothing at all when the loaded file held no settings.
-    std::unique_ptr<TIniFile> OpenSettingsForUpdate();
-    // Commits the file that OpenSettingsForUpdate gave.
-    void CommitSettings(TIniFile& ini);
-    // The settings file holds settings of this tool, not only foreign or broken content.
-    virtual bool HoldsSettings(const TIniFile& ini) const;
-
-    void AddPage(TPageBase* page);
-    void SetCurrentPage(TPageBase* page) { m_currentPage = page; }
-
-    virtual void PlacePage(TPageBase& page);
-    virtual void PlacePages();
-    virtual void CreatePages(QWidget* mainForm) = 0;
-    virtual void FreePages();
-    virtual QTreeWidgetItem* AddPageNode(QTreeWidget& tree, TPageBase& page, int index);
-    virtual QTreeWidgetItem* AddChildPageNode(QTreeWidgetItem& parent, TPageBase& page, int index);
-    virtual void BuildTree(QTreeWidget& tree);
-    virtual void ShowCurrentPage();
+  private:
+    void CreatePages();
+    // The pages share one cell of the pane's layout.
+    void PlacePages();
+    // The common page at the top, the relays under a group node of their own.
+    void BuildTree();
+    void ShowCurrentPage();
     // The page tree's selection follows the page on screen; the tree's own signal is held back so
     // that the selection never asks for the page a second time.
     void MarkPageInTree(int index);
-    virtual void SetConnected(bool connected) = 0;
-    virtual bool DoConnect() = 0;
-    virtual void DoDisconnect() = 0;
-    virtual std::unique_ptr<TLogWriter> CreateLog() = 0;
-    virtual void ReadPageFromDevice() = 0;
-    virtual void WritePageToDevice() = 0;
-    virtual void CompareWithDevice() {}
-    virtual void WriteChangesToDevice() {}
-    virtual void BeginExchange() = 0;
-    virtual void EndExchange() = 0;
-    virtual void LockUI() = 0;
-    virtual void UnlockUI() = 0;
-    // Runs after the controls are unlocked at the end of every exchange, also a failed one.
-    virtual void ExchangeEnded() {}
-    // Around the page loop of "Читать всё" and "Записать всё": one operation with one count of
-    // commands; the end runs on every way out.
-    virtual void BeginPagesOperation(bool /*reading*/) {}
-    virtual void EndPagesOperation() {}
-    // What the tool keeps in the settings file beside the pages.
-    virtual void LoadToolSettings(const TIniFile& /*ini*/) {}
-    virtual void SaveToolSettings(TIniFile& /*ini*/) {}
-
-  private:
-    template <typename TBody>
-    void RunExchange(TBody body);
 
     void LoadStartFile();
     // Loads the pages and logs each value that a page had to replace; gives those values in the
     // pages' words.
     std::vector<std::string> LoadPages(const TIniFile& ini, const std::vector<TPageBase*>& pages);
+    // The settings file holds settings of this tool, not only foreign or broken content.
+    bool HoldsSettings(const TIniFile& ini) const;
+    // The settings file as the next save of it starts: the start file's content while the
+    // settings file does not exist, nothing at all when the loaded file held no settings.
+    std::unique_ptr<TIniFile> OpenSettingsForUpdate();
+    // Commits the file that OpenSettingsForUpdate gave.
+    void CommitSettings(TIniFile& ini);
+    void LoadConnectSettings(TConnectDialog& dialog);
+    void SaveConnectSettings(TConnectDialog& dialog);
+    void FreePages();
 
+    // Tells the window whether a module is connected, with the port and object number.
+    void SetConnected(bool connected);
+    // The status bar's port and object number, or "Нет связи".
+    void ShowConnectionState();
+    bool DoConnect();
+    void DoDisconnect();
+    void ReportPortNotOpened(const std::string& portName, const std::exception_ptr& error);
+    void ReportFailedVersionCheck(int moduleNumber, const TConnectResult& result);
+    void ClosePort();
+
+    // The controls are unlocked on every path; the error window of the exchange shows only when
+    // it finished without an error, which then travels on to the error report.
+    template <typename TBody>
+    void RunExchange(TBody body);
+    void ShowExchangeErrors();
+    // Runs after the controls are unlocked at the end of every exchange, also a failed one.
+    void FinishExchange();
     // Runs a body that goes through the pages and shows again, on every way out, the page the
     // user had chosen before it.
     template <typename TBody>
     void KeepUsersPage(TBody body);
-    // Runs the body over every page, each shown while it is read or written, as one operation.
+    // Runs the body over every page, each shown while it is read or written, as one operation
+    // with one count of commands.
     template <typename TPageStep>
     void ForEveryPage(bool reading, TPageStep step);
+    void ReadPageFromDevice();
+    void WritePageToDevice();
+    void CompareWithDevice();
+    void WriteChangesToDevice();
+    // Runs a page operation; a failing port ends the connection with one message.
+    template <typename TBody>
+    void RunOnConnection(bool reading, TBody body);
+    void LoseConnection(const std::exception& error, bool reading);
+    // What the pages hold, as module settings.
+    TModuleSettings PagesSettings() const;
+    // Reads every page of the module into settings of its own; false when a read failed.
+    bool ReadModuleAside(TModuleSettings& module);
 
+    TMainWindow& m_mainForm;
+    TProgressWindow& m_progress;
     QWidget* m_container;
-    QTreeWidget* m_tree = nullptr;
+    QTreeWidget* m_tree;
     std::string m_settingsFile;
+    // The file the settings were loaded from at start: the settings file, or the one of a
+    // read-only install while the user has none of their own yet.
     std::string m_startFile;
     // The start file held no settings: the next save replaces it whole instead of adding to it.
     bool m_replaceSettingsFile = false;
     // Saved or discarded at close: the end of the controller writes nothing more.
     bool m_settingsSettled = false;
     bool m_settingsReadOnly = false;
+    bool m_shutDown = false;
     TPageBase* m_currentPage = nullptr;
+    TCommonPage* m_commonPage = nullptr;
     std::vector<TPageBase*> m_pages;
     std::unique_ptr<TLogWriter> m_log;
     int m_exchangeDepth = 0;
-    bool m_destructed = false;
+    std::unique_ptr<TWindowDeviceView> m_deviceView;
+    // The port outlives the device controller that talks through it.
+    std::unique_ptr<TComPort> m_port;
+    std::unique_ptr<TDeviceController> DeviceController;
+    // The port of the connection, as the user chose it.
+    std::string m_portName;
 };

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "shell/MainCommands.h"
+#include "shell/ToolStateView.h"
 #include "widgets/CollapsibleSplitter.h"
 #include "widgets/Icons.h"
 #include "widgets/LogView.h"
@@ -35,13 +36,7 @@ void SetStateIndex(QTreeWidgetItem* node, int index);
 QRect FitWindowGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame,
                         QPoint offset = {});
 
-// What the status bar shows of a connection.
-struct TShownConnection {
-    std::string Port;
-    int ObjectNumber = 0;
-};
-
-class TMainWindow : public QMainWindow {
+class TMainWindow : public QMainWindow, public IToolStateView {
     Q_OBJECT
   public:
     explicit TMainWindow(QWidget* parent = nullptr);
@@ -58,49 +53,50 @@ class TMainWindow : public QMainWindow {
     // Tells the user that a close asked for during an exchange waits for its end.
     std::function<void()> SayCloseDeferred;
 
-    QMenu* mnuFile;
-    QMenu* mnuConnection;
-    QMenu* mnuPanel;
-    QMenu* mnuSettings;
-    QMenu* mnuDebug;
-    QMenu* mnuHelp;
-    QAction* N2;
-    QAction* mnuConnect;
-    QAction* mnuDisconnect;
-    QAction* mnuRead;
-    QAction* mnuWrite;
-    QAction* mnuReadAll;
-    QAction* mnuWriteAll;
-    QAction* mnuCompare;
-    QAction* mnuWriteChanges;
-    QAction* mnuSave;
-    QAction* mnuLoad;
-    QAction* N21;
-    QAction* N22;
-    QAction* mnuShowInWindow;
-    QAction* mnuShowInLog;
-    QAction* N8;
+    // The main menu's menus, in menu order; "Отладка" exists but is never shown.
+    QMenu* FileMenu;
+    QMenu* ConnectionMenu;
+    QMenu* PanelMenu;
+    QMenu* SettingsMenu;
+    QMenu* DebugMenu;
+    QMenu* HelpMenu;
 
-    QToolBar* ToolBar1;
-    QAction* tbConnect;
-    QAction* tbDisconnect;
-    QAction* tbRead;
-    QAction* tbWrite;
-    QAction* tbReadAll;
-    QAction* tbWriteAll;
+    // One action per command, shared by its menu item and, where it has one, its toolbar button
+    // (which shows the shorter icon text).
+    QAction* ExitAction;
+    QAction* ConnectAction;
+    QAction* DisconnectAction;
+    QAction* ReadAction;
+    QAction* WriteAction;
+    QAction* ReadAllAction;
+    QAction* WriteAllAction;
+    QAction* CompareAction;
+    QAction* WriteChangesAction;
+    QAction* SaveAction;
+    QAction* LoadAction;
+    QAction* PageDefaultsAction;
+    QAction* AllDefaultsAction;
+    QAction* AboutAction;
+    // The checkable items of the hidden "Отладка" menu.
+    QAction* ShowInWindowAction;
+    QAction* ShowInLogAction;
 
-    TCollapsibleSplitter* RzSplitter1;
-    TCollapsibleSplitter* rzCntSpl;
-    QTreeWidget* tv1;
-    QWidget* Panel1;
-    QPushButton* BitBtn1;
-    QCheckBox* cbScrolling;
-    TLogView* tvLog;
-    QStatusBar* StatusBar1;
-    QFileDialog* OFD;
-    QFileDialog* SFD;
+    QToolBar* ToolBar;
+    // The upper part (tree and pages) over the exchange log, and the page tree beside the pages.
+    TCollapsibleSplitter* LogSplitter;
+    TCollapsibleSplitter* PageSplitter;
+    QTreeWidget* PageTree;
+    TLogView* ExchangeLog;
+    // Beside the log: its "Очистить" button and the "Прокрутка?" box that makes it follow new
+    // lines.
+    QWidget* LogPanel;
+    QPushButton* ClearLogButton;
+    QCheckBox* ScrollLogBox;
+    QStatusBar* StatusBar;
+    QFileDialog* OpenDialog;
+    QFileDialog* SaveDialog;
 
-    // The right-hand pane of rzCntSpl, which hosts the pages.
+    // The right-hand pane of PageSplitter, which hosts the pages.
     QWidget* PagePane() const { return m_pagePane; }
     // Every top-level item of the main menu, in menu order.
     QList<QMenu*> TopLevelMenus() const;
@@ -115,39 +111,47 @@ class TMainWindow : public QMainWindow {
     // Status bar panels are counted from 1 as the user sees them; panel 3 is unused. A panel
     // widens to show its whole text; the port panel's tooltip gives the device's full path.
     void SetStatusText(int panel, const QString& text);
-    // The port and object number of the connection, or "Нет связи" and empty panels without one.
-    void ShowConnection(const std::optional<TShownConnection>& connection);
+    // The port and object number of the connection, or "Нет связи" and empty panels without one;
+    // the commands that reach the module are enabled only with a connection.
+    void ShowConnection(const std::optional<TShownConnection>& connection) override;
+    // While an exchange runs, the page tree, the toolbar and the menus take no command.
+    void ShowBusy(bool busy) override;
+    void ShowSettingsReadOnly() override { MarkReadOnlyCopy(); }
     // The folder the file dialogs open in: the one last used.
     QString FileFolder() const;
     void SetFileFolder(const QString& folder);
     void SetStatusText(int panel, const std::string& text);
     QString StatusText(int panel) const;
-    // Called by the controller when an exchange has ended; carries out a close held back meanwhile.
-    void ExchangeEnded();
+    // Carries out a close held back while the exchange ran.
+    void ExchangeEnded() override;
     bool IsCloseDeferred() const { return m_closeDeferred; }
     // The settings could not be saved when the window closed and nobody could be asked; the
     // program then ends with a failure status.
     bool SettingsLost() const { return m_settingsLost; }
 
   public slots:
-    void tbConnectClick();
-    void tbDisconnectClick();
-    void tbReadClick();
-    void tbWriteClick();
-    void tbReadAllClick();
-    void tbWriteAllClick();
-    void mnuCompareClick();
-    void mnuWriteChangesClick();
-    void mnuSaveClick();
-    void mnuLoadClick();
-    void N21Click();
-    void N22Click();
-    void N2Click();
-    void N8Click();
-    void BitBtn1Click();
-    void tv1Change(QTreeWidgetItem* node);
-    void tvLogAddition(const QModelIndex& node);
-    void FormClose();
+    // The commands' handlers: each hands its command to the controller.
+    void ConnectToModule();
+    void DisconnectFromModule();
+    void ReadPage();
+    void WritePage();
+    void ReadAllPages();
+    void WriteAllPages();
+    void CompareWithModule();
+    void WriteChangesToModule();
+    void SaveToFile();
+    void LoadFromFile();
+    void SetPageDefaults();
+    void SetAllDefaults();
+    void Exit();
+    void ShowAbout();
+    void ClearLog();
+    // The page tree's current node changed: its page is shown.
+    void ShowNodePage(QTreeWidgetItem* node);
+    // Scrolls the log to a line just added while "Прокрутка?" is checked.
+    void FollowNewLogLine(const QModelIndex& line);
+    // The window closes: the module is let go.
+    void DisconnectAtClose();
     // Closes the window where nobody may be there to answer (a termination signal, the end of
     // the desktop session): open dialogs are cancelled, and a failed save goes to standard error
     // instead of a question.
@@ -163,8 +167,10 @@ class TMainWindow : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void CreateMenu();
-    void CreateToolBar();
+    // The menus, the toolbar and the commands' actions, from the commands' table.
+    void CreateCommands();
+    // Enables the commands that need a connection, or the one that makes it.
+    void EnableCommands(bool connected);
     void CreateLayout();
     void CreateStatusBar();
     void CreateFileDialogs();
@@ -172,16 +178,19 @@ class TMainWindow : public QMainWindow {
     // The window manager's frame around the window, or a guess while it has none yet.
     QMargins FrameMargins() const;
     void RefitToRealFrame();
+    // An action in the menu whose handler runs only while the action is live.
     QAction* AddMenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                          void (TMainWindow::*handler)());
-    QAction* AddToolButton(const QString& caption, TCommandIcon icon,
-                           void (TMainWindow::*handler)());
+    // Shows the action on the toolbar under its icon text.
+    void AddToolButton(QAction* action, const QString& caption);
     // A menu item acts only while it and every menu above it are enabled.
     bool IsItemLive(const QAction* item) const;
     const QAction* LiveItemFor(const QKeySequence& keys) const;
     void RunController(const std::function<void(IMainCommands&)>& command);
     // False when the window must stay open because the settings could not be saved.
     bool SaveSettingsForClose();
+    // The message box behind AskCloseWithoutSaving.
+    bool AskCloseWithoutSavingBox(const QString& error);
 
     QWidget* m_pagePane;
     std::array<QLabel*, 3> m_statusPanels{};

@@ -19,36 +19,36 @@ constexpr int kMargin = 8;
 // offers no close button, since "Отмена" is the way to stop.
 TProgressWindow::TProgressWindow(QWidget* mainForm)
     : QWidget(mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      lbOperation(new QLabel(this)),
-      pb(new QProgressBar(this)),
-      lbNote(new QLabel(this)),
-      btCancel(new QPushButton(QString::fromUtf8("Отмена"), this)),
+      OperationLabel(new QLabel(this)),
+      ProgressBar(new QProgressBar(this)),
+      NoteLabel(new QLabel(this)),
+      CancelButton(new QPushButton(QString::fromUtf8("Отмена"), this)),
       m_mainForm(mainForm) {
     setObjectName("FormProgress");
     setWindowTitle("Прогресс");
-    lbOperation->setObjectName("lbOperation");
-    lbOperation->setMinimumHeight(lbOperation->fontMetrics().height());
-    pb->setObjectName("pb");
-    pb->setRange(0, 100);
-    pb->setValue(0);
-    pb->setTextVisible(false);
-    pb->setFixedHeight(17);
-    lbNote->setObjectName("lbNote");
-    lbNote->setWordWrap(true);
-    lbNote->hide();
-    btCancel->setObjectName("btCancel");
+    OperationLabel->setObjectName("lbOperation");
+    OperationLabel->setMinimumHeight(OperationLabel->fontMetrics().height());
+    ProgressBar->setObjectName("pb");
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setFixedHeight(17);
+    NoteLabel->setObjectName("lbNote");
+    NoteLabel->setWordWrap(true);
+    NoteLabel->hide();
+    CancelButton->setObjectName("btCancel");
     // The button keeps its designed width unless the font needs it wider, and stays centred.
-    btCancel->setFixedWidth(std::max(75, btCancel->sizeHint().width()));
+    CancelButton->setFixedWidth(std::max(75, CancelButton->sizeHint().width()));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    layout->addWidget(lbOperation);
-    layout->addWidget(pb);
-    layout->addWidget(lbNote);
-    layout->addWidget(btCancel, 0, Qt::AlignHCenter);
+    layout->addWidget(OperationLabel);
+    layout->addWidget(ProgressBar);
+    layout->addWidget(NoteLabel);
+    layout->addWidget(CancelButton, 0, Qt::AlignHCenter);
     setFixedWidth(kWidth);
     FitHeight();
-    connect(btCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
 }
 
 void TProgressWindow::FitHeight() {
@@ -58,25 +58,25 @@ void TProgressWindow::FitHeight() {
 }
 
 void TProgressWindow::SetText(const QString& text) {
-    lbOperation->setText(text);
+    OperationLabel->setText(text);
 }
 
 void TProgressWindow::SetNote(const QString& note) {
-    lbNote->setText(note);
-    lbNote->setVisible(!note.isEmpty());
+    NoteLabel->setText(note);
+    NoteLabel->setVisible(!note.isEmpty());
     FitHeight();
 }
 
 void TProgressWindow::SetPosition(int position) {
-    pb->setValue(position);
+    ProgressBar->setValue(position);
 }
 
 void TProgressWindow::SetMin(int minimum) {
-    pb->setMinimum(minimum);
+    ProgressBar->setMinimum(minimum);
 }
 
 void TProgressWindow::SetMax(int maximum) {
-    pb->setMaximum(maximum);
+    ProgressBar->setMaximum(maximum);
 }
 
 void TProgressWindow::SetStep(int step) {
@@ -84,13 +84,13 @@ void TProgressWindow::SetStep(int step) {
 }
 
 void TProgressWindow::StepIt() {
-    const int minimum = pb->minimum();
-    const int maximum = pb->maximum();
-    int next = pb->value() + m_step;
+    const int minimum = ProgressBar->minimum();
+    const int maximum = ProgressBar->maximum();
+    int next = ProgressBar->value() + m_step;
     if (next > maximum && maximum > minimum) {
         next = minimum + (next - minimum) % (maximum - minimum);
     }
-    pb->setValue(std::clamp(next, minimum, maximum));
+    ProgressBar->setValue(std::clamp(next, minimum, maximum));
 }
 
 void TProgressWindow::ShowProgress() {

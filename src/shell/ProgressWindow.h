@@ -13,12 +13,12 @@ class TProgressWindow : public QWidget {
     explicit TProgressWindow(QWidget* mainForm = nullptr);
 
     // What runs: "Запись: Реле 2 — 214 из 536, ошибок: 2".
-    QLabel* lbOperation;
-    QProgressBar* pb;
+    QLabel* OperationLabel;
+    QProgressBar* ProgressBar;
     // A word to the user about the running operation; hidden while empty.
-    QLabel* lbNote;
+    QLabel* NoteLabel;
     // Stops the running operation after its current command.
-    QPushButton* btCancel;
+    QPushButton* CancelButton;
 
     void SetPosition(int position);
     void SetMin(int minimum);

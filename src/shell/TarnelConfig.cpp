@@ -11,11 +11,11 @@
 #include "pages/PageBase.h"
 #include "shell/AboutDialog.h"
 #include "shell/AppErrorReport.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/QtSyncDispatcher.h"
 #include "shell/QtTranslations.h"
-#include "shell/RelayFormsController.h"
 #include "shell/SettingsLocation.h"
 #include "shell/SplashWindow.h"
 #include "shell/TerminationSignals.h"
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TMainWindow> mainForm;
     std::unique_ptr<TProgressWindow> progress;
     std::unique_ptr<TAboutDialog> about;
-    std::unique_ptr<TRelayFormsController> controller;
+    std::unique_ptr<TFormsController> controller;
     try {
         mainForm = std::make_unique<TMainWindow>();
         // A signal from here on closes the window the orderly way, with the module released and
@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
                          [form = mainForm.get()](QSessionManager&) { form->CloseUnattended(); });
         progress = std::make_unique<TProgressWindow>(mainForm.get());
         about = std::make_unique<TAboutDialog>(mainForm.get());
-        controller = std::make_unique<TRelayFormsController>(
-            *mainForm, *progress, settingsDir + kSettingsFileName,
-            SettingsStartFile(appDir, settingsDir));
+        controller = std::make_unique<TFormsController>(*mainForm, *progress,
+                                                        settingsDir + kSettingsFileName,
+                                                        SettingsStartFile(appDir, settingsDir));
     } catch (const std::exception& error) {
         splash.reset();
         QMessageBox::critical(nullptr, ToolTitle(), QString::fromUtf8(error.what()));
@@ -97,7 +97,6 @@ int main(int argc, char** argv) {
         controller->Log().WriteInfo(
             "Настройки используются другой копией программы: эта копия "
             "не сохраняет current.ini");
-        mainForm->MarkReadOnlyCopy();
     }
     mainForm->Controller = controller.get();
     mainForm->AboutBox = about.get();

@@ -15,9 +15,9 @@
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "shell/SettingsLocation.h"
 #include "widgets/StoredControls.h"
 
@@ -39,7 +39,7 @@ class FormsControllerTest : public ::testing::Test {
     void Start() {
         m_main = std::make_unique<TMainWindow>();
         m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, Settings());
+        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, Settings());
         m_main->Controller = m_controller.get();
         m_main->show();
     }
@@ -48,14 +48,14 @@ class FormsControllerTest : public ::testing::Test {
     std::filesystem::path m_dir;
     std::unique_ptr<TMainWindow> m_main;
     std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TRelayFormsController> m_controller;
+    std::unique_ptr<TFormsController> m_controller;
 };
 
 }  // namespace
 
 TEST_F(FormsControllerTest, TheTreeListsTheCommonPageAndTheRelaysUnderOneGroup) {
     Start();
-    QTreeWidget& tree = *m_main->tv1;
+    QTreeWidget& tree = *m_main->PageTree;
     ASSERT_EQ(tree.topLevelItemCount(), 2);
     EXPECT_EQ(tree.topLevelItem(0)->text(0), QString::fromUtf8("Общие"));
     EXPECT_EQ(StateIndexOf(tree.topLevelItem(0)), 0);
@@ -87,7 +87,7 @@ TEST_F(FormsControllerTest, PagesCarryTheirSectionNames) {
 
 TEST_F(FormsControllerTest, SelectingANodeShowsItsPageAndTheGroupNodeKeepsThePage) {
     Start();
-    QTreeWidget& tree = *m_main->tv1;
+    QTreeWidget& tree = *m_main->PageTree;
     tree.setCurrentItem(tree.topLevelItem(1)->child(2));
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(3));
     EXPECT_TRUE(m_controller->RelayPage(3)->isVisible());
@@ -158,13 +158,13 @@ TEST_F(FormsControllerTest, ThePagesAreSavedAtTheEndAndLoadedAtTheNextStart) {
 
 TEST_F(FormsControllerTest, DisconnectWithoutAConnectionOnlySetsTheDisconnectedState) {
     Start();
-    m_main->tbConnect->setEnabled(false);
-    m_main->mnuRead->setEnabled(true);
+    m_main->ConnectAction->setEnabled(false);
+    m_main->ReadAction->setEnabled(true);
     m_controller->Disconnect();
-    EXPECT_TRUE(m_main->tbConnect->isEnabled());
-    EXPECT_TRUE(m_main->mnuConnect->isEnabled());
-    EXPECT_FALSE(m_main->mnuRead->isEnabled());
-    EXPECT_FALSE(m_main->tbDisconnect->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
+    EXPECT_FALSE(m_main->ReadAction->isEnabled());
+    EXPECT_FALSE(m_main->DisconnectAction->isEnabled());
     EXPECT_FALSE(m_controller->IsConnected());
 }
 
@@ -177,7 +177,7 @@ TEST_F(FormsControllerTest, PortsThatCannotBeListedLeaveTheToolAsItWas) {
     m_controller->RunConnectDialog = [&dialogShown](TConnectDialog&) { return dialogShown = true; };
     EXPECT_THROW(m_controller->Connect(), std::runtime_error);
     EXPECT_FALSE(dialogShown);
-    EXPECT_TRUE(m_main->tbConnect->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
     EXPECT_FALSE(m_controller->IsConnected());
 }
 
@@ -196,8 +196,7 @@ TEST_F(FormsControllerTest, CurrentIniGoesToTheUsersConfigurationWhenTheProgramF
     // The controller keeps its pages there between runs.
     m_main = std::make_unique<TMainWindow>();
     m_progress = std::make_unique<TProgressWindow>(m_main.get());
-    m_controller =
-        std::make_unique<TRelayFormsController>(*m_main, *m_progress, chosen + "current.ini");
+    m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, chosen + "current.ini");
     m_controller->CommonPage()->etO->setText("55");
     m_controller->Shutdown();
     const TIniFile ini(chosen + "current.ini");
@@ -239,7 +238,7 @@ TEST_F(FormsControllerTest, LoadedValuesThePagesCannotHoldAreReplacedAndLogged) 
         EXPECT_EQ(m_controller->RelayPage(5)->Settings().Zone(zeFault, 7), rrNone);
         EXPECT_EQ(m_controller->CommonPage()->etO->text(), QString::fromUtf8(c.Shown));
         QStringList lines;
-        const QAbstractItemModel* model = m_main->tvLog->model();
+        const QAbstractItemModel* model = m_main->ExchangeLog->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             lines << model->index(row, 0).data().toString();
         }
@@ -364,7 +363,7 @@ TEST_F(LoadFileTest, ValuesThePagesCannotShowAreListedInThePagesWords) {
                                         "Реле 1, Зоны / Тревоги, 3: 9 заменено на «Без реакции»"}));
     // The log keeps its lines in the file's key names.
     QStringList lines;
-    const QAbstractItemModel* model = m_main->tvLog->model();
+    const QAbstractItemModel* model = m_main->ExchangeLog->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         lines << model->index(row, 0).data().toString();
     }
@@ -382,7 +381,7 @@ TEST_F(FormsControllerTest, TabGoesThroughVisibleControlsOnly) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_main.get()));
     for (int page : {0, 3}) {
         m_controller->SelectPage(page);
-        m_main->tv1->setFocus();
+        m_main->PageTree->setFocus();
         QStringList walk;
         for (int step = 0; step < 60; ++step) {
             QWidget* from = QApplication::focusWidget();

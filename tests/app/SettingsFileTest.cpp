@@ -17,9 +17,9 @@
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "shell/SettingsLocation.h"
 #include "shell/TerminationSignals.h"
 #include "widgets/StoredControls.h"
@@ -53,8 +53,8 @@ class SettingsFileTest : public ::testing::Test {
     void Start(const std::string& startFile = {}) {
         m_main = std::make_unique<TMainWindow>();
         m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress,
-                                                               Settings().string(), startFile);
+        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, Settings().string(),
+                                                          startFile);
         m_main->Controller = m_controller.get();
         m_main->AskCloseWithoutSaving = [this](const QString& error) {
             m_questions.push_back(error);
@@ -73,7 +73,7 @@ class SettingsFileTest : public ::testing::Test {
     fs::path Settings() const { return m_dir / "current.ini"; }
     QStringList LogLines() const {
         QStringList lines;
-        const QAbstractItemModel* model = m_main->tvLog->model();
+        const QAbstractItemModel* model = m_main->ExchangeLog->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             lines << model->index(row, 0).data().toString();
         }
@@ -86,7 +86,7 @@ class SettingsFileTest : public ::testing::Test {
     fs::path m_dir;
     std::unique_ptr<TMainWindow> m_main;
     std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TRelayFormsController> m_controller;
+    std::unique_ptr<TFormsController> m_controller;
     std::vector<QString> m_questions;
     bool m_closeWithoutSaving = false;
 };

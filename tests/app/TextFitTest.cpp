@@ -18,9 +18,9 @@
 #include "shell/ConnectDialog.h"
 #include "shell/DifferencesWindow.h"
 #include "shell/ErrorListWindow.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "shell/SplashWindow.h"
 #include "widgets/DrawGrid.h"
 
@@ -178,8 +178,8 @@ class TextFitTest : public ::testing::Test {
         m_dir = pattern;
         m_main = std::make_unique<TMainWindow>();
         m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress,
-                                                               (m_dir / "current.ini").string());
+        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress,
+                                                          (m_dir / "current.ini").string());
         m_main->Controller = m_controller.get();
         m_main->show();
         Settle();
@@ -194,7 +194,7 @@ class TextFitTest : public ::testing::Test {
     std::filesystem::path m_dir;
     std::unique_ptr<TMainWindow> m_main;
     std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TRelayFormsController> m_controller;
+    std::unique_ptr<TFormsController> m_controller;
 };
 
 }  // namespace
@@ -262,7 +262,7 @@ TEST_F(TextFitTest, TheStatusPanelsShowTheirWholeTextAndThePortItsPath) {
         ASSERT_NE(panel, nullptr);
         EXPECT_EQ(panel->toolTip(), QString::fromUtf8(c.tooltip));
         EXPECT_GE(panel->width(), panel->sizeHint().width());
-        EXPECT_TRUE(Whole(CutTexts(*m_main->StatusBar1)));
+        EXPECT_TRUE(Whole(CutTexts(*m_main->StatusBar)));
     }
 }
 
@@ -285,10 +285,10 @@ TEST_F(TextFitTest, TheDialogsShowTheirTextsWhole) {
         EXPECT_TRUE(Whole(CutTexts(*window)));
     }
     // Each error line is whole in its column.
-    for (int row = 0; row < errors.lErrors->rowCount(); ++row) {
-        const QString line = errors.lErrors->item(row, 0)->text();
-        EXPECT_GE(errors.lErrors->columnWidth(0),
-                  errors.lErrors->fontMetrics().horizontalAdvance(line))
+    for (int row = 0; row < errors.ErrorTable->rowCount(); ++row) {
+        const QString line = errors.ErrorTable->item(row, 0)->text();
+        EXPECT_GE(errors.ErrorTable->columnWidth(0),
+                  errors.ErrorTable->fontMetrics().horizontalAdvance(line))
             << line.toStdString();
     }
 }

@@ -5,9 +5,10 @@
 #include "ToolFixture.h"
 #include "ini/IniFile.h"
 #include "shell/ConnectDialog.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
-#include "shell/RelayFormsController.h"
 #include "transport/ComPortWorker.h"
+#include "transport/ModuleLine.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -18,9 +19,9 @@ struct TCommandStates {
 
 void ExpectCommandStates(const TMainWindow& main, const TCommandStates& expected) {
     const std::pair<const QAction*, const QAction*> pairs[] = {
-        {main.tbConnect, main.mnuConnect}, {main.tbDisconnect, main.mnuDisconnect},
-        {main.tbRead, main.mnuRead},       {main.tbWrite, main.mnuWrite},
-        {main.tbReadAll, main.mnuReadAll}, {main.tbWriteAll, main.mnuWriteAll}};
+        {main.ConnectAction, main.ConnectAction}, {main.DisconnectAction, main.DisconnectAction},
+        {main.ReadAction, main.ReadAction},       {main.WriteAction, main.WriteAction},
+        {main.ReadAllAction, main.ReadAllAction}, {main.WriteAllAction, main.WriteAllAction}};
     const bool states[] = {expected.Connect, expected.Disconnect, expected.Read,
                            expected.Write,   expected.ReadAll,    expected.WriteAll};
     for (std::size_t i = 0; i < std::size(pairs); ++i) {
@@ -53,7 +54,7 @@ TEST_F(ToolTest, DisconnectReleasesTheModuleThenClosesThePort) {
     StartModule();
     StartTool();
     ConnectToModule();
-    Run(&TMainWindow::tbDisconnectClick);
+    Run(&TMainWindow::DisconnectFromModule);
 
     EXPECT_FALSE(m_controller->IsConnected());
     ExpectCommandStates(*m_main, kDisconnected);
@@ -116,7 +117,7 @@ TEST_F(ToolTest, ConnectErrorsShowABoxAndLeaveTheToolDisconnected) {
     StartModule();
     StartTool();
     TComPortWorker holder(true);
-    holder.Open(m_module->DevicePath(), br19200, 300);
+    holder.Open(m_module->DevicePath(), br19200, kAnswerTimeoutMs);
 
     struct TCase {
         const char* name;
@@ -166,7 +167,7 @@ TEST_F(ToolTest, CancellingTheDialogStillStoresItsValues) {
         dialog.etObjN->setText("42");
         return false;
     };
-    Run(&TMainWindow::tbConnectClick);
+    Run(&TMainWindow::ConnectToModule);
 
     EXPECT_FALSE(m_controller->IsConnected());
     EXPECT_TRUE(m_reportedErrors.empty());

@@ -11,8 +11,8 @@
 #include "ini/IniFile.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
-#include "shell/RelayFormsController.h"
 #include "shell/TerminationSignals.h"
 #include "widgets/StoredControls.h"
 
@@ -63,13 +63,14 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
     QStringList progressTexts;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (m_progress->isVisible() && !progressTexts.contains(m_progress->lbOperation->text())) {
-            progressTexts << m_progress->lbOperation->text();
+        if (m_progress->isVisible() &&
+            !progressTexts.contains(m_progress->OperationLabel->text())) {
+            progressTexts << m_progress->OperationLabel->text();
         }
     });
     watch.start(0);
 
-    Run(&TMainWindow::tbWriteAllClick);
+    Run(&TMainWindow::WriteAllPages);
     watch.stop();
     ASSERT_FALSE(progressTexts.isEmpty());
     for (const QString& text : progressTexts) {
@@ -91,9 +92,9 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
     EXPECT_EQ(ReceivedCommands(), expected);
     // The page the user was on comes back when the operation ends.
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
-    EXPECT_EQ(m_main->tv1->currentItem(), m_main->tv1->topLevelItem(0));
-    EXPECT_TRUE(m_main->tv1->isEnabled());
-    EXPECT_TRUE(m_main->ToolBar1->isEnabled());
+    EXPECT_EQ(m_main->PageTree->currentItem(), m_main->PageTree->topLevelItem(0));
+    EXPECT_TRUE(m_main->PageTree->isEnabled());
+    EXPECT_TRUE(m_main->ToolBar->isEnabled());
     EXPECT_FALSE(m_progress->isVisible());
 }
 
@@ -102,18 +103,18 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     StartModule(stored);
     StartTool();
     ConnectToModule();
-    m_main->tv1->setCurrentItem(m_main->tv1->topLevelItem(0));
+    m_main->PageTree->setCurrentItem(m_main->PageTree->topLevelItem(0));
 
     // At every step of the operation the tree names the page on screen.
     std::set<std::pair<QString, QString>> seen;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        const QTreeWidgetItem* node = m_main->tv1->currentItem();
+        const QTreeWidgetItem* node = m_main->PageTree->currentItem();
         seen.insert(
             {node != nullptr ? node->text(0) : QString(), m_controller->CurrentPage()->Caption()});
     });
     watch.start(0);
-    Run(&TMainWindow::tbReadAllClick);
+    Run(&TMainWindow::ReadAllPages);
     watch.stop();
 
     EXPECT_TRUE(m_reportedErrors.empty());
@@ -125,7 +126,7 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     }
     // Back on "Общие", which the tree names, and "Читать" reads that page.
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
-    EXPECT_EQ(m_main->tv1->currentItem(), m_main->tv1->topLevelItem(0));
+    EXPECT_EQ(m_main->PageTree->currentItem(), m_main->PageTree->topLevelItem(0));
     EXPECT_TRUE(m_controller->CommonPage()->isVisible());
     const std::vector<std::string> commands = ReceivedCommands();
     ASSERT_EQ(commands.size(), 2u + 5u * 12u);
@@ -133,7 +134,7 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     EXPECT_EQ(commands[2], "*10T\\r");
     EXPECT_EQ(commands[3], "*10A0\\r");
     const std::size_t before = ReceivedCommands().size();
-    Run(&TMainWindow::tbReadClick);
+    Run(&TMainWindow::ReadPage);
     const std::vector<std::string> afterRead = ReceivedCommands();
     ASSERT_EQ(afterRead.size(), before + 1u);
     EXPECT_EQ(afterRead.back(), "*10o\\r");
@@ -146,7 +147,7 @@ TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {
     ConnectToModule();
     m_controller->SelectPage(3);
 
-    Run(&TMainWindow::tbReadClick);
+    Run(&TMainWindow::ReadPage);
     TRelayPage& page = *m_controller->RelayPage(3);
     TRelaySettings read = page.Settings();
     read.Duration = page.etDuration->text().toInt();
@@ -155,7 +156,7 @@ TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {
 
     page.Settings().Zone(zeFault, 16) = rrOn1Hz;
     page.etDuration->setText("200");
-    Run(&TMainWindow::tbWriteClick);
+    Run(&TMainWindow::WritePage);
     TModuleState expected = stored;
     expected.Relays[2].Zone(zeFault, 16) = rrOn1Hz;
     expected.Relays[2].Duration = 200;
@@ -170,9 +171,9 @@ TEST_F(ToolTest, WritingANewObjectNumberMovesTheConnectionToIt) {
     StartTool();
     ConnectToModule();
     m_controller->CommonPage()->etO->setText("12");
-    Run(&TMainWindow::tbWriteClick);
+    Run(&TMainWindow::WritePage);
     m_controller->SelectPage(1);
-    Run(&TMainWindow::tbReadClick);
+    Run(&TMainWindow::ReadPage);
 
     EXPECT_EQ(m_module->Snapshot().ObjectNumber, 12);
     const std::vector<std::string> commands = ReceivedCommands();
@@ -223,7 +224,7 @@ TEST_F(ToolTest, TheRenumberAnswersAndARefusedNumberWriteWhatTheySay) {
         m_windowNotes.clear();
         m_renumberAnswer = c.Answer;
         m_controller->CommonPage()->etO->setText(QString::fromUtf8(c.Number));
-        Run(&TMainWindow::tbWriteAllClick);
+        Run(&TMainWindow::WriteAllPages);
 
         const std::vector<std::string> commands = ReceivedCommands();
         EXPECT_EQ(commands.size() - before, c.Commands);
@@ -242,22 +243,22 @@ TEST_F(ToolTest, SavedFilesLoadBackToTheSamePagesAndSaveToTheSameBytes) {
     StartModule(PatternedState(10, 4));
     StartTool();
     ConnectToModule();
-    Run(&TMainWindow::tbReadAllClick);
+    Run(&TMainWindow::ReadAllPages);
     const TModuleState read = PagesState(*m_controller);
 
     const std::string first = (Dir() / "first.txt").string();
     const std::string second = (Dir() / "second.txt").string();
     std::optional<QString> answer = QString::fromStdString(first);
     m_main->RunFileDialog = [&answer](QFileDialog*) { return answer; };
-    Run(&TMainWindow::mnuSaveClick);
+    Run(&TMainWindow::SaveToFile);
 
-    Run(&TMainWindow::N22Click);
+    Run(&TMainWindow::SetAllDefaults);
     EXPECT_NE(PagesState(*m_controller), read);
-    Run(&TMainWindow::mnuLoadClick);
+    Run(&TMainWindow::LoadFromFile);
     EXPECT_EQ(PagesState(*m_controller), read);
 
     answer = QString::fromStdString(second);
-    Run(&TMainWindow::mnuSaveClick);
+    Run(&TMainWindow::SaveToFile);
     QFile a(QString::fromStdString(first));
     QFile b(QString::fromStdString(second));
     ASSERT_TRUE(a.open(QIODevice::ReadOnly));
@@ -266,9 +267,9 @@ TEST_F(ToolTest, SavedFilesLoadBackToTheSamePagesAndSaveToTheSameBytes) {
 
     // A cancelled dialog changes no file and no page.
     answer.reset();
-    Run(&TMainWindow::N22Click);
+    Run(&TMainWindow::SetAllDefaults);
     const TModuleState defaults = PagesState(*m_controller);
-    Run(&TMainWindow::mnuLoadClick);
+    Run(&TMainWindow::LoadFromFile);
     EXPECT_EQ(PagesState(*m_controller), defaults);
     EXPECT_TRUE(m_reportedErrors.empty());
 }
@@ -281,12 +282,12 @@ TEST_F(ToolTest, DefaultsResetTheDurationAndObjectNumberButKeepTheReactions) {
     TRelaySettings expected = m_controller->RelayPage(2)->Settings();
     expected.Duration = 0;
 
-    Run(&TMainWindow::N21Click);
+    Run(&TMainWindow::SetPageDefaults);
     EXPECT_EQ(m_controller->RelayPage(2)->etDuration->text(), "0");
     EXPECT_EQ(m_controller->RelayPage(2)->Settings(), expected);
     EXPECT_EQ(m_controller->CommonPage()->etO->text(), "33");
 
-    Run(&TMainWindow::N22Click);
+    Run(&TMainWindow::SetAllDefaults);
     EXPECT_EQ(m_controller->CommonPage()->etO->text(), "01");
     for (int n = 1; n <= kRelayCount; ++n) {
         EXPECT_EQ(m_controller->RelayPage(n)->etDuration->text(), "0");
@@ -298,7 +299,7 @@ TEST_F(ToolTest, ClosingWhileConnectedReleasesTheModuleAndKeepsThePagesInCurrent
     StartModule(stored);
     StartTool();
     ConnectToModule();
-    Run(&TMainWindow::tbReadAllClick);
+    Run(&TMainWindow::ReadAllPages);
 
     m_main->close();
     EXPECT_FALSE(m_controller->IsConnected());
@@ -335,13 +336,13 @@ TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
     // The progress window says that the close waits, and how to end the wait sooner.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [this, &noteAfterClose] {
-        if (m_main->IsCloseDeferred() && m_progress->lbNote->isVisible()) {
-            noteAfterClose = m_progress->lbNote->text();
+        if (m_main->IsCloseDeferred() && m_progress->NoteLabel->isVisible()) {
+            noteAfterClose = m_progress->NoteLabel->text();
         }
     });
     watch.start(0);
 
-    Run(&TMainWindow::tbWriteAllClick);
+    Run(&TMainWindow::WriteAllPages);
     watch.stop();
     ASSERT_TRUE(closedDuringExchange);
     EXPECT_TRUE(noteAfterClose.contains(QString::fromUtf8("закроется")))
@@ -375,7 +376,7 @@ TEST_F(ToolTest, ATerminationSignalDuringWriteAllEndsTheExchangeReleasesAndSaves
         ::raise(SIGTERM);
     });
 
-    Run(&TMainWindow::tbWriteAllClick);
+    Run(&TMainWindow::WriteAllPages);
     ASSERT_TRUE(signalledDuringExchange);
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_main->isVisible(); }, 5000));
 
@@ -404,7 +405,7 @@ TEST_F(ToolTest, CompareListsEveryDifferenceAndLeavesThePages) {
         shown.push_back(lines);
     };
 
-    Run(&TMainWindow::mnuCompareClick);
+    Run(&TMainWindow::CompareWithModule);
 
     ASSERT_EQ(shown.size(), 1u);
     ASSERT_EQ(shown[0].size(), 2u) << (shown[0].empty() ? "" : shown[0][0]);
@@ -415,7 +416,7 @@ TEST_F(ToolTest, CompareListsEveryDifferenceAndLeavesThePages) {
     EXPECT_TRUE(m_errorWindows.empty());
 
     SetPages(*m_controller, stored);
-    Run(&TMainWindow::mnuCompareClick);
+    Run(&TMainWindow::CompareWithModule);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], std::vector<std::string>{"Модуль и страницы совпадают"});
 }
@@ -432,7 +433,7 @@ TEST_F(ToolTest, WriteChangesSendsOnlyTheValuesThatDiffer) {
     ConnectToModule();
     const std::size_t before = ReceivedCommands().size();
 
-    Run(&TMainWindow::mnuWriteChangesClick);
+    Run(&TMainWindow::WriteChangesToModule);
 
     const std::vector<std::string> commands = ReceivedCommands();
     // The whole module read aside, then the two writes.

@@ -7,16 +7,16 @@
 #include "control/DeviceController.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/StoredControls.h"
 
 namespace {
 
 void ExpectUnlocked(const TMainWindow& main) {
-    EXPECT_TRUE(main.tv1->isEnabled());
-    EXPECT_TRUE(main.ToolBar1->isEnabled());
+    EXPECT_TRUE(main.PageTree->isEnabled());
+    EXPECT_TRUE(main.ToolBar->isEnabled());
     for (const QMenu* menu : main.TopLevelMenus()) {
         // A hidden menu reports itself disabled whatever it was set to.
         if (menu->menuAction()->isVisible()) {
@@ -43,7 +43,7 @@ TEST_F(ToolTest, AModuleThatIgnoresTheDurationReadListsThatRelayInTheErrorWindow
     m_controller->SelectPage(3);
     m_controller->RelayPage(3)->etDuration->setText("77");
 
-    Run(&TMainWindow::tbReadClick);
+    Run(&TMainWindow::ReadPage);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     EXPECT_EQ(m_errorWindows[0], std::vector<std::string>{kDurationLine(3)});
@@ -67,7 +67,7 @@ TEST_F(ToolTest, ReadAllFromAModuleThatStopsAnsweringStopsAfterFiveCommands) {
     ConnectToModule();
     ASSERT_TRUE(m_controller->IsConnected());
 
-    Run(&TMainWindow::tbReadAllClick);
+    Run(&TMainWindow::ReadAllPages);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     const std::vector<std::string> expected{
@@ -98,7 +98,7 @@ TEST_F(ToolTest, WritesTheModuleIgnoresAreListedInTheErrorWindow) {
     ConnectToModule();
     m_controller->SelectPage(2);
 
-    Run(&TMainWindow::tbWriteClick);
+    Run(&TMainWindow::WritePage);
 
     ASSERT_EQ(m_errorWindows.size(), 1u);
     ASSERT_EQ(m_errorWindows[0].size(), 16u);
@@ -118,7 +118,7 @@ TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
     ASSERT_TRUE(m_controller->IsConnected());
     ASSERT_EQ(m_main->StatusText(2).left(6), QString::fromUtf8("VER 08"));
 
-    Run(&TMainWindow::tbWriteAllClick);
+    Run(&TMainWindow::WriteAllPages);
 
     ASSERT_EQ(m_reportedErrors.size(), 1u);
     EXPECT_TRUE(m_reportedErrors[0].startsWith(
@@ -131,8 +131,8 @@ TEST_F(ToolTest, APulledCableEndsTheConnectionWithOneBox) {
     EXPECT_FALSE(m_controller->IsConnected());
     EXPECT_EQ(m_main->StatusText(1), QString::fromUtf8("Нет связи"));
     EXPECT_EQ(m_main->StatusText(2), QString());
-    EXPECT_FALSE(m_main->tbReadAll->isEnabled());
-    EXPECT_TRUE(m_main->tbConnect->isEnabled());
+    EXPECT_FALSE(m_main->ReadAllAction->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
     ExpectUnlocked(*m_main);
 }
 
@@ -145,7 +145,7 @@ TEST_F(ToolTest, APulledCableDuringACompareNamesThePageBeingRead) {
     m_controller->SelectPage(0);
     m_controller->ShowDifferences = [](const std::vector<std::string>&) {};
 
-    Run(&TMainWindow::mnuCompareClick);
+    Run(&TMainWindow::CompareWithModule);
 
     ASSERT_EQ(m_reportedErrors.size(), 1u);
     EXPECT_TRUE(m_reportedErrors[0].startsWith(
@@ -165,7 +165,7 @@ TEST_F(ToolTest, AnAnswerThatIsNoNumberEndsTheReadWithAnErrorBox) {
     ConnectToModule();
     m_controller->SelectPage(1);
 
-    Run(&TMainWindow::tbReadClick);
+    Run(&TMainWindow::ReadPage);
 
     ASSERT_EQ(m_reportedErrors.size(), 1u);
     EXPECT_NE(m_reportedErrors[0].indexOf("not a valid integer"), -1)
@@ -191,12 +191,12 @@ TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
     const TModuleState pages = PagesState(*m_controller);
     m_controller->SelectPage(2);
 
-    Run(&TMainWindow::tbWriteAllClick);
+    Run(&TMainWindow::WriteAllPages);
 
     ExpectUnlocked(*m_main);
     // A failed operation, too, ends on the page the user had chosen, and the tree names it.
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->RelayPage(2));
-    EXPECT_EQ(m_main->tv1->currentItem()->text(0), QString::fromUtf8("Реле 2"));
+    EXPECT_EQ(m_main->PageTree->currentItem()->text(0), QString::fromUtf8("Реле 2"));
     EXPECT_TRUE(m_module->HasHungUp());
     // Either the port reported the failure or every later command timed out in the log.
     EXPECT_TRUE(!m_reportedErrors.empty() ||
@@ -204,10 +204,10 @@ TEST_F(ToolTest, APulledCableInTheMiddleOfWriteAllLeavesAConsistentTool) {
     EXPECT_EQ(PagesState(*m_controller), pages);
 
     m_reportedErrors.clear();
-    Run(&TMainWindow::tbDisconnectClick);
+    Run(&TMainWindow::DisconnectFromModule);
     EXPECT_FALSE(m_controller->IsConnected());
-    EXPECT_TRUE(m_main->tbConnect->isEnabled());
-    EXPECT_FALSE(m_main->tbDisconnect->isEnabled());
+    EXPECT_TRUE(m_main->ConnectAction->isEnabled());
+    EXPECT_FALSE(m_main->DisconnectAction->isEnabled());
 }
 
 // "Отмена" in the progress window stops "Читать всё" after the command that runs.
@@ -215,9 +215,9 @@ TEST_F(ToolTest, CancelInTheProgressWindowStopsReadAll) {
     StartModule(PowerUpState(10), {}, true);
     StartTool();
     ConnectToModule();
-    QTimer::singleShot(150, m_progress.get(), [this] { m_progress->btCancel->click(); });
+    QTimer::singleShot(150, m_progress.get(), [this] { m_progress->CancelButton->click(); });
 
-    Run(&TMainWindow::tbReadAllClick);
+    Run(&TMainWindow::ReadAllPages);
 
     // The cancel is said in the window, and is no error of it.
     EXPECT_TRUE(m_errorWindows.empty());

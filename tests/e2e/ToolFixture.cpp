@@ -7,9 +7,9 @@
 #include "pages/RelayPage.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/LogView.h"
 #include "widgets/StoredControls.h"
 
@@ -47,7 +47,7 @@ void ToolTest::StartModule(TModuleState state, TModuleFaults faults, bool pacing
 void ToolTest::StartTool() {
     m_main = std::make_unique<TMainWindow>();
     m_progress = std::make_unique<TProgressWindow>(m_main.get());
-    m_controller = std::make_unique<TRelayFormsController>(*m_main, *m_progress, SettingsFile());
+    m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, SettingsFile());
     m_main->Controller = m_controller.get();
     m_controller->ListPorts = [] {
         std::vector<TSerialPortInfo> ports(2);
@@ -61,14 +61,14 @@ void ToolTest::StartTool() {
     };
     m_controller->RunErrorWindow = [this](TErrorListWindow& window) {
         std::vector<std::string> rows;
-        for (int row = 0; row < window.lErrors->rowCount(); ++row) {
-            rows.push_back(window.lErrors->item(row, 0)->text().toStdString());
+        for (int row = 0; row < window.ErrorTable->rowCount(); ++row) {
+            rows.push_back(window.ErrorTable->item(row, 0)->text().toStdString());
         }
-        EXPECT_EQ(window.pErrCount->text().toStdString(), std::to_string(rows.size()));
+        EXPECT_EQ(window.ErrorCount->text().toStdString(), std::to_string(rows.size()));
         if (!rows.empty()) {
             m_errorWindows.push_back(rows);
         }
-        const QString notes = window.lbNotes->text();
+        const QString notes = window.NotesLabel->text();
         std::vector<std::string> lines;
         for (const QString& line : notes.split('\n', Qt::SkipEmptyParts)) {
             lines.push_back(line.toStdString());
@@ -86,7 +86,7 @@ void ToolTest::Connect(const std::string& port, const std::string& moduleNumber,
         dialog.etObjN->setText(QString::fromStdString(moduleNumber));
         return accept;
     };
-    Run(&TMainWindow::tbConnectClick);
+    Run(&TMainWindow::ConnectToModule);
 }
 
 void ToolTest::Run(void (TMainWindow::*handler)()) {
@@ -108,7 +108,7 @@ std::vector<std::string> ToolTest::ReceivedCommands() const {
 
 QStringList ToolTest::LogLines() const {
     QStringList lines;
-    const QAbstractItemModel* model = m_main->tvLog->model();
+    const QAbstractItemModel* model = m_main->ExchangeLog->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         const QModelIndex caption = model->index(row, 0);
         lines << caption.data().toString();
@@ -145,7 +145,7 @@ TModuleState PatternedState(std::int32_t objectNumber, int seed) {
 }
 
 // The pages' values as the module would hold them.
-TModuleState PagesState(const TRelayFormsController& controller) {
+TModuleState PagesState(const TFormsController& controller) {
     TModuleState state;
     state.ObjectNumber = controller.CommonPage()->etO->text().toInt();
     for (int n = 1; n <= kRelayCount; ++n) {
@@ -157,7 +157,7 @@ TModuleState PagesState(const TRelayFormsController& controller) {
     return state;
 }
 
-void SetPages(TRelayFormsController& controller, const TModuleState& state) {
+void SetPages(TFormsController& controller, const TModuleState& state) {
     controller.CommonPage()->etO->setText(QString::number(state.ObjectNumber));
     for (int n = 1; n <= kRelayCount; ++n) {
         TRelayPage& page = *controller.RelayPage(n);

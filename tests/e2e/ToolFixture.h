@@ -14,9 +14,9 @@
 
 #include "emulator/ModuleEmulator.h"
 #include "shell/AppErrorReport.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/RelayFormsController.h"
 
 class ToolTest : public ::testing::Test {
   protected:
@@ -45,7 +45,7 @@ class ToolTest : public ::testing::Test {
     std::unique_ptr<TModuleEmulator> m_module;
     std::unique_ptr<TMainWindow> m_main;
     std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TRelayFormsController> m_controller;
+    std::unique_ptr<TFormsController> m_controller;
     int m_objectNumber = 10;
     std::vector<QString> m_reportedErrors;
     // The rows of each error window that listed errors, and the notes of every window shown.
@@ -66,5 +66,5 @@ class ToolTest : public ::testing::Test {
 TModuleState PatternedState(std::int32_t objectNumber, int seed);
 
 // The pages' values as the module would hold them, and the pages set to a module's values.
-TModuleState PagesState(const TRelayFormsController& controller);
-void SetPages(TRelayFormsController& controller, const TModuleState& state);
+TModuleState PagesState(const TFormsController& controller);
+void SetPages(TFormsController& controller, const TModuleState& state);

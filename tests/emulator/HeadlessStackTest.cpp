@@ -12,10 +12,10 @@
 #include "model/RelaySettingsIni.h"
 #include "protocol/RelayModule.h"
 #include "transport/ComPortWorker.h"
+#include "transport/ModuleLine.h"
 
 namespace {
 
-constexpr int kAnswerTimeoutMs = 300;
 constexpr std::int32_t kObject = 10;
 
 // Distinct values everywhere, so that a value written to or read from the wrong place shows.

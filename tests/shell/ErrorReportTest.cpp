@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QToolButton>
 
 #include "FakeCommands.h"
 #include "ModalBoxes.h"
@@ -25,12 +26,13 @@ TEST(ErrorReportTest, AnErrorFromAHandlerIsReportedAndTheWindowGoesOn) {
     TMainWindow form;
     form.Controller = &commands;
     commands.connectError = "Ошибка подключения: нет порта";
-    form.tbConnect->trigger();
-    form.mnuConnect->trigger();
+    // Once from the toolbar button, once from the menu item.
+    qobject_cast<QToolButton*>(form.ToolBar->widgetForAction(form.ConnectAction))->click();
+    form.ConnectAction->trigger();
     ASSERT_EQ(reports.texts.size(), 2u);
     EXPECT_EQ(reports.texts[0], "Ошибка подключения: нет порта");
     commands.connectError.clear();
-    form.tbConnect->trigger();
+    form.ConnectAction->trigger();
     EXPECT_EQ(commands.calls, std::vector<std::string>{"Connect"});
 }
 

@@ -14,18 +14,18 @@ namespace {
 
 TEST(MainWindowShotTest, RendersTheMainWindowToAPicture) {
     TMainWindow form;
-    auto* common = new QTreeWidgetItem(form.tv1, QStringList("Общие"));
+    auto* common = new QTreeWidgetItem(form.PageTree, QStringList("Общие"));
     SetStateIndex(common, 0);
-    auto* relays = new QTreeWidgetItem(form.tv1, QStringList("Реле"));
+    auto* relays = new QTreeWidgetItem(form.PageTree, QStringList("Реле"));
     for (int n = 1; n <= 5; ++n) {
         SetStateIndex(new QTreeWidgetItem(relays, QStringList(QString("Реле %1").arg(n))), n);
     }
-    form.tv1->expandAll();
-    form.tv1->setCurrentItem(common);
+    form.PageTree->expandAll();
+    form.PageTree->setCurrentItem(common);
     auto* layout = new QVBoxLayout(form.PagePane());
     layout->addWidget(new QLabel("Страница настроек"), 0, Qt::AlignCenter);
 
-    TLogViewWriter log(form.tvLog);
+    TLogViewWriter log(form.ExchangeLog);
     log.WriteMessage("Читаю Версию");
     log.WriteData("<<<<", "*01v", clBlue);
     log.WriteData(">>>>", "*01v VER 08.01 OK", clFuchsia);

@@ -22,48 +22,57 @@ struct CommandCase {
     const char* name;
     ActionMember action;
     QString caption;
+    QString toolCaption;  // the toolbar button's caption; empty for a command not on the toolbar
     QKeySequence shortcut;
     bool enabledAtStart;
     const char* call;  // what the controller is asked for; empty for no call
 };
 
 const CommandCase kCommands[] = {
-    {"toolbar connect", &TMainWindow::tbConnect, "Поключиться", {}, true, "Connect"},
-    {"toolbar disconnect", &TMainWindow::tbDisconnect, "Отключиться", {}, false, "Disconnect"},
-    {"toolbar read", &TMainWindow::tbRead, "Читать", {}, false, "ReadCurrent"},
-    {"toolbar write", &TMainWindow::tbWrite, "Писать", {}, false, "WriteCurrent"},
-    {"toolbar read all", &TMainWindow::tbReadAll, "Читать всё", {}, false, "ReadAll"},
-    {"toolbar write all", &TMainWindow::tbWriteAll, "Писать всё", {}, false, "WriteAll"},
-    {"menu connect", &TMainWindow::mnuConnect, "Подключиться", QKeySequence("Ctrl+C"), true,
-     "Connect"},
-    {"menu disconnect", &TMainWindow::mnuDisconnect, "Отключиться", QKeySequence("Ctrl+D"), false,
-     "Disconnect"},
-    {"menu read", &TMainWindow::mnuRead, "Прочитать параметры", QKeySequence("Ctrl+R"), false,
-     "ReadCurrent"},
-    {"menu write", &TMainWindow::mnuWrite, "Записать параметры", QKeySequence("Ctrl+W"), false,
-     "WriteCurrent"},
-    {"menu read all", &TMainWindow::mnuReadAll, "Прочитать всё", QKeySequence("Shift+Ctrl+R"),
-     false, "ReadAll"},
-    {"menu write all", &TMainWindow::mnuWriteAll, "Записать всё", QKeySequence("Shift+Ctrl+W"),
-     false, "WriteAll"},
-    {"menu compare",
-     &TMainWindow::mnuCompare,
+    {"connect", &TMainWindow::ConnectAction, "Подключиться", "Подключиться", QKeySequence("Ctrl+C"),
+     true, "Connect"},
+    {"disconnect", &TMainWindow::DisconnectAction, "Отключиться", "Отключиться",
+     QKeySequence("Ctrl+D"), false, "Disconnect"},
+    {"read", &TMainWindow::ReadAction, "Прочитать параметры", "Читать", QKeySequence("Ctrl+R"),
+     false, "ReadCurrent"},
+    {"write", &TMainWindow::WriteAction, "Записать параметры", "Писать", QKeySequence("Ctrl+W"),
+     false, "WriteCurrent"},
+    {"read all", &TMainWindow::ReadAllAction, "Прочитать всё", "Читать всё",
+     QKeySequence("Shift+Ctrl+R"), false, "ReadAll"},
+    {"write all", &TMainWindow::WriteAllAction, "Записать всё", "Писать всё",
+     QKeySequence("Shift+Ctrl+W"), false, "WriteAll"},
+    {"compare",
+     &TMainWindow::CompareAction,
      "Сравнить с модулем",
+     "",
      {},
      false,
      "CompareWithModule"},
-    {"menu write changes",
-     &TMainWindow::mnuWriteChanges,
+    {"write changes",
+     &TMainWindow::WriteChangesAction,
      "Записать изменения",
+     "",
      {},
      false,
      "WriteChanges"},
-    {"defaults of the page", &TMainWindow::N21, "По умолчанию", {}, true, "SetCurrentDefaults"},
-    {"defaults of all pages", &TMainWindow::N22, "По умолчанию все", {}, true, "SetAllDefaults"},
-    {"exit", &TMainWindow::N2, "Выход", QKeySequence("Ctrl+X"), true, "Disconnect"},
-    {"save", &TMainWindow::mnuSave, "Сохранить", QKeySequence("Ctrl+S"), true, ""},
-    {"load", &TMainWindow::mnuLoad, "Загрузить", QKeySequence("Ctrl+L"), true, ""},
-    {"about", &TMainWindow::N8, "О программе", QKeySequence(Qt::Key_F1), true, ""},
+    {"defaults of the page",
+     &TMainWindow::PageDefaultsAction,
+     "По умолчанию",
+     "",
+     {},
+     true,
+     "SetCurrentDefaults"},
+    {"defaults of all pages",
+     &TMainWindow::AllDefaultsAction,
+     "По умолчанию все",
+     "",
+     {},
+     true,
+     "SetAllDefaults"},
+    {"exit", &TMainWindow::ExitAction, "Выход", "", QKeySequence("Ctrl+X"), true, "Disconnect"},
+    {"save", &TMainWindow::SaveAction, "Сохранить", "", QKeySequence("Ctrl+S"), true, ""},
+    {"load", &TMainWindow::LoadAction, "Загрузить", "", QKeySequence("Ctrl+L"), true, ""},
+    {"about", &TMainWindow::AboutAction, "О программе", "", QKeySequence(Qt::Key_F1), true, ""},
 };
 
 class MainWindowTest : public testing::Test {
@@ -89,25 +98,36 @@ TEST_F(MainWindowTest, CommandsHaveTheirCaptionsShortcutsAndStartStates) {
         SCOPED_TRACE(command.name);
         const QAction* action = form.*command.action;
         EXPECT_EQ(QString(action->text()).remove('&'), command.caption);
+        // The toolbar shows the command under its shorter caption, with that as its tooltip.
+        QWidget* tool = form.ToolBar->widgetForAction(const_cast<QAction*>(action));
+        EXPECT_EQ(tool != nullptr, !command.toolCaption.isEmpty());
+        if (tool != nullptr) {
+            EXPECT_EQ(action->iconText(), command.toolCaption);
+            EXPECT_EQ(tool->toolTip(), command.toolCaption);
+        }
         EXPECT_EQ(action->shortcut(), command.shortcut);
         EXPECT_EQ(action->isEnabled(), command.enabledAtStart);
     }
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsShowIconAndCaptionSideBySide) {
-    for (QAction* button : {form.tbConnect, form.tbDisconnect, form.tbRead, form.tbWrite,
-                            form.tbReadAll, form.tbWriteAll}) {
-        auto* tool = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(button));
+    for (QAction* button : {form.ConnectAction, form.DisconnectAction, form.ReadAction,
+                            form.WriteAction, form.ReadAllAction, form.WriteAllAction}) {
+        auto* tool = qobject_cast<QToolButton*>(form.ToolBar->widgetForAction(button));
         ASSERT_NE(tool, nullptr);
         EXPECT_GE(tool->width(), 97);
         EXPECT_GE(tool->width(), tool->sizeHint().width());  // the caption is never cut short
         EXPECT_EQ(tool->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
         EXPECT_FALSE(button->icon().isNull());
     }
-    EXPECT_EQ(form.ToolBar1->actions().size(), 8);  // six buttons and two separators
+    EXPECT_EQ(form.ToolBar->actions().size(), 8);  // six buttons and two separators
     // The button and the menu item of one command show the same picture.
-    EXPECT_EQ(form.tbRead->icon().pixmap(16).toImage(), form.mnuRead->icon().pixmap(16).toImage());
-    EXPECT_NE(form.tbRead->icon().pixmap(16).toImage(), form.tbWrite->icon().pixmap(16).toImage());
+    const auto* readButton =
+        qobject_cast<QToolButton*>(form.ToolBar->widgetForAction(form.ReadAction));
+    EXPECT_EQ(readButton->icon().pixmap(16).toImage(),
+              form.ReadAction->icon().pixmap(16).toImage());
+    EXPECT_NE(form.ReadAction->icon().pixmap(16).toImage(),
+              form.WriteAction->icon().pixmap(16).toImage());
 }
 
 TEST_F(MainWindowTest, DebugMenuExistsButIsNeverShown) {
@@ -118,9 +138,9 @@ TEST_F(MainWindowTest, DebugMenuExistsButIsNeverShown) {
         }
     }
     EXPECT_EQ(shown, QStringList({"Файл", "Соединение", "Панель", "Настройки", "Помощь"}));
-    EXPECT_EQ(QString(form.mnuDebug->title()).remove('&'), "Отладка");
-    EXPECT_TRUE(form.mnuShowInWindow->isChecked());
-    EXPECT_FALSE(form.mnuShowInLog->isChecked());
+    EXPECT_EQ(QString(form.DebugMenu->title()).remove('&'), "Отладка");
+    EXPECT_TRUE(form.ShowInWindowAction->isChecked());
+    EXPECT_FALSE(form.ShowInLogAction->isChecked());
     EXPECT_EQ(form.TopLevelMenus().size(), 6);
 }
 
@@ -155,13 +175,13 @@ TEST_F(MainWindowTest, AltLetterAndF10OpenTheMenus) {
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_F10);
-    QTRY_VERIFY(form.mnuFile->isVisible());
-    form.mnuFile->hide();
-    QTRY_VERIFY(!form.mnuFile->isVisible());
+    QTRY_VERIFY(form.FileMenu->isVisible());
+    form.FileMenu->hide();
+    QTRY_VERIFY(!form.FileMenu->isVisible());
     // Alt with the Cyrillic letter of "Настройки", as a Russian keyboard layout sends it.
     QTest::sendKeyEvent(QTest::Click, &form, static_cast<Qt::Key>(0x041D), QString(QChar(0x043D)),
                         Qt::AltModifier);
-    QTRY_VERIFY(form.mnuSettings->isVisible());
+    QTRY_VERIFY(form.SettingsMenu->isVisible());
 }
 
 TEST_F(MainWindowTest, EachHandlerCallsOneControllerCommand) {
@@ -195,26 +215,26 @@ TEST_F(MainWindowTest, SaveAndLoadPassTheChosenFileAndCancelPassesNothing) {
         asked = dialog;
         return answer;
     };
-    form.mnuSave->trigger();
-    EXPECT_EQ(asked, form.SFD);
-    form.mnuLoad->trigger();
-    EXPECT_EQ(asked, form.OFD);
+    form.SaveAction->trigger();
+    EXPECT_EQ(asked, form.SaveDialog);
+    form.LoadAction->trigger();
+    EXPECT_EQ(asked, form.OpenDialog);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"SaveToFile /tmp/настройки.txt",
                                                  "LoadFromFile /tmp/настройки.txt"}));
     answer.reset();
-    form.mnuSave->trigger();
-    form.mnuLoad->trigger();
+    form.SaveAction->trigger();
+    form.LoadAction->trigger();
     EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(MainWindowTest, FileDialogsOpenInTheFolderLastUsed) {
     // Not in the program's folder at first.
-    EXPECT_EQ(form.OFD->directory().absolutePath(), QDir::homePath());
+    EXPECT_EQ(form.OpenDialog->directory().absolutePath(), QDir::homePath());
     const QString folder = QDir::tempPath();
     form.RunFileDialog = [&](QFileDialog*) { return std::optional<QString>(folder + "/a.txt"); };
-    form.mnuSave->trigger();
-    EXPECT_EQ(form.OFD->directory().absolutePath(), folder);
-    EXPECT_EQ(form.SFD->directory().absolutePath(), folder);
+    form.SaveAction->trigger();
+    EXPECT_EQ(form.OpenDialog->directory().absolutePath(), folder);
+    EXPECT_EQ(form.SaveDialog->directory().absolutePath(), folder);
     EXPECT_EQ(form.FileFolder(), folder);
     // A folder that has gone since is not taken.
     form.SetFileFolder("/nonexistent/folder");
@@ -222,21 +242,21 @@ TEST_F(MainWindowTest, FileDialogsOpenInTheFolderLastUsed) {
 }
 
 TEST_F(MainWindowTest, FileDialogsAskForTextFiles) {
-    for (QFileDialog* dialog : {form.OFD, form.SFD}) {
+    for (QFileDialog* dialog : {form.OpenDialog, form.SaveDialog}) {
         EXPECT_EQ(dialog->nameFilters(), QStringList("Файлы настроек (*.txt)"));
         EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
         EXPECT_EQ(dialog->defaultSuffix(), "txt");
         EXPECT_TRUE(dialog->isSizeGripEnabled());
         EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
     }
-    EXPECT_EQ(form.OFD->acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(form.SFD->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(form.SFD->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(form.OpenDialog->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(form.SaveDialog->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowAnyWayDisconnects) {
     form.show();
-    form.N2->trigger();
+    form.ExitAction->trigger();
     EXPECT_FALSE(form.isVisible());
     form.show();
     form.close();
@@ -244,7 +264,7 @@ TEST_F(MainWindowTest, ClosingTheWindowAnyWayDisconnects) {
 }
 
 TEST_F(MainWindowTest, AboutShowsTheAboutBoxModally) {
-    form.N8->trigger();  // no about box yet: nothing happens
+    form.AboutAction->trigger();  // no about box yet: nothing happens
     QDialog about;
     QSignalSpy finished(&about, &QDialog::finished);
     form.AboutBox = &about;
@@ -252,46 +272,46 @@ TEST_F(MainWindowTest, AboutShowsTheAboutBoxModally) {
         EXPECT_TRUE(about.isModal());
         about.accept();
     });
-    form.N8->trigger();
+    form.AboutAction->trigger();
     EXPECT_EQ(finished.count(), 1);
     EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(MainWindowTest, SelectingANodeSelectsItsPage) {
-    auto* common = new QTreeWidgetItem(form.tv1, QStringList("Общие"));
+    auto* common = new QTreeWidgetItem(form.PageTree, QStringList("Общие"));
     SetStateIndex(common, 0);
-    auto* relays = new QTreeWidgetItem(form.tv1, QStringList("Реле"));
+    auto* relays = new QTreeWidgetItem(form.PageTree, QStringList("Реле"));
     auto* relay3 = new QTreeWidgetItem(relays, QStringList("Реле 3"));
     SetStateIndex(relay3, 3);
-    form.tv1->expandAll();
+    form.PageTree->expandAll();
     Calls();
 
-    form.tv1->setCurrentItem(relay3);
-    form.tv1->setCurrentItem(relays);
-    form.tv1->setCurrentItem(common);
+    form.PageTree->setCurrentItem(relay3);
+    form.PageTree->setCurrentItem(relays);
+    form.PageTree->setCurrentItem(common);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"SelectPage 3", "SelectPage -1", "SelectPage 0"}));
-    EXPECT_EQ(form.tv1->indentation(), 19);
-    EXPECT_EQ(form.tv1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(form.PageTree->indentation(), 19);
+    EXPECT_EQ(form.PageTree->editTriggers(), QAbstractItemView::NoEditTriggers);
 }
 
 TEST_F(MainWindowTest, ClearButtonEmptiesTheLogAndNothingElse) {
-    TLogViewWriter log(form.tvLog);
+    TLogViewWriter log(form.ExchangeLog);
     log.WriteMessage("Читаю Версию");
     log.WriteData("<<<<", "*01v", clBlue);
     form.show();
-    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(form.tvLog->LogModel()->LineCount(), 0);
-    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(form.tvLog->LogModel()->LineCount(), 0);
+    QTest::mouseClick(form.ClearLogButton, Qt::LeftButton);
+    EXPECT_EQ(form.ExchangeLog->LogModel()->LineCount(), 0);
+    QTest::mouseClick(form.ClearLogButton, Qt::LeftButton);
+    EXPECT_EQ(form.ExchangeLog->LogModel()->LineCount(), 0);
     EXPECT_TRUE(Calls().empty());
-    EXPECT_TRUE(form.cbScrolling->isChecked());
+    EXPECT_TRUE(form.ScrollLogBox->isChecked());
 }
 
 TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
     form.show();
     QApplication::processEvents();
-    TLogViewWriter log(form.tvLog);
-    TLogView* view = form.tvLog;
+    TLogViewWriter log(form.ExchangeLog);
+    TLogView* view = form.ExchangeLog;
     for (int n = 0; n < 40; ++n) {
         log.WriteData("<<<<", std::to_string(n), clBlue);
     }
@@ -299,13 +319,13 @@ TEST_F(MainWindowTest, LogFollowsNewLinesOnlyWhileScrollingIsChecked) {
     ASSERT_GT(lines, view->VisibleLineCount());
     EXPECT_EQ(view->TopLine(), lines - view->VisibleLineCount());
 
-    form.cbScrolling->setChecked(false);
+    form.ScrollLogBox->setChecked(false);
     view->scrollTo(view->LogModel()->IndexOfLine(5), QAbstractItemView::PositionAtTop);
     log.WriteError("Не получили: OK");
     log.WriteDataLines(">>>>", {"a", "b"}, clFuchsia);
     EXPECT_EQ(view->TopLine(), 5);
 
-    form.cbScrolling->setChecked(true);
+    form.ScrollLogBox->setChecked(true);
     log.WriteMessage("последняя");
     const QRect last = view->visualRect(view->LogModel()->IndexOfLine(lines + 4));
     EXPECT_TRUE(view->viewport()->rect().contains(last));
@@ -345,10 +365,10 @@ TEST_F(MainWindowTest, StatusBarShowsPortAndVersionPanels) {
 TEST_F(MainWindowTest, SplitterBarsStartAtTheirPlacesAndTheirButtonsCollapse) {
     form.show();
     QApplication::processEvents();
-    EXPECT_EQ(form.RzSplitter1->sizes().first(), 620);
-    EXPECT_EQ(form.rzCntSpl->sizes().first(), 165);
+    EXPECT_EQ(form.LogSplitter->sizes().first(), 620);
+    EXPECT_EQ(form.PageSplitter->sizes().first(), 165);
 
-    for (TCollapsibleSplitter* splitter : {form.RzSplitter1, form.rzCntSpl}) {
+    for (TCollapsibleSplitter* splitter : {form.LogSplitter, form.PageSplitter}) {
         auto* handle = static_cast<TCollapseHandle*>(splitter->handle(1));
         const int pane = splitter->CollapsingPane();
         const int before = splitter->sizes()[pane];

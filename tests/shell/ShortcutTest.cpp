@@ -89,8 +89,8 @@ TEST_F(ShortcutTest, PasteAndSelectAllWorkInAnEdit) {
 }
 
 TEST_F(ShortcutTest, EnabledItemsAnswerTheirKeysFromAnEdit) {
-    for (QAction* item :
-         {form.mnuDisconnect, form.mnuRead, form.mnuWrite, form.mnuReadAll, form.mnuWriteAll}) {
+    for (QAction* item : {form.DisconnectAction, form.ReadAction, form.WriteAction,
+                          form.ReadAllAction, form.WriteAllAction}) {
         item->setEnabled(true);
     }
     QTest::keyClick(edit, Qt::Key_D, Qt::ControlModifier);
@@ -111,7 +111,7 @@ TEST_F(ShortcutTest, DisabledItemShortcutsDoNothing) {
     QTest::keyClick(edit, Qt::Key_R, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(edit, Qt::Key_D, Qt::ControlModifier);
-    form.mnuConnect->setEnabled(false);
+    form.ConnectAction->setEnabled(false);
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(form.isVisible());
@@ -119,11 +119,11 @@ TEST_F(ShortcutTest, DisabledItemShortcutsDoNothing) {
 
 TEST_F(ShortcutTest, ShortcutsUnderADisabledTopLevelMenuDoNothing) {
     edit->deselect();
-    form.mnuDisconnect->setEnabled(true);
+    form.DisconnectAction->setEnabled(true);
     // However a caller disables the top-level menus, their items' keys must stay dead.
-    form.mnuConnection->setEnabled(false);
-    form.mnuFile->menuAction()->setEnabled(false);
-    form.mnuSettings->setEnabled(false);
+    form.ConnectionMenu->setEnabled(false);
+    form.FileMenu->menuAction()->setEnabled(false);
+    form.SettingsMenu->setEnabled(false);
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_D, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);

@@ -19,19 +19,20 @@ namespace {
 
 // The room the close button takes under the list.
 int ButtonRow(const TErrorListWindow& errors) {
-    return errors.btClose->height() + 6;
+    return errors.CloseButton->height() + 6;
 }
 
 TEST(ProgressWindowTest, IsAnOpaqueFramedWindowOfTheMainWindowWithoutACloseButton) {
     QMainWindow mainWindow;
     TProgressWindow progress(&mainWindow);
     EXPECT_EQ(progress.width(), 360);
-    EXPECT_EQ(progress.pb->height(), 17);
-    EXPECT_EQ(progress.pb->width(), 360 - 16);
-    EXPECT_EQ(progress.btCancel->text(), QString::fromUtf8("Отмена"));
-    EXPECT_GE(progress.btCancel->width(), std::max(75, progress.btCancel->sizeHint().width()));
-    EXPECT_LE(std::abs(progress.btCancel->geometry().center().x() - progress.rect().center().x()),
-              1);
+    EXPECT_EQ(progress.ProgressBar->height(), 17);
+    EXPECT_EQ(progress.ProgressBar->width(), 360 - 16);
+    EXPECT_EQ(progress.CancelButton->text(), QString::fromUtf8("Отмена"));
+    EXPECT_GE(progress.CancelButton->width(),
+              std::max(75, progress.CancelButton->sizeHint().width()));
+    EXPECT_LE(
+        std::abs(progress.CancelButton->geometry().center().x() - progress.rect().center().x()), 1);
     EXPECT_EQ(progress.windowTitle(), "Прогресс");
     EXPECT_TRUE(progress.isWindow());
     EXPECT_EQ(progress.windowType(), Qt::Dialog);
@@ -59,7 +60,7 @@ TEST(ProgressWindowTest, StaysAboveTheMainWindowAndClosingItAsksToCancel) {
 TEST(ProgressWindowTest, CancelAsksToStopUntilReset) {
     TProgressWindow progress;
     EXPECT_FALSE(progress.CancelRequested());
-    progress.btCancel->click();
+    progress.CancelButton->click();
     EXPECT_TRUE(progress.CancelRequested());
     progress.ResetCancel();
     EXPECT_FALSE(progress.CancelRequested());
@@ -98,11 +99,11 @@ TEST(ProgressWindowTest, StepsAdvanceTheBarAndStartOverPastTheMaximum) {
     for (int n = 0; n < 12; ++n) {
         progress.StepIt();
     }
-    EXPECT_EQ(progress.pb->value(), 12);
+    EXPECT_EQ(progress.ProgressBar->value(), 12);
     progress.StepIt();
-    EXPECT_EQ(progress.pb->value(), 1);
+    EXPECT_EQ(progress.ProgressBar->value(), 1);
     progress.SetPosition(5);
-    EXPECT_EQ(progress.pb->value(), 5);
+    EXPECT_EQ(progress.ProgressBar->value(), 5);
 }
 
 // The window names the operation, its page and the count over the whole operation, and a note
@@ -114,27 +115,29 @@ TEST(ProgressWindowTest, ShowsTheOperationsLineAndANote) {
     progress.SetText(QString::fromUtf8("Запись: Реле 2 — 214 из 536, ошибок: 2"));
     progress.ShowProgress();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
-    EXPECT_EQ(progress.lbOperation->text(),
+    EXPECT_EQ(progress.OperationLabel->text(),
               QString::fromUtf8("Запись: Реле 2 — 214 из 536, ошибок: 2"));
-    EXPECT_TRUE(progress.lbOperation->isVisible());
-    EXPECT_GE(progress.lbOperation->width(),
-              progress.lbOperation->fontMetrics().horizontalAdvance(progress.lbOperation->text()));
-    EXPECT_FALSE(progress.lbNote->isVisible());
+    EXPECT_TRUE(progress.OperationLabel->isVisible());
+    EXPECT_GE(
+        progress.OperationLabel->width(),
+        progress.OperationLabel->fontMetrics().horizontalAdvance(progress.OperationLabel->text()));
+    EXPECT_FALSE(progress.NoteLabel->isVisible());
     const int plainHeight = progress.height();
 
     const QString note =
         QString::fromUtf8("Окно закроется, когда обмен закончится; «Отмена» остановит его раньше.");
     progress.SetNote(note);
     QApplication::processEvents();
-    EXPECT_TRUE(progress.lbNote->isVisible());
-    EXPECT_EQ(progress.lbNote->text(), note);
+    EXPECT_TRUE(progress.NoteLabel->isVisible());
+    EXPECT_EQ(progress.NoteLabel->text(), note);
     EXPECT_GT(progress.height(), plainHeight);
-    EXPECT_LE(progress.lbNote->geometry().bottom(), progress.btCancel->y());
-    EXPECT_GE(progress.lbNote->height(), progress.lbNote->heightForWidth(progress.lbNote->width()));
+    EXPECT_LE(progress.NoteLabel->geometry().bottom(), progress.CancelButton->y());
+    EXPECT_GE(progress.NoteLabel->height(),
+              progress.NoteLabel->heightForWidth(progress.NoteLabel->width()));
 
     progress.SetNote({});
     QApplication::processEvents();
-    EXPECT_FALSE(progress.lbNote->isVisible());
+    EXPECT_FALSE(progress.NoteLabel->isVisible());
     EXPECT_EQ(progress.height(), plainHeight);
 }
 
@@ -143,28 +146,29 @@ TEST(ErrorWindowTest, ShowsTheCountAndOneRowPerErrorInOrder) {
     errors.SetErrors({"Не смогли прочитать Тревоги зон", "Не смогли прочитать Длительность"});
     EXPECT_EQ(errors.windowTitle(), "Ошибки");
     EXPECT_EQ(errors.size(), QSize(306, 175 + ButtonRow(errors)));
-    EXPECT_EQ(errors.lbCount->text(), "Количество ошибок");
-    EXPECT_EQ(errors.pErrCount->text(), "2");
-    EXPECT_EQ(errors.pErrCount->size(), QSize(81, 25));
-    EXPECT_EQ(errors.pErrCount->frameShadow(), QFrame::Sunken);
-    ASSERT_EQ(errors.lErrors->rowCount(), 2);
-    EXPECT_EQ(errors.lErrors->item(0, 0)->text(), "Не смогли прочитать Тревоги зон");
-    EXPECT_EQ(errors.lErrors->item(1, 0)->text(), "Не смогли прочитать Длительность");
-    EXPECT_EQ(errors.lErrors->size(), QSize(273, 131));
-    EXPECT_TRUE(errors.lErrors->horizontalHeader()->isHidden());
-    EXPECT_TRUE(errors.lErrors->showGrid());
-    EXPECT_EQ(errors.lErrors->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(errors.ErrorCountCaption->text(), "Количество ошибок");
+    EXPECT_EQ(errors.ErrorCount->text(), "2");
+    EXPECT_EQ(errors.ErrorCount->size(), QSize(81, 25));
+    EXPECT_EQ(errors.ErrorCount->frameShadow(), QFrame::Sunken);
+    ASSERT_EQ(errors.ErrorTable->rowCount(), 2);
+    EXPECT_EQ(errors.ErrorTable->item(0, 0)->text(), "Не смогли прочитать Тревоги зон");
+    EXPECT_EQ(errors.ErrorTable->item(1, 0)->text(), "Не смогли прочитать Длительность");
+    EXPECT_EQ(errors.ErrorTable->size(), QSize(273, 131));
+    EXPECT_TRUE(errors.ErrorTable->horizontalHeader()->isHidden());
+    EXPECT_TRUE(errors.ErrorTable->showGrid());
+    EXPECT_EQ(errors.ErrorTable->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_FALSE(errors.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(errors.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST(ErrorWindowTest, TheCountCaptionIsWholeBesideItsBox) {
     TErrorListWindow errors;
-    const QFontMetrics metrics(errors.lbCount->font());
-    EXPECT_GE(errors.lbCount->width(), metrics.horizontalAdvance(errors.lbCount->text()));
-    EXPECT_GE(errors.lbCount->height(), metrics.height());
-    EXPECT_LT(errors.lbCount->geometry().right(), errors.pErrCount->x());
-    EXPECT_LE(errors.pErrCount->geometry().right(), errors.width());
+    const QFontMetrics metrics(errors.ErrorCountCaption->font());
+    EXPECT_GE(errors.ErrorCountCaption->width(),
+              metrics.horizontalAdvance(errors.ErrorCountCaption->text()));
+    EXPECT_GE(errors.ErrorCountCaption->height(), metrics.height());
+    EXPECT_LT(errors.ErrorCountCaption->geometry().right(), errors.ErrorCount->x());
+    EXPECT_LE(errors.ErrorCount->geometry().right(), errors.width());
 }
 
 // Each line shows whole, in a column as wide as the longest line, with its text as a tooltip;
@@ -189,16 +193,16 @@ TEST(ErrorWindowTest, EveryLineIsWholeAndTheWindowOpensWideEnoughForIt) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&errors));
         QApplication::processEvents();
 
-        const QTableWidgetItem* item = errors.lErrors->item(1, 0);
+        const QTableWidgetItem* item = errors.ErrorTable->item(1, 0);
         EXPECT_EQ(item->toolTip(), c.text);
-        const int advance = QFontMetrics(errors.lErrors->font()).horizontalAdvance(c.text);
-        EXPECT_GE(errors.lErrors->columnWidth(0), advance);
-        EXPECT_GE(errors.lErrors->columnWidth(0), errors.lErrors->viewport()->width());
+        const int advance = QFontMetrics(errors.ErrorTable->font()).horizontalAdvance(c.text);
+        EXPECT_GE(errors.ErrorTable->columnWidth(0), advance);
+        EXPECT_GE(errors.ErrorTable->columnWidth(0), errors.ErrorTable->viewport()->width());
         const int most = errors.screen()->availableGeometry().width() * 9 / 10;
         EXPECT_LE(errors.width(), std::max(most, 306));
-        EXPECT_EQ(errors.lErrors->horizontalScrollBar()->maximum() > 0, c.widerThanTheScreen);
+        EXPECT_EQ(errors.ErrorTable->horizontalScrollBar()->maximum() > 0, c.widerThanTheScreen);
         if (!c.widerThanTheScreen) {
-            EXPECT_GE(errors.lErrors->viewport()->width(), advance);
+            EXPECT_GE(errors.ErrorTable->viewport()->width(), advance);
         }
     }
 }
@@ -228,8 +232,8 @@ TEST(ErrorWindowTest, ResizesDownToItsDesignedSizeWithTheListFillingIt) {
         QApplication::processEvents();
         const QSize expected = asked.expandedTo(designed);
         EXPECT_EQ(errors.size(), expected);
-        EXPECT_EQ(errors.lErrors->size(), expected - QSize(33, 44 + ButtonRow(errors)));
-        EXPECT_EQ(errors.btClose->geometry().bottomRight(),
+        EXPECT_EQ(errors.ErrorTable->size(), expected - QSize(33, 44 + ButtonRow(errors)));
+        EXPECT_EQ(errors.CloseButton->geometry().bottomRight(),
                   QPoint(expected.width() - 17 - 1, expected.height() - 4 - 1));
     }
 }
@@ -240,7 +244,7 @@ TEST(ErrorWindowTest, ClosesWithItsButtonEnterAndEsc) {
         const char* Name;
         std::function<void(TErrorListWindow&)> Close;
     } cases[] = {
-        {"button", [](TErrorListWindow& w) { QTest::mouseClick(w.btClose, Qt::LeftButton); }},
+        {"button", [](TErrorListWindow& w) { QTest::mouseClick(w.CloseButton, Qt::LeftButton); }},
         {"Enter", [](TErrorListWindow& w) { QTest::keyClick(&w, Qt::Key_Return); }},
         {"Esc", [](TErrorListWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
     };
@@ -248,8 +252,8 @@ TEST(ErrorWindowTest, ClosesWithItsButtonEnterAndEsc) {
         SCOPED_TRACE(c.Name);
         TErrorListWindow errors;
         errors.SetErrors({"Нет ответа"});
-        EXPECT_EQ(errors.btClose->text(), QString::fromUtf8("Закрыть"));
-        EXPECT_TRUE(errors.btClose->isDefault());
+        EXPECT_EQ(errors.CloseButton->text(), QString::fromUtf8("Закрыть"));
+        EXPECT_TRUE(errors.CloseButton->isDefault());
         bool closed = false;
         QTimer::singleShot(0, &errors, [&] {
             ASSERT_TRUE(errors.isVisible());
@@ -269,30 +273,30 @@ TEST(ErrorWindowTest, NotesAreShownButNotCounted) {
     errors.SetNotes({"Операция отменена пользователем", "Страница \"Реле 2\" не прочитана"});
     errors.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&errors));
-    EXPECT_EQ(errors.pErrCount->text(), "1");
-    EXPECT_EQ(errors.lErrors->rowCount(), 1);
+    EXPECT_EQ(errors.ErrorCount->text(), "1");
+    EXPECT_EQ(errors.ErrorTable->rowCount(), 1);
     EXPECT_EQ(errors.windowTitle(), "Ошибки");
-    EXPECT_TRUE(errors.lbNotes->isVisible());
+    EXPECT_TRUE(errors.NotesLabel->isVisible());
     EXPECT_EQ(
-        errors.lbNotes->text(),
+        errors.NotesLabel->text(),
         QString::fromUtf8("Операция отменена пользователем\nСтраница \"Реле 2\" не прочитана"));
     // Each part has its own room: count, notes, list, button, top to bottom.
-    EXPECT_LT(errors.pErrCount->geometry().bottom(), errors.lbNotes->y());
-    EXPECT_LT(errors.lbNotes->geometry().bottom(), errors.lErrors->y());
-    EXPECT_GE(errors.lErrors->height(), 131);
-    EXPECT_LT(errors.lErrors->geometry().bottom(), errors.btClose->y());
+    EXPECT_LT(errors.ErrorCount->geometry().bottom(), errors.NotesLabel->y());
+    EXPECT_LT(errors.NotesLabel->geometry().bottom(), errors.ErrorTable->y());
+    EXPECT_GE(errors.ErrorTable->height(), 131);
+    EXPECT_LT(errors.ErrorTable->geometry().bottom(), errors.CloseButton->y());
 
     TErrorListWindow cancelOnly;
     cancelOnly.SetErrors({});
     cancelOnly.SetNotes({"Операция отменена пользователем"});
     cancelOnly.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&cancelOnly));
-    EXPECT_FALSE(cancelOnly.lErrors->isVisible());
-    EXPECT_FALSE(cancelOnly.pErrCount->isVisible());
-    EXPECT_TRUE(cancelOnly.lbNotes->isVisible());
+    EXPECT_FALSE(cancelOnly.ErrorTable->isVisible());
+    EXPECT_FALSE(cancelOnly.ErrorCount->isVisible());
+    EXPECT_TRUE(cancelOnly.NotesLabel->isVisible());
     EXPECT_NE(cancelOnly.windowTitle(), "Ошибки");
-    EXPECT_LT(cancelOnly.lbNotes->geometry().bottom(), cancelOnly.btClose->y());
-    EXPECT_LE(cancelOnly.btClose->geometry().bottom(), cancelOnly.height());
+    EXPECT_LT(cancelOnly.NotesLabel->geometry().bottom(), cancelOnly.CloseButton->y());
+    EXPECT_LE(cancelOnly.CloseButton->geometry().bottom(), cancelOnly.height());
 }
 
 }  // namespace

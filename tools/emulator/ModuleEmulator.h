@@ -11,6 +11,7 @@
 #include "emulator/ModuleEngine.h"
 #include "emulator/PseudoTerminal.h"
 #include "emulator/Transcript.h"
+#include "transport/ModuleLine.h"
 
 struct TEmulatorOptions {
     TModuleBehaviour Behaviour;
@@ -27,7 +28,7 @@ struct TEmulatorOptions {
 
 class TModuleEmulator {
   public:
-    static constexpr int kBaudRate = 19200;
+    static constexpr int kBaudRate = kModuleBaudRate;
     static constexpr int kBitsPerByte = 10;
     static constexpr std::size_t kSplitChunk = 3;
     // Without pacing, split chunks still need a gap or they would merge again in the buffer.

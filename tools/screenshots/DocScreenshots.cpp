@@ -16,10 +16,10 @@
 #include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
+#include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/QtSyncDispatcher.h"
-#include "shell/RelayFormsController.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -98,7 +98,7 @@ struct TToolWindow {
     }
     TMainWindow main;
     TProgressWindow progress;
-    TRelayFormsController controller;
+    TFormsController controller;
 };
 
 }  // namespace
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     {
         TToolWindow tool(dir);
         TMainWindow& main = tool.main;
-        TRelayFormsController& controller = tool.controller;
+        TFormsController& controller = tool.controller;
 
         // The connect dialog with its list dropped down, the USB adapter chosen.
         controller.RunConnectDialog = [&](TConnectDialog& dialog) {
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
         TModuleEmulator silentZones(faultOptions, SampleModule());
         TToolWindow tool(dir);
         TMainWindow& main = tool.main;
-        TRelayFormsController& controller = tool.controller;
+        TFormsController& controller = tool.controller;
         controller.RunConnectDialog = [&](TConnectDialog& dialog) {
             dialog.ComPorts->setEditText(QString::fromStdString(silentZones.DevicePath()));
             dialog.etObjN->setText("12");
