@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -145,10 +146,21 @@ int main(int argc, char** argv) {
         };
         controller.Connect();
 
-        // The progress window, photographed halfway through reading every page.
-        QTimer::singleShot(1500, &main,
-                           [&] { Photograph(main.frameGeometry(), name("progress")); });
+        // The progress window, photographed once reading every page is past its middle: a timer
+        // of fixed length would miss a read that the idle machine finishes sooner.
+        QTimer watch;
+        bool photographed = false;
+        QObject::connect(&watch, &QTimer::timeout, &main, [&] {
+            const QProgressBar& bar = *tool.progress.ProgressBar;
+            if (!photographed && tool.progress.isVisible() && bar.maximum() > 0 &&
+                bar.value() * 2 >= bar.maximum()) {
+                photographed = true;
+                Photograph(main.frameGeometry(), name("progress"));
+            }
+        });
+        watch.start(10);
         controller.ReadAll();
+        watch.stop();
         controller.SelectPage(3);
         Settle();
         Photograph(Framed(main), name("relay-page"));
