@@ -19,12 +19,13 @@
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 #include "shell/QtSyncDispatcher.h"
+#include "transport/ModuleLine.h"
 #include "widgets/StoredControls.h"
 
 namespace {
 
 constexpr double kBitsPerByte = 10.0;
-constexpr double kBaudRate = 19200.0;
+constexpr double kBaudRate = kModuleBaudRate;
 
 // The number of bytes a transcript line stands for, undoing its escapes.
 std::size_t UnescapedSize(const std::string& text) {

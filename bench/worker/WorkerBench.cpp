@@ -14,6 +14,7 @@
 
 #include "protocol/RelayModule.h"
 #include "transport/ComPortWorker.h"
+#include "transport/ModuleLine.h"
 
 namespace {
 
@@ -22,8 +23,7 @@ using Micros = std::chrono::microseconds;
 
 constexpr int kWrites = 536;
 constexpr int kObjectNumber = 7;
-constexpr int kAnswerTimeoutMs = 300;
-constexpr double kBaud = 19200.0;
+constexpr double kBaud = kModuleBaudRate;
 constexpr int kBitsPerByte = 10;
 constexpr double kTargetRatio = 1.15;
 
