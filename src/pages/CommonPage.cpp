@@ -37,7 +37,15 @@ TCommonPage::TCommonPage(QWidget* parent)
     etO->SetDigitsOnly(true);
     etO->setText(QString::fromLatin1(kDefaultObjectNumber));
     etO->SetHint(QString::fromLatin1(kDefaultObjectNumber));
-    etO->OnKeyPress = [](QChar& key) { TInputController::FilterDigitKey(key); };
+    // Enter finishes the edit as a step and still reaches a dialog around the page.
+    etO->OnKeyPress = [this](QChar& key) {
+        if (key == QChar('\r')) {
+            FinishEdit(*etO, ObjectNumberLabel->text());
+        }
+        TInputController::FilterDigitKey(key);
+    };
+    connect(etO, &QLineEdit::editingFinished, this,
+            [this] { FinishEdit(*etO, ObjectNumberLabel->text()); });
     etO->setAccessibleName(ObjectNumberLabel->text());
     Arrange();
 }

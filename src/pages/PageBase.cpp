@@ -3,6 +3,7 @@
 #include "widgets/PageFont.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <stdexcept>
@@ -230,4 +231,11 @@ void SaveFormToIni(TIniFile& ini, QWidget& form) {
     for (QWidget* control : NamedControls(form)) {
         SaveControl(ini, section, control);
     }
+}
+
+// A step that changed nothing is dropped by whoever keeps the steps, so the edit need not know
+// whether its text differs from the one it started with.
+void TPageBase::FinishEdit(QLineEdit& edit, const QString& label) {
+    edit.setModified(false);
+    emit ValuesEdited(Caption() + ", " + label);
 }

@@ -10,6 +10,7 @@
 #include "model/ModuleSettingsIni.h"
 #include "pages/PageInterfaces.h"
 
+class QLineEdit;
 class TIniFile;
 
 // A borderless form that fills its host. Its name is its section in a settings file: the page
@@ -49,9 +50,17 @@ class TPageBase : public QWidget, public IDefaultable, public IIniStorable, publ
         return std::exchange(m_loadReplacements, {});
     }
 
+  signals:
+    // The user changed the page's values: a cell stepped, a row filled, an edit finished. `step`
+    // names the change in the page's words ("Реле 2, Зоны, Тревоги, Все").
+    void ValuesEdited(const QString& step);
+
   protected:
     TPageBase(QWidget* parent, const QString& sectionName);
     // Notes a value of the file that the page replaced, for the log and in the page's words.
+    // An edit's typing is finished: says so as one step named "<page>, <label>", and leaves the
+    // edit's own undo to typing that follows.
+    void FinishEdit(QLineEdit& edit, const QString& label);
     void NoteLoadReplacement(const TIniFile& ini, const TSettingsReplacement& replacement);
 
   private:

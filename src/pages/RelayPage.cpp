@@ -101,8 +101,16 @@ void TRelayPage::CreateControls() {
     etDuration->SetMaxLength(3);
     etDuration->SetDigitsOnly(true);
     etDuration->setText(QStringLiteral("0"));
-    etDuration->OnKeyPress = [](QChar& key) { TInputController::FilterDigitKey(key); };
+    // Enter finishes the edit as a step and still reaches a dialog around the page.
+    etDuration->OnKeyPress = [this](QChar& key) {
+        if (key == QChar('\r')) {
+            FinishEdit(*etDuration, DurationLabel->text());
+        }
+        TInputController::FilterDigitKey(key);
+    };
     connect(etDuration, &QLineEdit::textChanged, this, [this] { etDurationChange(); });
+    connect(etDuration, &QLineEdit::editingFinished, this,
+            [this] { FinishEdit(*etDuration, DurationLabel->text()); });
 
     const QRect tableGrid{6, 12, 587, 112};
     ZoneGroup = MakeGroup(RelayGroup, "GroupBox12", "Зоны", {3, 65, 600, 127});
@@ -448,6 +456,7 @@ void TRelayPage::TableStep(TDrawGrid& grid, TTable& table, TAllValues& all, int 
         step(table.at(row - 1).at(col - 1));
         grid.NotifyCellChanged(col, row);
     }
+    emit ValuesEdited(grid.OnCellName(col, row));
 }
 
 void TRelayPage::DrawConditionCell(TDrawGrid& grid, TRelayCondition condition, int col, int row,
@@ -468,6 +477,7 @@ void TRelayPage::ConditionStep(TDrawGrid& grid, TRelayCondition condition, int c
     }
     NextReaction(row == 0 ? m_settings.YesOf(condition) : m_settings.NoOf(condition));
     grid.NotifyCellChanged(col, row);
+    emit ValuesEdited(grid.OnCellName(col, row));
 }
 
 void TRelayPage::etDurationChange() {

@@ -139,6 +139,13 @@ TFormsController::TFormsController(TMainWindow& mainForm, TProgressWindow& progr
     m_tree->expandAll();
     MarkPageInTree(CurrentPageIndex());
     LoadStartFile();
+    // What the pages showed at start is where the history begins.
+    m_recordedSettings = PagesSettings();
+    for (TPageBase* page : m_pages) {
+        QObject::connect(page, &TPageBase::ValuesEdited, page,
+                         [this](const QString& step) { RecordStep(step.toStdString()); });
+    }
+    ShowHistory();
 }
 
 TFormsController::~TFormsController() {
@@ -384,7 +391,9 @@ void TFormsController::LoadFromFile(const std::string& fileName) {
                                  " не содержит настроек страниц программы (это не файл настроек "
                                  "Тарнел или он повреждён). Страницы не изменены.");
     }
-    const std::vector<std::string> replaced = LoadPages(ini, held);
+    std::vector<std::string> replaced;
+    AsOneStep("Загрузить " + std::filesystem::path(fileName).filename().string(),
+              [&] { replaced = LoadPages(ini, held); });
     if (!missing.empty()) {
         std::string pages;
         for (const std::string& caption : missing) {
@@ -407,13 +416,16 @@ void TFormsController::SaveToFile(const std::string& fileName) {
 }
 
 void TFormsController::SetCurrentDefaults() {
-    m_currentPage->SetDefaults();
+    AsOneStep("По умолчанию — " + m_currentPage->Caption().toStdString(),
+              [this] { m_currentPage->SetDefaults(); });
 }
 
 void TFormsController::SetAllDefaults() {
-    for (TPageBase* page : m_pages) {
-        page->SetDefaults();
-    }
+    AsOneStep("По умолчанию все", [this] {
+        for (TPageBase* page : m_pages) {
+            page->SetDefaults();
+        }
+    });
 }
 
 void TFormsController::Connect() {
@@ -603,6 +615,63 @@ void TFormsController::WritePageToDevice() {
     });
 }
 
+void TFormsController::ShowPagesSettings(const TModuleSettings& settings) {
+    m_commonPage->ShowSettings(settings.Common);
+    for (int n = 1; n <= kRelayCount; ++n) {
+        RelayPage(n)->ShowSettings(settings.Relays.at(n - 1));
+    }
+}
+
+void TFormsController::RecordStep(const std::string& name) {
+    TModuleSettings now = PagesSettings();
+    m_history.Record(name, m_recordedSettings, now);
+    m_recordedSettings = std::move(now);
+    ShowHistory();
+}
+
+template <typename TBody>
+void TFormsController::AsOneStep(const std::string& name, TBody body) {
+    RecordStep("Правка");
+    try {
+        body();
+    } catch (...) {
+        RecordStep(name);
+        throw;
+    }
+    RecordStep(name);
+}
+
+void TFormsController::ShowHistory() {
+    m_mainForm.ShowHistory(m_history.UndoName(), m_history.RedoName());
+}
+
+// An exchange shows its pages while it runs; the values must not change under it.
+void TFormsController::Undo() {
+    if (IsExchangeRunning()) {
+        return;
+    }
+    RecordStep("Правка");
+    TModuleSettings settings = PagesSettings();
+    if (m_history.Undo(settings)) {
+        ShowPagesSettings(settings);
+        m_recordedSettings = PagesSettings();
+    }
+    ShowHistory();
+}
+
+void TFormsController::Redo() {
+    if (IsExchangeRunning()) {
+        return;
+    }
+    RecordStep("Правка");
+    TModuleSettings settings = PagesSettings();
+    if (m_history.Redo(settings)) {
+        ShowPagesSettings(settings);
+        m_recordedSettings = PagesSettings();
+    }
+    ShowHistory();
+}
+
 TModuleSettings TFormsController::PagesSettings() const {
     TModuleSettings settings;
     settings.Common = m_commonPage->Settings();
@@ -732,12 +801,16 @@ void TFormsController::FinishExchange() {
 // a failed read never turns into zeros that a later save or write would pass on.
 void TFormsController::ReadCurrent() {
     m_currentPage->ClearMarks();
-    RunExchange([this] { ReadPageFromDevice(); });
+    AsOneStep("Прочитать параметры — " + m_currentPage->Caption().toStdString(),
+              [this] { RunExchange([this] { ReadPageFromDevice(); }); });
 }
 
+// A write leaves the pages' values as they were; should it change one (a number kept by the
+// module), that change is a step of its own, so that the history stays true to the pages.
 void TFormsController::WriteCurrent() {
     m_currentPage->ClearMarks();
-    RunExchange([this] { WritePageToDevice(); });
+    AsOneStep("Записать параметры — " + m_currentPage->Caption().toStdString(),
+              [this] { RunExchange([this] { WritePageToDevice(); }); });
 }
 
 // The connection may have been lost on the way: then there is no operation left to end.
@@ -766,7 +839,9 @@ void TFormsController::ForEveryPage(bool reading, TPageStep step) {
 }
 
 void TFormsController::ReadAll() {
-    RunExchange([this] { ForEveryPage(true, [this] { ReadPageFromDevice(); }); });
+    AsOneStep("Прочитать всё", [this] {
+        RunExchange([this] { ForEveryPage(true, [this] { ReadPageFromDevice(); }); });
+    });
 }
 
 void TFormsController::CompareWithModule() {
@@ -774,9 +849,11 @@ void TFormsController::CompareWithModule() {
 }
 
 void TFormsController::WriteChanges() {
-    RunExchange([this] { WriteChangesToDevice(); });
+    AsOneStep("Записать изменения", [this] { RunExchange([this] { WriteChangesToDevice(); }); });
 }
 
 void TFormsController::WriteAll() {
-    RunExchange([this] { ForEveryPage(false, [this] { WritePageToDevice(); }); });
+    AsOneStep("Записать всё", [this] {
+        RunExchange([this] { ForEveryPage(false, [this] { WritePageToDevice(); }); });
+    });
 }

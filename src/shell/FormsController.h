@@ -11,6 +11,7 @@
 
 #include "control/DeviceView.h"
 #include "model/ModuleSettings.h"
+#include "model/SettingsHistory.h"
 #include "serial/SerialPortInfo.h"
 #include "shell/MainCommands.h"
 
@@ -55,6 +56,10 @@ class TFormsController : public IMainCommands {
     void SetAllDefaults() override;
     void CompareWithModule() override;
     void WriteChanges() override;
+    void Undo() override;
+    void Redo() override;
+    // The history of the pages' values: every change is a step that Undo takes back.
+    const TSettingsHistory& History() const { return m_history; }
     // Writes nothing when the settings are read-only.
     void SaveSettings() override;
     void DiscardSettings() override;
@@ -151,9 +156,21 @@ class TFormsController : public IMainCommands {
     void LoseConnection(const std::exception& error, bool reading);
     // What the pages hold, as module settings.
     TModuleSettings PagesSettings() const;
+    void ShowPagesSettings(const TModuleSettings& settings);
+    // Records what the pages changed since the last step as the step `name`, and tells the
+    // window what can be undone.
+    void RecordStep(const std::string& name);
+    // Runs a command that changes the pages' values as one step, also when it fails halfway;
+    // a change the user had not finished yet becomes a step of its own first.
+    template <typename TBody>
+    void AsOneStep(const std::string& name, TBody body);
+    void ShowHistory();
     // Reads every page of the module into settings of its own; false when a read failed.
     bool ReadModuleAside(TModuleSettings& module);
 
+    TSettingsHistory m_history;
+    // The pages' values as the last step left them.
+    TModuleSettings m_recordedSettings;
     TMainWindow& m_mainForm;
     TProgressWindow& m_progress;
     QWidget* m_container;

@@ -25,6 +25,9 @@ class IMainCommands {
     virtual void CompareWithModule() {}
     // Reads the whole module aside and writes only the values of the pages that differ.
     virtual void WriteChanges() {}
+    // Takes back the last change of the pages' values, or makes the last one taken back again.
+    virtual void Undo() {}
+    virtual void Redo() {}
     // True while a read or write talks to the module; closing must wait for its end.
     virtual bool IsExchangeRunning() const { return false; }
     // Saves the pages to the settings file kept between runs; the main window calls it when it is

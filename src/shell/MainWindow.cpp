@@ -133,6 +133,9 @@ void TMainWindow::CreateLayout() {
     m_pagePane = new QWidget;
     m_pagePane->setObjectName("PagePane");
     m_pagePane->setAccessibleName(QString::fromUtf8("Страница"));
+    // Undo and redo on the pages' context menu too; the grids keep their right button.
+    m_pagePane->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_pagePane->addActions({UndoAction, RedoAction});
     PageSplitter->addWidget(treePane);
     PageSplitter->addWidget(m_pagePane);
     PageSplitter->setStretchFactor(0, 0);
@@ -236,7 +239,7 @@ void TMainWindow::ShowBusy(bool busy) {
 }
 
 QList<QMenu*> TMainWindow::TopLevelMenus() const {
-    return {FileMenu, ConnectionMenu, PanelMenu, SettingsMenu, DebugMenu, HelpMenu};
+    return {FileMenu, EditMenu, ConnectionMenu, PanelMenu, SettingsMenu, DebugMenu, HelpMenu};
 }
 
 void TMainWindow::SetStatusText(int panel, const QString& text) {

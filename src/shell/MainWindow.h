@@ -55,6 +55,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
 
     // The main menu's menus, in menu order; "Отладка" exists but is never shown.
     QMenu* FileMenu;
+    // "Правка": undo and redo of the pages' values.
+    QMenu* EditMenu;
     QMenu* ConnectionMenu;
     QMenu* PanelMenu;
     QMenu* SettingsMenu;
@@ -64,6 +66,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     // One action per command, shared by its menu item and, where it has one, its toolbar button
     // (which shows the shorter icon text).
     QAction* ExitAction;
+    QAction* UndoAction;
+    QAction* RedoAction;
     QAction* ConnectAction;
     QAction* DisconnectAction;
     QAction* ReadAction;
@@ -117,6 +121,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     // While an exchange runs, the page tree, the toolbar and the menus take no command.
     void ShowBusy(bool busy) override;
     void ShowSettingsReadOnly() override { MarkReadOnlyCopy(); }
+    // «Отменить: <step>» and «Повторить: <step>», each enabled only when it has a step.
+    void ShowHistory(const std::string& undoStep, const std::string& redoStep) override;
     // The folder the file dialogs open in: the one last used.
     QString FileFolder() const;
     void SetFileFolder(const QString& folder);
@@ -131,6 +137,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
 
   public slots:
     // The commands' handlers: each hands its command to the controller.
+    void UndoStep();
+    void RedoStep();
     void ConnectToModule();
     void DisconnectFromModule();
     void ReadPage();
@@ -174,7 +182,7 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     void CreateLayout();
     void CreateStatusBar();
     void CreateFileDialogs();
-    static bool EditKeepsKey(const QWidget& widget, const QKeyEvent& key);
+    bool EditKeepsKey(const QWidget& widget, const QKeyEvent& key) const;
     // The window manager's frame around the window, or a guess while it has none yet.
     QMargins FrameMargins() const;
     void RefitToRealFrame();

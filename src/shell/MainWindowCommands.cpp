@@ -43,6 +43,10 @@ struct TMainCommand {
 const TMainCommand kMainCommands[] = {
     {&TMainWindow::ExitAction, &TMainWindow::FileMenu, "&Выход", nullptr, "Ctrl+X", std::nullopt,
      &TMainWindow::Exit, TCommandState::Always, false, false},
+    {&TMainWindow::UndoAction, &TMainWindow::EditMenu, "&Отменить", nullptr, "Ctrl+Z", std::nullopt,
+     &TMainWindow::UndoStep, TCommandState::Always, false, false},
+    {&TMainWindow::RedoAction, &TMainWindow::EditMenu, "&Повторить", nullptr, "Ctrl+Y",
+     std::nullopt, &TMainWindow::RedoStep, TCommandState::Always, false, false},
     {&TMainWindow::ConnectAction, &TMainWindow::ConnectionMenu, "&Подключиться", "Подключиться",
      "Ctrl+C", TCommandIcon::Connect, &TMainWindow::ConnectToModule, TCommandState::Disconnected,
      false, false},
@@ -106,6 +110,7 @@ void TMainWindow::AddToolButton(QAction* action, const QString& caption) {
 void TMainWindow::CreateCommands() {
     QMenuBar* bar = menuBar();
     FileMenu = bar->addMenu("&Файл");
+    EditMenu = bar->addMenu("П&равка");
     ConnectionMenu = bar->addMenu("&Соединение");
     PanelMenu = bar->addMenu("&Панель");
     SettingsMenu = bar->addMenu("&Настройки");
@@ -142,6 +147,10 @@ void TMainWindow::CreateCommands() {
         this->*command.Action = action;
     }
 
+    // Ctrl+Shift+Z redoes as well, as in most editors.
+    RedoAction->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+    ShowHistory({}, {});
+
     ShowInWindowAction = AddMenuItem(DebugMenu, "Выводить информацию в &окно", {}, nullptr);
     ShowInWindowAction->setCheckable(true);
     ShowInWindowAction->setChecked(true);
@@ -176,7 +185,7 @@ bool TMainWindow::IsItemLive(const QAction* item) const {
 
 const QAction* TMainWindow::LiveItemFor(const QKeySequence& keys) const {
     for (const QAction* item : m_menuItems) {
-        if (!item->shortcut().isEmpty() && item->shortcut() == keys && IsItemLive(item)) {
+        if (item->shortcuts().contains(keys) && IsItemLive(item)) {
             return item;
         }
     }
@@ -185,9 +194,21 @@ const QAction* TMainWindow::LiveItemFor(const QKeySequence& keys) const {
 
 // With text selected in an edit, Ctrl+C and Ctrl+X copy and cut as everywhere else; without a
 // selection the menu's Ctrl+C (connect) and Ctrl+X (exit) keep their meaning.
-bool TMainWindow::EditKeepsKey(const QWidget& widget, const QKeyEvent& key) {
+// While an edit holds typing not yet finished, Ctrl+Z and the redo keys work on that typing, as
+// in any edit; otherwise they undo and redo the pages' steps.
+bool TMainWindow::EditKeepsKey(const QWidget& widget, const QKeyEvent& key) const {
     const auto* edit = qobject_cast<const QLineEdit*>(&widget);
-    if (edit == nullptr || !edit->hasSelectedText()) {
+    if (edit == nullptr) {
+        return false;
+    }
+    const QKeySequence keys(key.keyCombination());
+    if (UndoAction->shortcuts().contains(keys)) {
+        return edit->isModified() && edit->isUndoAvailable();
+    }
+    if (RedoAction->shortcuts().contains(keys)) {
+        return edit->isModified() && edit->isRedoAvailable();
+    }
+    if (!edit->hasSelectedText()) {
         return false;
     }
     return key.matches(QKeySequence::Copy) ||
@@ -308,4 +329,23 @@ void TMainWindow::FollowNewLogLine(const QModelIndex& node) {
 
 void TMainWindow::DisconnectAtClose() {
     RunController([](IMainCommands& c) { c.Disconnect(); });
+}
+
+void TMainWindow::UndoStep() {
+    RunController([](IMainCommands& c) { c.Undo(); });
+}
+
+void TMainWindow::RedoStep() {
+    RunController([](IMainCommands& c) { c.Redo(); });
+}
+
+void TMainWindow::ShowHistory(const std::string& undoStep, const std::string& redoStep) {
+    UndoAction->setEnabled(!undoStep.empty());
+    UndoAction->setText(undoStep.empty()
+                            ? QString::fromUtf8("&Отменить")
+                            : QString::fromUtf8("&Отменить: ") + QString::fromStdString(undoStep));
+    RedoAction->setEnabled(!redoStep.empty());
+    RedoAction->setText(redoStep.empty()
+                            ? QString::fromUtf8("&Повторить")
+                            : QString::fromUtf8("&Повторить: ") + QString::fromStdString(redoStep));
 }

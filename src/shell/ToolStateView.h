@@ -24,6 +24,9 @@ class IToolStateView {
     virtual void ShowBusy(bool busy) = 0;
     // The exchange is over and its messages answered: a close held back meanwhile may go on.
     virtual void ExchangeEnded() = 0;
+    // The names of the changes an undo and a redo would take back or make again; empty when
+    // there is none.
+    virtual void ShowHistory(const std::string& undoStep, const std::string& redoStep) = 0;
     // Another copy of the tool owns the settings; this one only reads them.
     virtual void ShowSettingsReadOnly() = 0;
 };

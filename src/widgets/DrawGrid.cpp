@@ -19,6 +19,8 @@ TDrawGrid::TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, Q
       m_selectedRow(fixedRows) {
     InstallDrawGridAccessibility();
     setFocusPolicy(Qt::StrongFocus);
+    // The right button steps a cell back; it never opens a menu over the grid.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, p.color(QPalette::Button));

@@ -444,3 +444,31 @@ TEST_F(ToolTest, WriteChangesSendsOnlyTheValuesThatDiffer) {
     EXPECT_TRUE(m_errorWindows.empty());
     EXPECT_EQ(m_module->Snapshot(), pages);
 }
+
+// A read is one step: undo gives back the values the pages had before it, and neither undo nor a
+// write talks to the module or enters the history.
+TEST_F(ToolTest, UndoOfAReadGivesBackThePagesAndWritesAreNoSteps) {
+    const TModuleState stored = PatternedState(10, 3);
+    StartModule(stored);
+    StartTool();
+    ConnectToModule();
+    const TModuleState before = PagesState(*m_controller);
+    ASSERT_NE(before, stored);
+
+    Run(&TMainWindow::ReadAllPages);
+    ASSERT_EQ(PagesState(*m_controller), stored);
+    EXPECT_EQ(m_main->UndoAction->text(), QString::fromUtf8("&Отменить: Прочитать всё"));
+
+    const std::size_t commands = ReceivedCommands().size();
+    Run(&TMainWindow::UndoStep);
+    EXPECT_EQ(PagesState(*m_controller), before);
+    Run(&TMainWindow::RedoStep);
+    EXPECT_EQ(PagesState(*m_controller), stored);
+    EXPECT_EQ(ReceivedCommands().size(), commands);
+
+    const std::size_t steps = m_controller->History().UndoCount();
+    Run(&TMainWindow::WriteAllPages);
+    EXPECT_TRUE(m_reportedErrors.empty());
+    EXPECT_EQ(m_controller->History().UndoCount(), steps);
+    EXPECT_EQ(m_main->UndoAction->text(), QString::fromUtf8("&Отменить: Прочитать всё"));
+}

@@ -37,6 +37,8 @@ class FakeCommands : public IMainCommands {
     void SetAllDefaults() override { calls.push_back("SetAllDefaults"); }
     void CompareWithModule() override { calls.push_back("CompareWithModule"); }
     void WriteChanges() override { calls.push_back("WriteChanges"); }
+    void Undo() override { calls.push_back("Undo"); }
+    void Redo() override { calls.push_back("Redo"); }
 };
 
 // Collects error reports for the life of a test instead of showing message boxes.

@@ -137,11 +137,12 @@ TEST_F(MainWindowTest, DebugMenuExistsButIsNeverShown) {
             shown << QString(top->text()).remove('&');
         }
     }
-    EXPECT_EQ(shown, QStringList({"Файл", "Соединение", "Панель", "Настройки", "Помощь"}));
+    EXPECT_EQ(shown,
+              QStringList({"Файл", "Правка", "Соединение", "Панель", "Настройки", "Помощь"}));
     EXPECT_EQ(QString(form.DebugMenu->title()).remove('&'), "Отладка");
     EXPECT_TRUE(form.ShowInWindowAction->isChecked());
     EXPECT_FALSE(form.ShowInLogAction->isChecked());
-    EXPECT_EQ(form.TopLevelMenus().size(), 6);
+    EXPECT_EQ(form.TopLevelMenus().size(), 7);
 }
 
 // The letter after "&" in each caption, lower-cased; empty when the caption has none.

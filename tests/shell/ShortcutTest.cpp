@@ -78,6 +78,62 @@ TEST_F(ShortcutTest, CtrlCAndCtrlXCopyAndCutASelectionAndOtherwiseAreTheMenus) {
     }
 }
 
+// Ctrl+Z and the redo keys work on an edit's unfinished typing first, as in any edit; with none
+// they undo and redo the pages' steps.
+TEST_F(ShortcutTest, UndoKeysGoToUnfinishedTypingFirstAndOtherwiseToThePages) {
+    form.ShowHistory("Реле 2, Длительность", "Реле 1, Зоны, Тревоги, зона 3");
+    struct TCase {
+        const char* Name;
+        bool Typed;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        std::vector<std::string> Calls;
+        const char* EditAfter;
+    };
+    const TCase cases[] = {
+        {"typing undone", true, Qt::Key_Z, Qt::ControlModifier, {}, "12"},
+        {"a step undone", false, Qt::Key_Z, Qt::ControlModifier, {"Undo"}, "12"},
+        {"a step redone with Ctrl+Y", false, Qt::Key_Y, Qt::ControlModifier, {"Redo"}, "12"},
+        {"a step redone with Ctrl+Shift+Z",
+         false,
+         Qt::Key_Z,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         {"Redo"},
+         "12"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        edit->setText("12");
+        edit->setFocus();
+        edit->deselect();
+        if (c.Typed) {
+            edit->end(false);
+            QTest::keyClick(edit, Qt::Key_5);
+            ASSERT_EQ(edit->text(), "125");
+        }
+        QTest::keyClick(edit, c.Key, c.Modifiers);
+        EXPECT_EQ(Calls(), c.Calls);
+        EXPECT_EQ(edit->text(), c.EditAfter);
+    }
+}
+
+TEST_F(ShortcutTest, UndoAndRedoNameTheirStepsAndWaitForOne) {
+    EXPECT_FALSE(form.UndoAction->isEnabled());
+    EXPECT_FALSE(form.RedoAction->isEnabled());
+    edit->deselect();
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(Calls().empty());
+
+    form.ShowHistory("Реле 2, Зоны, Тревоги, Все", "");
+    EXPECT_TRUE(form.UndoAction->isEnabled());
+    EXPECT_EQ(form.UndoAction->text(), QString::fromUtf8("&Отменить: Реле 2, Зоны, Тревоги, Все"));
+    EXPECT_FALSE(form.RedoAction->isEnabled());
+    EXPECT_EQ(form.RedoAction->text(), QString::fromUtf8("&Повторить"));
+    // The page pane's context menu holds the same two commands.
+    EXPECT_TRUE(form.PagePane()->actions().contains(form.UndoAction));
+    EXPECT_TRUE(form.PagePane()->actions().contains(form.RedoAction));
+}
+
 TEST_F(ShortcutTest, PasteAndSelectAllWorkInAnEdit) {
     edit->clear();
     QApplication::clipboard()->setText("56");
