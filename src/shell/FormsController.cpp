@@ -21,6 +21,7 @@
 #include "ini/IniFile.h"
 #include "log/LogWriter.h"
 #include "model/ModuleCompare.h"
+#include "model/RelayCaptions.h"
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
 #include "pages/RelayPage.h"
@@ -31,6 +32,7 @@
 #include "serial/SerialErr.h"
 #include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
+#include "shell/CopyRelayDialog.h"
 #include "shell/DifferencesWindow.h"
 #include "shell/ErrorListWindow.h"
 #include "shell/MainWindow.h"
@@ -126,6 +128,9 @@ TFormsController::TFormsController(TMainWindow& mainForm, TProgressWindow& progr
     m_deviceView->AskRenumber = [this](int from, int to) { return ConfirmRenumber(from, to); };
     RunConnectDialog = [](TConnectDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
     RunErrorWindow = [](TErrorListWindow& window) { window.exec(); };
+    RunCopyRelayDialog = [](TCopyRelayDialog& dialog) {
+        return dialog.exec() == QDialog::Accepted;
+    };
     ListPorts = [] { return ListSerialPorts(); };
     mainForm.SayCloseDeferred = [&progress] {
         progress.SetNote(
@@ -643,6 +648,33 @@ void TFormsController::AsOneStep(const std::string& name, TBody body) {
 
 void TFormsController::ShowHistory() {
     m_mainForm.ShowHistory(m_history.UndoName(), m_history.RedoName());
+}
+
+// The relay on screen is the one copied; from another page, relay 1.
+void TFormsController::CopyRelay() {
+    const auto* shown = dynamic_cast<const TRelayPage*>(m_currentPage);
+    const int source = shown != nullptr ? shown->Settings().Number : 1;
+    TCopyRelayDialog dialog(source, &m_mainForm);
+    if (RunCopyRelayDialog(dialog)) {
+        CopyRelay(source, dialog.Targets());
+    }
+}
+
+void TFormsController::CopyRelay(int source, const std::vector<int>& targets) {
+    std::string to;
+    for (int target : targets) {
+        to += (to.empty() ? "" : ", ") + RelayPageCaption(target);
+    }
+    AsOneStep("Копировать " + RelayPageCaption(source) + " в " + to, [&] {
+        for (int target : targets) {
+            if (target == source) {
+                continue;
+            }
+            TRelaySettings copy = RelayPage(source)->Settings();
+            copy.Number = target;
+            RelayPage(target)->ShowSettings(copy);
+        }
+    });
 }
 
 // An exchange shows its pages while it runs; the values must not change under it.

@@ -21,6 +21,7 @@ class QWidget;
 class TCommonPage;
 class TComPort;
 class TConnectDialog;
+class TCopyRelayDialog;
 class TDeviceController;
 struct TConnectResult;
 class TErrorListWindow;
@@ -57,6 +58,9 @@ class TFormsController : public IMainCommands {
     void CompareWithModule() override;
     void WriteChanges() override;
     void Undo() override;
+    void CopyRelay() override;
+    // Gives each target relay (1..5) the source relay's duration and reactions, as one step.
+    void CopyRelay(int source, const std::vector<int>& targets);
     void Redo() override;
     // The history of the pages' values: every change is a step that Undo takes back.
     const TSettingsHistory& History() const { return m_history; }
@@ -85,6 +89,8 @@ class TFormsController : public IMainCommands {
     // port names come from.
     std::function<bool(TConnectDialog& dialog)> RunConnectDialog;
     std::function<void(TErrorListWindow& window)> RunErrorWindow;
+    // How "Копировать реле" asks for the target relays; true copies.
+    std::function<bool(TCopyRelayDialog& dialog)> RunCopyRelayDialog;
     std::function<std::vector<TSerialPortInfo>()> ListPorts;
     // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
     std::function<void(const std::vector<std::string>& lines)> ShowDifferences;

@@ -27,6 +27,8 @@ class IMainCommands {
     virtual void WriteChanges() {}
     // Takes back the last change of the pages' values, or makes the last one taken back again.
     virtual void Undo() {}
+    // Copies the shown relay's duration and reactions to relays the user chooses, as one step.
+    virtual void CopyRelay() {}
     virtual void Redo() {}
     // True while a read or write talks to the module; closing must wait for its end.
     virtual bool IsExchangeRunning() const { return false; }

@@ -129,6 +129,9 @@ void TMainWindow::CreateLayout() {
     treeLayout->addWidget(PageTree);
     connect(PageTree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { ShowNodePage(current); });
+    PageTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(PageTree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowTreeMenu(at); });
 
     m_pagePane = new QWidget;
     m_pagePane->setObjectName("PagePane");

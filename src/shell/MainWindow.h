@@ -78,6 +78,7 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     QAction* WriteChangesAction;
     QAction* SaveAction;
     QAction* LoadAction;
+    QAction* CopyRelayAction;
     QAction* PageDefaultsAction;
     QAction* AllDefaultsAction;
     QAction* AboutAction;
@@ -139,6 +140,9 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     // The commands' handlers: each hands its command to the controller.
     void UndoStep();
     void RedoStep();
+    void CopyRelay();
+    // The page tree's context menu at a point of its viewport.
+    void ShowTreeMenu(const QPoint& at);
     void ConnectToModule();
     void DisconnectFromModule();
     void ReadPage();

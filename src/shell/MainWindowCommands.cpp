@@ -71,6 +71,8 @@ const TMainCommand kMainCommands[] = {
      TCommandIcon::Save, &TMainWindow::SaveToFile, TCommandState::Always, false, false},
     {&TMainWindow::LoadAction, &TMainWindow::SettingsMenu, "&Загрузить", nullptr, "Ctrl+L",
      TCommandIcon::Load, &TMainWindow::LoadFromFile, TCommandState::Always, false, false},
+    {&TMainWindow::CopyRelayAction, &TMainWindow::PanelMenu, "&Копировать реле…", nullptr, "",
+     std::nullopt, &TMainWindow::CopyRelay, TCommandState::Always, true, false},
     {&TMainWindow::PageDefaultsAction, &TMainWindow::SettingsMenu, "По &умолчанию", nullptr, "",
      TCommandIcon::Default, &TMainWindow::SetPageDefaults, TCommandState::Always, true, false},
     {&TMainWindow::AllDefaultsAction, &TMainWindow::SettingsMenu, "По умолчанию &все", nullptr, "",
@@ -348,4 +350,21 @@ void TMainWindow::ShowHistory(const std::string& undoStep, const std::string& re
     RedoAction->setText(redoStep.empty()
                             ? QString::fromUtf8("&Повторить")
                             : QString::fromUtf8("&Повторить: ") + QString::fromStdString(redoStep));
+}
+
+void TMainWindow::CopyRelay() {
+    RunController([](IMainCommands& c) { c.CopyRelay(); });
+}
+
+// A relay's node offers "Копировать реле…" for that relay: the node is chosen first, so the copy
+// starts from the page it names.
+void TMainWindow::ShowTreeMenu(const QPoint& at) {
+    QTreeWidgetItem* node = PageTree->itemAt(at);
+    if (node == nullptr || node->parent() == nullptr || !PageTree->isEnabled()) {
+        return;
+    }
+    PageTree->setCurrentItem(node);
+    QMenu menu(PageTree);
+    menu.addAction(CopyRelayAction);
+    menu.exec(PageTree->viewport()->mapToGlobal(at));
 }

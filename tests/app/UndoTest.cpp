@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <functional>
 
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/CopyRelayDialog.h"
 #include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
@@ -84,6 +86,10 @@ TEST_F(UndoTest, EveryKindOfStepIsTakenBackExactlyAndMadeAgain) {
              m_controller->SetCurrentDefaults();
          }},
         {"По умолчанию все", [this] { m_controller->SetAllDefaults(); }},
+        {"Копировать Реле 1 в Реле 3, Реле 5",
+         [this] {
+             m_controller->CopyRelay(1, {3, 5});
+         }},
         {"Загрузить saved.txt",
          [this] {
              const TModuleSettings start = Values();
@@ -154,4 +160,57 @@ TEST_F(UndoTest, AChangeThatChangesNothingIsNoStep) {
     m_controller->SaveToFile((m_dir / "same.txt").string());
     m_controller->LoadFromFile((m_dir / "same.txt").string());
     EXPECT_EQ(m_controller->History().UndoCount(), steps);
+}
+
+// "Копировать реле" starts from the relay on screen and copies its duration and every reaction,
+// nothing else, to the relays checked; the relay copied cannot be unchecked.
+TEST_F(UndoTest, CopyRelayGivesTheCheckedRelaysTheShownRelaysValues) {
+    Start();
+    Relay(2).ZoneGrid->OnKeyStep(4, 2, true);
+    Relay(2).PartitionGrid->OnKeyStep(17, 3, true);
+    Relay(2).ConditionGrid(rcFire)->OnKeyStep(1, 0, true);
+    Type(*Relay(2).etDuration, "123");
+    const TModuleSettings before = Values();
+    m_controller->SelectPage(2);
+
+    std::vector<int> offered;
+    m_controller->RunCopyRelayDialog = [&](TCopyRelayDialog& dialog) {
+        EXPECT_TRUE(dialog.TargetBoxes[1]->isChecked());
+        EXPECT_FALSE(dialog.TargetBoxes[1]->isEnabled());
+        EXPECT_FALSE(dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
+        dialog.TargetBoxes[0]->setChecked(true);
+        dialog.TargetBoxes[3]->setChecked(true);
+        EXPECT_TRUE(dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
+        offered = dialog.Targets();
+        return true;
+    };
+    m_main->CopyRelayAction->trigger();
+
+    EXPECT_EQ(offered, (std::vector<int>{1, 4}));
+    const TModuleSettings after = Values();
+    for (int n = 1; n <= kRelayCount; ++n) {
+        SCOPED_TRACE(n);
+        TRelaySettings expected =
+            n == 1 || n == 2 || n == 4 ? before.Relays[1] : before.Relays[n - 1];
+        expected.Number = n;
+        EXPECT_EQ(after.Relays[n - 1], expected);
+    }
+    EXPECT_EQ(after.Common, before.Common);
+    EXPECT_EQ(m_main->UndoAction->text(),
+              QString::fromUtf8("&Отменить: Копировать Реле 2 в Реле 1, Реле 4"));
+    m_controller->Undo();
+    EXPECT_EQ(Values(), before);
+}
+
+TEST_F(UndoTest, ACancelledCopyChangesNothing) {
+    Start();
+    Relay(1).ZoneGrid->OnKeyStep(1, 1, true);
+    const TModuleSettings before = Values();
+    m_controller->RunCopyRelayDialog = [](TCopyRelayDialog& dialog) {
+        dialog.TargetBoxes[4]->setChecked(true);
+        return false;
+    };
+    m_main->CopyRelayAction->trigger();
+    EXPECT_EQ(Values(), before);
+    EXPECT_EQ(m_controller->History().UndoCount(), 1u);
 }
