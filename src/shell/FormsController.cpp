@@ -94,6 +94,10 @@ const char kConnectSection[] = "FormConnect";
 // The main window's section, and the folder its file dialogs last used.
 const char kMainSection[] = "FormMain";
 const char kFileFolderKey[] = "FileFolder";
+// "RecentFile1" is the newest of the recent files.
+std::string RecentFileKey(std::size_t number) {
+    return "RecentFile" + std::to_string(number);
+}
 
 }  // namespace
 
@@ -298,6 +302,14 @@ void TFormsController::LoadStartFile() {
     LoadPages(ini, m_pages);
     m_mainForm.SetFileFolder(
         QString::fromStdString(ini.ReadString(kMainSection, kFileFolderKey, "")));
+    for (std::size_t n = 1; n <= kRecentFileCount; ++n) {
+        const std::string file = ini.ReadString(kMainSection, RecentFileKey(n), "");
+        if (!file.empty() &&
+            std::find(m_recentFiles.begin(), m_recentFiles.end(), file) == m_recentFiles.end()) {
+            m_recentFiles.push_back(file);
+        }
+    }
+    m_mainForm.ShowRecentFiles(m_recentFiles);
     std::error_code ec;
     if (std::filesystem::exists(m_startFile, ec) && !HoldsSettings(ini)) {
         m_replaceSettingsFile = true;
@@ -341,6 +353,14 @@ void TFormsController::SaveSettings() {
             page->SaveToIni(*ini);
         }
         ini->WriteString(kMainSection, kFileFolderKey, m_mainForm.FileFolder().toStdString());
+        for (std::size_t n = 1; n <= kRecentFileCount; ++n) {
+            // A slot the list no longer fills is emptied, so that no old name comes back.
+            if (n <= m_recentFiles.size()) {
+                ini->WriteString(kMainSection, RecentFileKey(n), m_recentFiles[n - 1]);
+            } else if (ini->ValueExists(kMainSection, RecentFileKey(n))) {
+                ini->WriteString(kMainSection, RecentFileKey(n), "");
+            }
+        }
         CommitSettings(*ini);
     }
     m_settingsSettled = true;
@@ -399,6 +419,7 @@ void TFormsController::LoadFromFile(const std::string& fileName) {
     std::vector<std::string> replaced;
     AsOneStep("Загрузить " + std::filesystem::path(fileName).filename().string(),
               [&] { replaced = LoadPages(ini, held); });
+    NoteFile(fileName);
     if (!missing.empty()) {
         std::string pages;
         for (const std::string& caption : missing) {
@@ -418,6 +439,7 @@ void TFormsController::SaveToFile(const std::string& fileName) {
         page->SaveToIni(ini);
     }
     ini.UpdateFile();
+    NoteFile(fileName);
 }
 
 void TFormsController::SetCurrentDefaults() {
@@ -648,6 +670,29 @@ void TFormsController::AsOneStep(const std::string& name, TBody body) {
 
 void TFormsController::ShowHistory() {
     m_mainForm.ShowHistory(m_history.UndoName(), m_history.RedoName());
+    ShowFileState();
+}
+
+void TFormsController::NoteFile(const std::string& fileName) {
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(fileName, ec).lexically_normal().string();
+    if (ec) {
+        path = fileName;
+    }
+    m_recentFiles.erase(std::remove(m_recentFiles.begin(), m_recentFiles.end(), path),
+                        m_recentFiles.end());
+    m_recentFiles.insert(m_recentFiles.begin(), path);
+    if (m_recentFiles.size() > kRecentFileCount) {
+        m_recentFiles.resize(kRecentFileCount);
+    }
+    m_mainForm.ShowRecentFiles(m_recentFiles);
+    m_fileName = path;
+    m_fileSettings = PagesSettings();
+    ShowFileState();
+}
+
+void TFormsController::ShowFileState() {
+    m_mainForm.ShowFile(m_fileName, !m_fileName.empty() && PagesSettings() != m_fileSettings);
 }
 
 // The relay on screen is the one copied; from another page, relay 1.

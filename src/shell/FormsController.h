@@ -62,6 +62,9 @@ class TFormsController : public IMainCommands {
     // Gives each target relay (1..5) the source relay's duration and reactions, as one step.
     void CopyRelay(int source, const std::vector<int>& targets);
     void Redo() override;
+    // How many files "Файл" lists.
+    static constexpr std::size_t kRecentFileCount = 8;
+    const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
     // The history of the pages' values: every change is a step that Undo takes back.
     const TSettingsHistory& History() const { return m_history; }
     // Writes nothing when the settings are read-only.
@@ -171,10 +174,18 @@ class TFormsController : public IMainCommands {
     template <typename TBody>
     void AsOneStep(const std::string& name, TBody body);
     void ShowHistory();
+    // The file was loaded or saved: it heads the recent files, the title names it, and the pages
+    // are compared with it from now on.
+    void NoteFile(const std::string& fileName);
+    void ShowFileState();
     // Reads every page of the module into settings of its own; false when a read failed.
     bool ReadModuleAside(TModuleSettings& module);
 
     TSettingsHistory m_history;
+    // The files last loaded or saved, the newest first, kept in the settings file.
+    std::vector<std::string> m_recentFiles;
+    std::string m_fileName;
+    TModuleSettings m_fileSettings;
     // The pages' values as the last step left them.
     TModuleSettings m_recordedSettings;
     TMainWindow& m_mainForm;

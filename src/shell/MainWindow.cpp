@@ -56,8 +56,7 @@ TMainWindow::TMainWindow(QWidget* parent)
       AskCloseWithoutSaving(
           [this](const QString& error) { return AskCloseWithoutSavingBox(error); }) {
     setObjectName("FormMain");
-    setWindowTitle(QString::fromUtf8("Программа настройки Тарнел v ") +
-                   QStringLiteral(TARNEL_VERSION));
+    UpdateTitle();
     setFont(QFont("Tahoma", 8));
     CreateCommands();
     CreateLayout();
@@ -299,7 +298,50 @@ void TMainWindow::showEvent(QShowEvent* event) {
     }
 }
 
+void TMainWindow::UpdateTitle() {
+    QString title =
+        QString::fromUtf8("Программа настройки Тарнел v ") + QStringLiteral(TARNEL_VERSION);
+    if (!m_titleFile.isEmpty()) {
+        title += QString::fromUtf8(" — ") + m_titleFile + (m_titleFileChanged ? "*" : "");
+    }
+    if (m_readOnlyCopy) {
+        title += QString::fromUtf8(" — только чтение");
+    }
+    setWindowTitle(title);
+}
+
+void TMainWindow::ShowFile(const std::string& fileName, bool changed) {
+    m_titleFile = QFileInfo(QString::fromStdString(fileName)).fileName();
+    m_titleFileChanged = changed;
+    UpdateTitle();
+}
+
+void TMainWindow::ShowRecentFiles(const std::vector<std::string>& files) {
+    for (QAction* item : m_recentFileActions) {
+        m_menuItems.removeAll(item);
+        FileMenu->removeAction(item);
+        item->deleteLater();
+    }
+    m_recentFileActions.clear();
+    if (m_recentFilesEnd == nullptr) {
+        m_recentFilesEnd = FileMenu->insertSeparator(ExitAction);
+    }
+    m_recentFilesEnd->setVisible(!files.empty());
+    int number = 0;
+    for (const std::string& file : files) {
+        const QString path = QString::fromStdString(file);
+        auto* item =
+            new QAction(QString("&%1 %2").arg(++number).arg(QFileInfo(path).fileName()), FileMenu);
+        item->setToolTip(path);
+        item->setStatusTip(path);
+        connect(item, &QAction::triggered, this, [this, path] { LoadRecentFile(path); });
+        FileMenu->insertAction(m_recentFilesEnd, item);
+        m_recentFileActions.push_back(item);
+    }
+}
+
 void TMainWindow::MarkReadOnlyCopy() {
-    setWindowTitle(windowTitle() + QString::fromUtf8(" — только чтение"));
+    m_readOnlyCopy = true;
+    UpdateTitle();
     m_placementOffset = QPoint(kReadOnlyOffset, kReadOnlyOffset);
 }

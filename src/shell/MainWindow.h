@@ -124,6 +124,12 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     void ShowSettingsReadOnly() override { MarkReadOnlyCopy(); }
     // «Отменить: <step>» and «Повторить: <step>», each enabled only when it has a step.
     void ShowHistory(const std::string& undoStep, const std::string& redoStep) override;
+    // The title names the file, with "*" after it once the pages differ from it.
+    void ShowFile(const std::string& fileName, bool changed) override;
+    // "Файл" lists them above "Выход" as "&1 name" ... "&8 name"; a click loads the file.
+    void ShowRecentFiles(const std::vector<std::string>& files) override;
+    // The recent files' items of "Файл", the newest first.
+    const std::vector<QAction*>& RecentFileActions() const { return m_recentFileActions; }
     // The folder the file dialogs open in: the one last used.
     QString FileFolder() const;
     void SetFileFolder(const QString& folder);
@@ -179,6 +185,14 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Loads a file named in "Файл"'s list of recent files.
+    void LoadRecentFile(const QString& fileName);
+    void UpdateTitle();
+    std::vector<QAction*> m_recentFileActions;
+    QAction* m_recentFilesEnd = nullptr;
+    QString m_titleFile;
+    bool m_titleFileChanged = false;
+    bool m_readOnlyCopy = false;
     // The menus, the toolbar and the commands' actions, from the commands' table.
     void CreateCommands();
     // Enables the commands that need a connection, or the one that makes it.

@@ -368,3 +368,10 @@ void TMainWindow::ShowTreeMenu(const QPoint& at) {
     menu.addAction(CopyRelayAction);
     menu.exec(PageTree->viewport()->mapToGlobal(at));
 }
+
+void TMainWindow::LoadRecentFile(const QString& fileName) {
+    RunController([this, &fileName](IMainCommands& c) {
+        SetFileFolder(QFileInfo(fileName).absolutePath());
+        c.LoadFromFile(QFile::encodeName(fileName).toStdString());
+    });
+}

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // What the status bar shows of a connection.
 struct TShownConnection {
@@ -27,6 +28,10 @@ class IToolStateView {
     // The names of the changes an undo and a redo would take back or make again; empty when
     // there is none.
     virtual void ShowHistory(const std::string& undoStep, const std::string& redoStep) = 0;
+    // The file last loaded or saved (empty for none), and whether the pages changed since.
+    virtual void ShowFile(const std::string& fileName, bool changed) = 0;
+    // The files last loaded or saved, the newest first.
+    virtual void ShowRecentFiles(const std::vector<std::string>& files) = 0;
     // Another copy of the tool owns the settings; this one only reads them.
     virtual void ShowSettingsReadOnly() = 0;
 };
