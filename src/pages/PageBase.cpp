@@ -136,6 +136,14 @@ std::vector<QWidget*> NamedControls(QWidget& form) {
 
 TPageBase::TPageBase(QWidget* parent) : TPageBase(parent, QStringLiteral("formIncl")) {}
 
+// The controls outlive the page's own part: QWidget deletes them afterwards, and an edit that
+// loses the focus then still signals. Nothing of the page may hear it.
+TPageBase::~TPageBase() {
+    for (QObject* child : findChildren<QObject*>()) {
+        QObject::disconnect(child, nullptr, this, nullptr);
+    }
+}
+
 TPageBase::TPageBase(QWidget* parent, const QString& sectionName) : QWidget(parent) {
     setObjectName(sectionName);
     setWindowTitle(QStringLiteral("FormIncl"));

@@ -19,6 +19,7 @@ class TPageBase : public QWidget, public IDefaultable, public IIniStorable, publ
     Q_OBJECT
   public:
     explicit TPageBase(QWidget* parent = nullptr);
+    ~TPageBase() override;
 
     QString Name() const { return objectName(); }
     // The page's caption, which the page tree shows.
