@@ -722,27 +722,23 @@ void TFormsController::CopyRelay(int source, const std::vector<int>& targets) {
     });
 }
 
-// An exchange shows its pages while it runs; the values must not change under it.
 void TFormsController::Undo() {
-    if (IsExchangeRunning()) {
-        return;
-    }
-    RecordStep("Правка");
-    TModuleSettings settings = PagesSettings();
-    if (m_history.Undo(settings)) {
-        ShowPagesSettings(settings);
-        m_recordedSettings = PagesSettings();
-    }
-    ShowHistory();
+    StepThroughHistory(&TSettingsHistory::Undo);
 }
 
 void TFormsController::Redo() {
+    StepThroughHistory(&TSettingsHistory::Redo);
+}
+
+// An exchange shows its pages while it runs; the values must not change under it. Typing not
+// yet finished is a step of its own first, so that an undo takes back exactly that.
+void TFormsController::StepThroughHistory(bool (TSettingsHistory::*step)(TModuleSettings&)) {
     if (IsExchangeRunning()) {
         return;
     }
     RecordStep("Правка");
     TModuleSettings settings = PagesSettings();
-    if (m_history.Redo(settings)) {
+    if ((m_history.*step)(settings)) {
         ShowPagesSettings(settings);
         m_recordedSettings = PagesSettings();
     }

@@ -174,6 +174,8 @@ class TFormsController : public IMainCommands {
     template <typename TBody>
     void AsOneStep(const std::string& name, TBody body);
     void ShowHistory();
+    // Undo or redo: moves the pages one step along the history.
+    void StepThroughHistory(bool (TSettingsHistory::*step)(TModuleSettings&));
     // The file was loaded or saved: it heads the recent files, the title names it, and the pages
     // are compared with it from now on.
     void NoteFile(const std::string& fileName);

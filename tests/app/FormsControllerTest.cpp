@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ToolWindowFixture.h"
 #include "Unprivileged.h"
 #include "ini/IniFile.h"
 #include "pages/CommonPage.h"
@@ -23,33 +24,7 @@
 
 namespace {
 
-class FormsControllerTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarnel-forms-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        m_controller.reset();
-        m_progress.reset();
-        m_main.reset();
-        std::filesystem::remove_all(m_dir);
-    }
-    void Start() {
-        m_main = std::make_unique<TMainWindow>();
-        m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, Settings());
-        m_main->Controller = m_controller.get();
-        m_main->show();
-    }
-    std::string Settings() const { return (m_dir / "current.ini").string(); }
-
-    std::filesystem::path m_dir;
-    std::unique_ptr<TMainWindow> m_main;
-    std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TFormsController> m_controller;
-};
+using FormsControllerTest = ToolWindowTest;
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <filesystem>
 
+#include "ToolWindowFixture.h"
 #include "pages/RelayPage.h"
 #include "shell/FormsController.h"
 #include "shell/MainWindow.h"
@@ -14,32 +15,8 @@ namespace {
 
 const QString kTitle = QString::fromUtf8("Программа настройки Тарнел v ") + TARNEL_VERSION;
 
-class RecentFilesTest : public ::testing::Test {
+class RecentFilesTest : public ToolWindowTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarnel-recent-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        Stop();
-        std::filesystem::remove_all(m_dir);
-    }
-    void Start() {
-        m_main = std::make_unique<TMainWindow>();
-        m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress,
-                                                          (m_dir / "current.ini").string());
-        m_main->Controller = m_controller.get();
-    }
-    void Stop() {
-        if (m_controller) {
-            m_controller->Shutdown();
-        }
-        m_controller.reset();
-        m_progress.reset();
-        m_main.reset();
-    }
     std::string File(const char* name) const { return (m_dir / name).string(); }
     QStringList RecentItems() const {
         QStringList items;
@@ -49,11 +26,6 @@ class RecentFilesTest : public ::testing::Test {
         return items;
     }
     void StepACell() { m_controller->RelayPage(1)->ZoneGrid->OnKeyStep(1, 1, true); }
-
-    std::filesystem::path m_dir;
-    std::unique_ptr<TMainWindow> m_main;
-    std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TFormsController> m_controller;
 };
 
 }  // namespace

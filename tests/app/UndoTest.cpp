@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "ToolWindowFixture.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
 #include "shell/CopyRelayDialog.h"
@@ -18,29 +19,8 @@
 
 namespace {
 
-class UndoTest : public ::testing::Test {
+class UndoTest : public ToolWindowTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarnel-undo-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        m_controller.reset();
-        m_progress.reset();
-        m_main.reset();
-        std::filesystem::remove_all(m_dir);
-    }
-    void Start() {
-        m_controller.reset();
-        m_progress.reset();
-        m_main = std::make_unique<TMainWindow>();
-        m_progress = std::make_unique<TProgressWindow>(m_main.get());
-        m_controller = std::make_unique<TFormsController>(*m_main, *m_progress,
-                                                          (m_dir / "current.ini").string());
-        m_main->Controller = m_controller.get();
-        m_main->show();
-    }
     TModuleSettings Values() const {
         TModuleSettings settings;
         settings.Common = m_controller->CommonPage()->Settings();
@@ -57,11 +37,6 @@ class UndoTest : public ::testing::Test {
         QTest::keyClicks(&edit, text);
         QTest::keyClick(&edit, Qt::Key_Return);
     }
-
-    std::filesystem::path m_dir;
-    std::unique_ptr<TMainWindow> m_main;
-    std::unique_ptr<TProgressWindow> m_progress;
-    std::unique_ptr<TFormsController> m_controller;
 };
 
 }  // namespace
