@@ -1,6 +1,7 @@
 // The differences between two sets of module settings, in the words of the pages.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,14 @@ struct TSettingsDifference {
     std::string Column;  // "5"; empty for a value without columns
     std::string ModuleValue;
     std::string PagesValue;
+    // The value's place in a settings file ("FormRelay_2", "Z35"): what a chosen row writes or
+    // loads.
+    std::string Section;
+    std::string Key;
+    // The reaction codes of a table cell or condition state, for their pictures; none for the
+    // duration and the object number.
+    std::optional<TRelayReaction> ModuleCode;
+    std::optional<TRelayReaction> PagesCode;
 
     // One line: "Реле 3, Зоны / Тревоги, 5: в модуле «Включение», на страницах «Выключение»";
     // otherSide names where the second value is ("в файле" for a file).

@@ -42,6 +42,34 @@ TEST(ModuleCompareTest, EachDifferenceIsOneLineInTheWordsOfThePages) {
     EXPECT_EQ(lines, expected);
 }
 
+// A chosen difference is written or loaded by its file place; a reaction carries its codes for the
+// pictures.
+TEST(ModuleCompareTest, EachDifferenceNamesItsFilePlaceAndCodes) {
+    TModuleSettings module;
+    TModuleSettings pages;
+    pages.Common.ObjectNumber = "12";
+    pages.Relays[1].Duration = 30;
+    pages.Relays[2].Partition(peDisarm, 16) = rrOnTimed;
+    pages.Relays[4].YesOf(rcFire) = rrNone;
+    const std::vector<TSettingsDifference> differences = CompareSettings(module, pages);
+    ASSERT_EQ(differences.size(), 4U);
+    const struct {
+        std::string Section, Key;
+        std::optional<TRelayReaction> ModuleCode, PagesCode;
+    } expected[] = {
+        {"FormCommon", "etO", std::nullopt, std::nullopt},
+        {"FormRelay_1", "etDuration", std::nullopt, std::nullopt},
+        {"FormRelay_2", "P216", rrOn, rrOnTimed},
+        {"FormRelay_4", "Yes4", rrOn, rrNone},
+    };
+    for (std::size_t i = 0; i < differences.size(); ++i) {
+        EXPECT_EQ(differences[i].Section, expected[i].Section) << i;
+        EXPECT_EQ(differences[i].Key, expected[i].Key) << i;
+        EXPECT_EQ(differences[i].ModuleCode, expected[i].ModuleCode) << i;
+        EXPECT_EQ(differences[i].PagesCode, expected[i].PagesCode) << i;
+    }
+}
+
 TEST(ModuleCompareTest, ReactionNamesFollowTheLegendAndOddCodesShowAsNumbers) {
     EXPECT_EQ(ReactionName(rrOn), "Включение");
     EXPECT_EQ(ReactionName(rrOnTimed), "Включение на время");
