@@ -347,7 +347,7 @@ void TDeviceController::WriteRelay(const TRelaySettings& relay, const TRelaySett
         return;
     }
     RunPageOperation(RelayPageCaption(relay.Number), false, static_cast<int>(writes.size()),
-                     [&] { SendWrites(writes); });
+                     [&] { SendWrites(relay.Number, writes); });
 }
 
 void TDeviceController::ReadModule(TModuleSettings& module) {
@@ -384,6 +384,7 @@ void TDeviceController::ReadCommonValues(TCommonSettings& common) {
     std::int32_t number = kNotRead;
     if (Answered(m_device->ReadObjectNumber(number)) && number >= 0 && number <= kMaxObjectNumber) {
         common.ObjectNumber = std::to_string(number);
+        m_known.NoteObjectNumber(number);
     } else {
         AddReadError(kObjectNumberName);
     }
@@ -400,7 +401,9 @@ void TDeviceController::WriteCommonValues(const TCommonSettings& common) {
         !refusal.empty()) {
         m_errors.push_back(refusal);
     } else if (number == current) {
-        if (!Answered(m_device->WriteObjectNumber(number))) {
+        if (Answered(m_device->WriteObjectNumber(number))) {
+            m_known.NoteObjectNumber(number);
+        } else {
             AddWriteError(kObjectNumberName);
         }
     } else {
@@ -415,6 +418,7 @@ void TDeviceController::WriteCommonValues(const TCommonSettings& common) {
             m_log.WriteInfo(kRenumberSkipped);
         } else if (Answered(m_device->WriteObjectNumber(number))) {
             m_renumbering->Written = true;
+            m_known.NoteObjectNumber(number);
             m_log.WriteInfo(RenumberNote());
         } else {
             AddWriteError(kObjectNumberName);
@@ -435,33 +439,39 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     if (durationsAnswered && relay >= 1 && relay <= kRelayCount &&
         IsDuration(durations.at(relay - 1))) {
         settings.Duration = durations.at(relay - 1);
+        m_known.NoteRelayValue(relay, kDurationPlace, settings.Duration);
     } else {
         AddReadError(DurationName(relay));
     }
     StepProgress();
 
     // Each row goes through a copy so that only a whole, valid row replaces the page's row.
-    auto readRow = [&](auto read, TReactionRow& row, const std::string& name) {
+    auto readRow = [&](auto read, TReactionRow& row, const std::string& name, int firstPlace) {
         TReactionRow codes;
         codes.fill(kNotRead);
         if (Answered(NamedRead(name, [&] { return (m_device.get()->*read)(relay, codes); })) &&
             std::all_of(codes.begin(), codes.end(), IsReactionCode)) {
             row = codes;
+            for (int i = 0; i < kTableWidth; ++i) {
+                m_known.NoteRelayValue(relay, firstPlace + i, codes.at(i));
+            }
         } else {
             AddReadError(name);
         }
         StepProgress();
     };
-    readRow(&TRelayModule::ReadZoneAlarms, settings.ZoneRow(zeAlarm), ZoneRowName(relay, zeAlarm));
+    readRow(&TRelayModule::ReadZoneAlarms, settings.ZoneRow(zeAlarm), ZoneRowName(relay, zeAlarm),
+            ZonePlace(zeAlarm, 1));
     readRow(&TRelayModule::ReadZoneRestores, settings.ZoneRow(zeRestore),
-            ZoneRowName(relay, zeRestore));
-    readRow(&TRelayModule::ReadZoneFaults, settings.ZoneRow(zeFault), ZoneRowName(relay, zeFault));
+            ZoneRowName(relay, zeRestore), ZonePlace(zeRestore, 1));
+    readRow(&TRelayModule::ReadZoneFaults, settings.ZoneRow(zeFault), ZoneRowName(relay, zeFault),
+            ZonePlace(zeFault, 1));
     readRow(&TRelayModule::ReadPartitionArmings, settings.PartitionRow(peArm),
-            PartitionRowName(relay, peArm));
+            PartitionRowName(relay, peArm), PartitionPlace(peArm, 1));
     readRow(&TRelayModule::ReadPartitionDisarmings, settings.PartitionRow(peDisarm),
-            PartitionRowName(relay, peDisarm));
+            PartitionRowName(relay, peDisarm), PartitionPlace(peDisarm, 1));
     readRow(&TRelayModule::ReadPartitionAlarms, settings.PartitionRow(peAlarm),
-            PartitionRowName(relay, peAlarm));
+            PartitionRowName(relay, peAlarm), PartitionPlace(peAlarm, 1));
 
     auto readCondition = [&](auto read, TRelayCondition condition) {
         TRelayReaction no = kNotRead;
@@ -471,6 +481,8 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
             IsReactionCode(no) && IsReactionCode(yes)) {
             settings.NoOf(condition) = no;
             settings.YesOf(condition) = yes;
+            m_known.NoteRelayValue(relay, ConditionPlace(condition, false), no);
+            m_known.NoteRelayValue(relay, ConditionPlace(condition, true), yes);
         } else {
             AddReadError(ConditionName(relay, condition));
         }
@@ -496,15 +508,18 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
         writes.push_back({DurationName(relay), IsDuration(settings.Duration),
                           [this, relay, duration = settings.Duration] {
                               return m_device->WritePulseDuration(relay, duration);
-                          }});
+                          },
+                          kDurationPlace, settings.Duration});
     }
     // A code the page cannot show never goes out; it is an error of that one write.
     auto addItem = [&](auto write, int index, TRelayReaction code, TRelayReaction moduleCode,
-                       const std::string& name, const std::string& key) {
+                       const std::string& name, const std::string& key, int place) {
         if ((onModule == nullptr || moduleCode != code) && chosen(key)) {
-            writes.push_back({name, IsReactionCode(code), [this, write, relay, index, code] {
+            writes.push_back({name, IsReactionCode(code),
+                              [this, write, relay, index, code] {
                                   return (m_device.get()->*write)(relay, index, code);
-                              }});
+                              },
+                              place, code});
         }
     };
     const TRelaySettings& module = onModule != nullptr ? *onModule : settings;
@@ -512,32 +527,37 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
         const std::string item = ", зона " + std::to_string(zone);
         addItem(&TRelayModule::WriteZoneAlarm, zone, settings.Zone(zeAlarm, zone),
                 module.Zone(zeAlarm, zone), ZoneRowName(relay, zeAlarm) + item,
-                ZoneKey(zeAlarm, zone));
+                ZoneKey(zeAlarm, zone), ZonePlace(zeAlarm, zone));
         addItem(&TRelayModule::WriteZoneRestore, zone, settings.Zone(zeRestore, zone),
                 module.Zone(zeRestore, zone), ZoneRowName(relay, zeRestore) + item,
-                ZoneKey(zeRestore, zone));
+                ZoneKey(zeRestore, zone), ZonePlace(zeRestore, zone));
         addItem(&TRelayModule::WriteZoneFault, zone, settings.Zone(zeFault, zone),
                 module.Zone(zeFault, zone), ZoneRowName(relay, zeFault) + item,
-                ZoneKey(zeFault, zone));
+                ZoneKey(zeFault, zone), ZonePlace(zeFault, zone));
     }
     for (int partition = 1; partition <= kTableWidth; ++partition) {
         const std::string item = ", раздел " + std::to_string(partition);
         addItem(&TRelayModule::WritePartitionArming, partition,
                 settings.Partition(peArm, partition), module.Partition(peArm, partition),
-                PartitionRowName(relay, peArm) + item, PartitionKey(peArm, partition));
+                PartitionRowName(relay, peArm) + item, PartitionKey(peArm, partition),
+                PartitionPlace(peArm, partition));
         addItem(&TRelayModule::WritePartitionDisarming, partition,
                 settings.Partition(peDisarm, partition), module.Partition(peDisarm, partition),
-                PartitionRowName(relay, peDisarm) + item, PartitionKey(peDisarm, partition));
+                PartitionRowName(relay, peDisarm) + item, PartitionKey(peDisarm, partition),
+                PartitionPlace(peDisarm, partition));
         addItem(&TRelayModule::WritePartitionAlarm, partition,
                 settings.Partition(peAlarm, partition), module.Partition(peAlarm, partition),
-                PartitionRowName(relay, peAlarm) + item, PartitionKey(peAlarm, partition));
+                PartitionRowName(relay, peAlarm) + item, PartitionKey(peAlarm, partition),
+                PartitionPlace(peAlarm, partition));
     }
     auto addCondition = [&](auto write, TRelayCondition condition) {
         const std::string name = ConditionName(relay, condition) + ", ";
         addItem(write, 0, settings.NoOf(condition), module.NoOf(condition),
-                name + ConditionStateCaption(condition, false), ConditionKey(condition, false));
+                name + ConditionStateCaption(condition, false), ConditionKey(condition, false),
+                ConditionPlace(condition, false));
         addItem(write, 1, settings.YesOf(condition), module.YesOf(condition),
-                name + ConditionStateCaption(condition, true), ConditionKey(condition, true));
+                name + ConditionStateCaption(condition, true), ConditionKey(condition, true),
+                ConditionPlace(condition, true));
     };
     addCondition(&TRelayModule::WritePanelLink, rcPanelLink);
     addCondition(&TRelayModule::WriteJournal, rcJournal);
@@ -547,13 +567,15 @@ std::vector<TDeviceController::TPendingWrite> TDeviceController::RelayWrites(
     return writes;
 }
 
-void TDeviceController::SendWrites(const std::vector<TPendingWrite>& writes) {
+void TDeviceController::SendWrites(int relay, const std::vector<TPendingWrite>& writes) {
     if (writes.empty()) {
         return;
     }
     StartPage(static_cast<int>(writes.size()));
     for (const TPendingWrite& write : writes) {
-        if (!write.Valid || !Answered(write.Send())) {
+        if (write.Valid && Answered(write.Send())) {
+            m_known.NoteRelayValue(relay, write.Place, write.Value);
+        } else {
             AddWriteError(write.Name);
         }
         StepProgress();

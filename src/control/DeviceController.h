@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/DeviceView.h"
+#include "model/KnownModuleValues.h"
 #include "model/ModuleSettings.h"
 #include "model/ModuleValueSet.h"
 #include "protocol/AnswerText.h"
@@ -143,6 +144,9 @@ class TDeviceController {
     // unread or unwritten, and what became of the object number.
     std::vector<std::string> GetNotes() const;
     void ReleaseDevice();
+    // The module's values this connection has seen: each value a read gave or a write got
+    // acknowledged. A failed read or an unanswered write leaves the value as it was known.
+    const TKnownModuleValues& KnownValues() const { return m_known; }
 
     TRelayModule& Device() { return *m_device; }
 
@@ -152,6 +156,10 @@ class TDeviceController {
         std::string Name;
         bool Valid;
         std::function<bool()> Send;
+        // The value's place in the relay (RelayValueAt's order) and the value, noted as known
+        // once the module acknowledges it.
+        int Place;
+        std::int32_t Value;
     };
     // What the user chose at the renumber question, and whether the new number went out.
     struct TRenumbering {
@@ -176,7 +184,7 @@ class TDeviceController {
     std::vector<TPendingWrite> RelayWrites(const TRelaySettings& relay,
                                            const TRelaySettings* onModule,
                                            const TModuleValueSet* only);
-    void SendWrites(const std::vector<TPendingWrite>& writes);
+    void SendWrites(int relay, const std::vector<TPendingWrite>& writes);
     // Sets the bar for the page's commands within the operation's.
     void StartPage(int commands);
     void StepProgress();
@@ -192,6 +200,7 @@ class TDeviceController {
     std::string RenumberNote() const;
 
     std::unique_ptr<TRelayModule> m_device;
+    TKnownModuleValues m_known;
     TSlowSend m_slowSend;
     TLogWriter& m_log;
     IDeviceView& m_view;

@@ -71,4 +71,15 @@ class TSettingsHistory {
 // conditions' Yes and No states; place runs from 0 to kRelayValueCount - 1.
 inline constexpr int kRelayValueCount = 1 + 2 * kEventRowCount * kTableWidth + 2 * kConditionCount;
 std::int32_t& RelayValueAt(TRelaySettings& relay, int place);
+// The places of a relay's values in that order.
+inline constexpr int kDurationPlace = 0;
+constexpr int ZonePlace(TZoneEvent e, int zone) {
+    return 1 + (e - 1) * kTableWidth + (zone - 1);
+}
+constexpr int PartitionPlace(TPartitionEvent e, int partition) {
+    return 1 + kEventRowCount * kTableWidth + (e - 1) * kTableWidth + (partition - 1);
+}
+constexpr int ConditionPlace(TRelayCondition c, bool yes) {
+    return 1 + 2 * kEventRowCount * kTableWidth + (yes ? 0 : kConditionCount) + (c - 1);
+}
 std::int32_t RelayValueAt(const TRelaySettings& relay, int place);

@@ -656,3 +656,54 @@ TEST_F(DeviceControllerTest, WritingASetOfValuesSendsOnlyThose) {
     EXPECT_EQ(m_controller.FinishedPages(),
               (std::vector<std::string>{"Общие", "Реле 3", "Реле 5"}));
 }
+
+// The module's values are known as far as it answered: a read's values, a write's acknowledged
+// values; a silent read or an unanswered write leaves what was known before.
+TEST_F(DeviceControllerTest, KnownValuesFollowAnswersAndNothingElse) {
+    const TKnownModuleValues& known = m_controller.KnownValues();
+    EXPECT_TRUE(known.NothingKnown());
+
+    m_values = {{"T", "01 02 05 04 05"}, {"A2", kRow}};
+    m_silent = "R2";
+    m_controller.ReadRelay(m_relay);
+    EXPECT_TRUE(known.Known(3, kDurationPlace));
+    EXPECT_EQ(known.Values().Relays[2].Duration, 5);
+    EXPECT_TRUE(known.Known(3, ZonePlace(zeAlarm, 16)));
+    EXPECT_EQ(known.Values().Relays[2].Zone(zeAlarm, 16), 3);
+    // The silent row is not known; every other place is.
+    for (int zone = 1; zone <= kTableWidth; ++zone) {
+        EXPECT_FALSE(known.Known(3, ZonePlace(zeRestore, zone)));
+    }
+    EXPECT_EQ(known.KnownPlaces(3).count(), static_cast<std::size_t>(kRelayValueCount - 16));
+    EXPECT_FALSE(known.Known(2, kDurationPlace));
+
+    // A failed read of a known value keeps the value known as it was.
+    m_values["T"] = "01 02 09 04 05";
+    m_silent = "T R2";
+    m_controller.ClearErrors();
+    m_controller.ReadRelay(m_relay);
+    EXPECT_EQ(known.Values().Relays[2].Duration, 5);
+
+    // A write: acknowledged values become known, an unanswered one keeps the old value.
+    m_silent = "A24=2";
+    m_relay.Duration = 10;
+    m_relay.Zone(zeAlarm, 5) = rrOff;
+    m_relay.Zone(zeAlarm, 6) = rrOff;
+    m_controller.ClearErrors();
+    const TRelaySettings onModule = known.Values().Relays[2];
+    m_controller.WriteRelay(m_relay, &onModule);
+    EXPECT_EQ(known.Values().Relays[2].Duration, 10);
+    EXPECT_EQ(known.Values().Relays[2].Zone(zeAlarm, 5), 4);
+    EXPECT_EQ(known.Values().Relays[2].Zone(zeAlarm, 6), rrOff);
+    EXPECT_EQ(known.Values().Relays[2].Zone(zeRestore, 1), 0);
+    EXPECT_FALSE(known.Known(3, ZonePlace(zeRestore, 1)));
+
+    // The object number: read, then an unanswered write of the same number keeps it.
+    m_controller.ReadCommon(m_common);
+    ASSERT_TRUE(known.ObjectNumberKnown());
+    EXPECT_EQ(known.Values().Common.ObjectNumber, "7");
+    m_silent = "o=07";
+    m_common.ObjectNumber = "07";
+    m_controller.WriteCommon(m_common);
+    EXPECT_EQ(known.Values().Common.ObjectNumber, "7");
+}
