@@ -203,7 +203,9 @@ void TCompareWindow::SetDifferences(const std::vector<TSettingsDifference>& diff
         }
     }
     if (!m_differences.empty()) {
-        DifferenceTable->setCurrentItem(DifferenceTable->topLevelItem(0));
+        // The keyboard starts on the first row, without a highlight that would look like a choice.
+        DifferenceTable->selectionModel()->setCurrentIndex(
+            DifferenceTable->model()->index(0, kPageColumn), QItemSelectionModel::NoUpdate);
     }
     UpdateCount();
     FitColumns();
@@ -286,6 +288,7 @@ void TCompareWindow::ShowResults(const TModuleValueSet& done, const TModuleValue
             ++doneCount;
         }
         row->setText(kResultColumn, result);
+        row->setForeground(kResultColumn, result == failedText ? QBrush(Qt::darkRed) : QBrush());
     }
     DifferenceTable->resizeColumnToContents(kResultColumn);
     const QString summary = module ? QString::fromUtf8("Записано: %1, не записано: %2")
@@ -342,6 +345,9 @@ void TCompareWindow::UpdateCount() {
 }
 
 void TCompareWindow::FitColumns() {
+    // The style's fonts and margins come with the polish; measured before, the columns and the
+    // header's captions come out too narrow.
+    ensurePolished();
     for (int column = 0; column < kColumnCount; ++column) {
         if (column != kPlaceColumn) {
             DifferenceTable->resizeColumnToContents(column);

@@ -190,6 +190,10 @@ TEST_F(CompareWindowTest, CheckAllAndUncheckAllSetEveryRow) {
 TEST_F(CompareWindowTest, SpaceTogglesTheCurrentRowsCheck) {
     ShowAndWait();
     window.DifferenceTable->setFocus();
+    // The keyboard starts on the first row.
+    QTest::keyClick(window.DifferenceTable, Qt::Key_Space);
+    EXPECT_EQ(window.CheckedDifferences(), Pick({1, 2, 3}));
+    QTest::keyClick(window.DifferenceTable, Qt::Key_Space);
     for (int column : {kPage, kPages}) {
         SCOPED_TRACE(column);
         window.DifferenceTable->setCurrentItem(Row(window, 2), column);
