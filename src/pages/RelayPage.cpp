@@ -419,6 +419,7 @@ void TRelayPage::RepaintGrids() {
     for (TDrawGrid* grid : Grids()) {
         grid->NotifyNotesChanged();
     }
+    UpdateDurationMarker();
 }
 
 void TRelayPage::ShowModuleValues(const TRelaySettings& values,
@@ -426,13 +427,11 @@ void TRelayPage::ShowModuleValues(const TRelaySettings& values,
     m_moduleValues = values;
     m_knownPlaces = known;
     RepaintGrids();
-    UpdateDurationMarker();
 }
 
 void TRelayPage::ForgetModuleValues() {
     m_knownPlaces.reset();
     RepaintGrids();
-    UpdateDurationMarker();
 }
 
 bool TRelayPage::IsMarked(int place) const {

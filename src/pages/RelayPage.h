@@ -31,7 +31,8 @@ class TRelayPage : public TPageBase {
 
     // The legend picture of a code; codes other than 0 to 3 show the no-reaction picture.
     const QImage& ReactionPicture(TRelayReaction code) const;
-    // Shows the settings after they changed behind the page's back (a read from the module).
+    // Shows the settings after they changed behind the page's back (a read from the module), and
+    // the markers that follow them.
     void RepaintGrids();
     // Takes settings read from the module: the tables, the conditions and the duration.
     void ShowSettings(const TRelaySettings& settings);
