@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ini/IniFile.h"
+#include "model/ModuleCompare.h"
 #include "model/ModuleSettingsIni.h"
 #include "model/RelayCaptions.h"
 #include "widgets/InputController.h"
@@ -47,6 +48,9 @@ TCommonPage::TCommonPage(QWidget* parent)
     connect(etO, &QLineEdit::editingFinished, this,
             [this] { FinishEdit(*etO, ObjectNumberLabel->text()); });
     etO->setAccessibleName(ObjectNumberLabel->text());
+    ObjectNumberMarker = new TControlMarker(*etO);
+    // The marker follows typing, not only the finished edit.
+    connect(etO, &QLineEdit::textChanged, this, [this] { UpdateObjectNumberMarker(); });
     Arrange();
 }
 
@@ -89,4 +93,22 @@ TCommonSettings TCommonPage::Settings() const {
 
 void TCommonPage::ShowSettings(const TCommonSettings& settings) {
     etO->setText(QString::fromStdString(settings.ObjectNumber));
+}
+
+void TCommonPage::ShowModuleObjectNumber(const std::optional<std::string>& number) {
+    m_moduleObjectNumber = number;
+    UpdateObjectNumberMarker();
+}
+
+int TCommonPage::UnwrittenCount() const {
+    return m_moduleObjectNumber && !SameObjectNumber(*m_moduleObjectNumber, Settings().ObjectNumber)
+               ? 1
+               : 0;
+}
+
+void TCommonPage::UpdateObjectNumberMarker() {
+    ObjectNumberMarker->SetNote(UnwrittenCount() > 0
+                                    ? QString::fromUtf8("в модуле: ") +
+                                          QString::fromStdString(*m_moduleObjectNumber)
+                                    : QString());
 }

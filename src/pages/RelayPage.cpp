@@ -26,6 +26,14 @@ constexpr int kCaptionSlack = 15;
 // Space between a label and the control it names, and inside a group after its last control.
 constexpr int kGap = 8;
 
+// The places of RelayValueAt's order where each grid's values begin.
+constexpr int kDurationPlace = 0;
+constexpr int kZonePlace = 1;
+constexpr int kPartitionPlace = kZonePlace + kEventRowCount * kTableWidth;
+constexpr int kYesPlace = kPartitionPlace + kEventRowCount * kTableWidth;
+constexpr int kNoPlace = kYesPlace + kConditionCount;
+static_assert(kNoPlace + kConditionCount == kRelayValueCount);
+
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -108,6 +116,7 @@ void TRelayPage::CreateControls() {
         }
         TInputController::FilterDigitKey(key);
     };
+    DurationMarker = new TControlMarker(*etDuration);
     connect(etDuration, &QLineEdit::textChanged, this, [this] { etDurationChange(); });
     connect(etDuration, &QLineEdit::editingFinished, this,
             [this] { FinishEdit(*etDuration, DurationLabel->text()); });
@@ -273,9 +282,9 @@ std::array<TDrawGrid*, 2 + kConditionCount> TRelayPage::Grids() const {
 }
 
 void TRelayPage::ConnectGrids() {
-    BindTableGrid(*ZoneGrid, m_settings.Zones, m_zoneAll, kZoneCaptions, "зона");
+    BindTableGrid(*ZoneGrid, m_settings.Zones, m_zoneAll, kZoneCaptions, "зона", kZonePlace);
     BindTableGrid(*PartitionGrid, m_settings.Partitions, m_partitionAll, kPartitionCaptions,
-                  "раздел");
+                  "раздел", kPartitionPlace);
     for (int c = 1; c <= kConditionCount; ++c) {
         const auto condition = static_cast<TRelayCondition>(c);
         BindConditionGrid(*ConditionGrid(condition), condition);
@@ -289,7 +298,7 @@ void TRelayPage::ConnectGrids() {
 }
 
 void TRelayPage::BindTableGrid(TDrawGrid& grid, TTable& table, TAllValues& all,
-                               const TCaptions& captions, const char* columnWord) {
+                               const TCaptions& captions, const char* columnWord, int firstPlace) {
     grid.OnDrawCell = [this, &grid, &table, &all, &captions](int col, int row, const QRect& rect,
                                                              TGridDrawState state) {
         DrawTableCell(grid, table, all, captions, col, row, rect, state);
@@ -313,6 +322,12 @@ void TRelayPage::BindTableGrid(TDrawGrid& grid, TTable& table, TAllValues& all,
             return {};
         }
         return ReactionText(col == kAllCol ? all.at(row - 1) : table.at(row - 1).at(col - 1));
+    };
+    grid.OnCellNote = [this, firstPlace](int col, int row) -> QString {
+        if (col <= 0 || row <= 0 || col == kAllCol) {
+            return {};
+        }
+        return ModuleNote(firstPlace + (row - 1) * kTableWidth + (col - 1));
     };
 }
 
@@ -339,6 +354,12 @@ void TRelayPage::BindConditionGrid(TDrawGrid& grid, TRelayCondition condition) {
             return {};
         }
         return ReactionText(row == 0 ? m_settings.YesOf(condition) : m_settings.NoOf(condition));
+    };
+    grid.OnCellNote = [this, condition](int col, int row) -> QString {
+        if (col < 1 || row < 0 || row > 1) {
+            return {};
+        }
+        return ModuleNote((row == 0 ? kYesPlace : kNoPlace) + (condition - 1));
     };
 }
 
@@ -394,9 +415,51 @@ void TRelayPage::ShowSettings(const TRelaySettings& settings) {
 }
 
 void TRelayPage::RepaintGrids() {
+    // New values may bring new notes as well.
     for (TDrawGrid* grid : Grids()) {
-        grid->update();
+        grid->NotifyNotesChanged();
     }
+    UpdateDurationMarker();
+}
+
+void TRelayPage::ShowModuleValues(const TRelaySettings& values,
+                                  const std::bitset<kRelayValueCount>& known) {
+    m_moduleValues = values;
+    m_knownPlaces = known;
+    RepaintGrids();
+}
+
+void TRelayPage::ForgetModuleValues() {
+    m_knownPlaces.reset();
+    RepaintGrids();
+}
+
+bool TRelayPage::IsMarked(int place) const {
+    return place >= 0 && place < kRelayValueCount && m_knownPlaces.test(place) &&
+           RelayValueAt(m_settings, place) != RelayValueAt(m_moduleValues, place);
+}
+
+int TRelayPage::UnwrittenCount() const {
+    int count = 0;
+    for (int place = 0; place < kRelayValueCount; ++place) {
+        count += IsMarked(place) ? 1 : 0;
+    }
+    return count;
+}
+
+QString TRelayPage::ModuleNote(int place) const {
+    if (!IsMarked(place)) {
+        return {};
+    }
+    // A code the page cannot show is named by its number, so the note never hides it.
+    const std::int32_t value = RelayValueAt(m_moduleValues, place);
+    const QString shown = place == kDurationPlace ? QString::number(value)
+                                                  : QString::fromStdString(ReactionName(value));
+    return Text("в модуле: ") + shown;
+}
+
+void TRelayPage::UpdateDurationMarker() {
+    DurationMarker->SetNote(ModuleNote(kDurationPlace));
 }
 
 void TRelayPage::LoadFromIni(const TIniFile& ini) {
@@ -483,4 +546,5 @@ void TRelayPage::ConditionStep(TDrawGrid& grid, TRelayCondition condition, int c
 void TRelayPage::etDurationChange() {
     TInputController::ClampEditValue(etDuration, 0, 0, kMaxDuration);
     m_settings.Duration = etDuration->text().toInt();
+    UpdateDurationMarker();
 }

@@ -4,13 +4,16 @@
 #include <QGroupBox>
 #include <QImage>
 #include <array>
+#include <bitset>
 #include <vector>
 
 #include "model/RelayCaptions.h"
 #include "model/RelaySettings.h"
+#include "model/SettingsHistory.h"
 #include "pages/PageBase.h"
 #include "widgets/DrawGrid.h"
 #include "widgets/StoredControls.h"
+#include "widgets/UnwrittenMarker.h"
 
 class TRelayPage : public TPageBase {
     Q_OBJECT
@@ -28,10 +31,24 @@ class TRelayPage : public TPageBase {
 
     // The legend picture of a code; codes other than 0 to 3 show the no-reaction picture.
     const QImage& ReactionPicture(TRelayReaction code) const;
-    // Shows the settings after they changed behind the page's back (a read from the module).
+    // Shows the settings after they changed behind the page's back (a read from the module), and
+    // the markers that follow them.
     void RepaintGrids();
     // Takes settings read from the module: the tables, the conditions and the duration.
     void ShowSettings(const TRelaySettings& settings);
+
+    // The module's values as the connection knows them; `known` has a bit for each place, in
+    // RelayValueAt's order, that holds the module's value. Every cell, and the duration, whose
+    // value differs from a known one wears the marker with the module's value as its note, and
+    // drops it as soon as the page's value is the module's again: the comparison is made at
+    // paint time. The "Все" column, captions and headers never do.
+    void ShowModuleValues(const TRelaySettings& values, const std::bitset<kRelayValueCount>& known);
+    // Nothing of the module is known any more: no marker anywhere.
+    void ForgetModuleValues();
+    // How many known places differ from the page's values now.
+    int UnwrittenCount() const;
+    // The place is known and the page's value differs from the module's.
+    bool IsMarked(int place) const;
 
     void LoadFromIni(const TIniFile& ini) override;
     void SaveToIni(TIniFile& ini) override;
@@ -45,6 +62,7 @@ class TRelayPage : public TPageBase {
     QGroupBox* PulseGroup;
     TLabel* DurationLabel;
     TEdit* etDuration;
+    TControlMarker* DurationMarker;
     QGroupBox* ZoneGroup;
     TDrawGrid* ZoneGrid;
     QGroupBox* PartitionGroup;
@@ -72,13 +90,17 @@ class TRelayPage : public TPageBase {
     void UpdateLegendPictures();
     std::array<TDrawGrid*, 2 + kConditionCount> Grids() const;
     void etDurationChange();
+    // «в модуле: Включение» for a marked place, empty for one that is not.
+    QString ModuleNote(int place) const;
+    void UpdateDurationMarker();
 
     using TTable = std::array<TReactionRow, kEventRowCount>;
     using TAllValues = std::array<TRelayReaction, kEventRowCount>;
     using TCaptions = std::array<const char*, kEventRowCount>;
-    // Binds a grid to the table it shows: its drawing, clicks, keys and accessible texts.
+    // Binds a grid to the table it shows: its drawing, clicks, keys, accessible texts and notes;
+    // firstPlace is the place of the table's first cell in RelayValueAt's order.
     void BindTableGrid(TDrawGrid& grid, TTable& table, TAllValues& all, const TCaptions& captions,
-                       const char* columnWord);
+                       const char* columnWord, int firstPlace);
     // The same for a condition's grid of its two states.
     void BindConditionGrid(TDrawGrid& grid, TRelayCondition condition);
 
@@ -107,4 +129,7 @@ class TRelayPage : public TPageBase {
     std::array<QImage, rrNone + 1> m_bitmaps;
     std::vector<TLabel*> m_legendCaptions;
     qreal m_legendRatio = 0;
+    // The module's values, meaningful at the places known.
+    TRelaySettings m_moduleValues;
+    std::bitset<kRelayValueCount> m_knownPlaces;
 };

@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "widgets/DrawGridAccessible.h"
+#include "widgets/UnwrittenMarker.h"
 
 TDrawGrid::TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWidget* parent)
     : QWidget(parent),
@@ -16,7 +18,8 @@ TDrawGrid::TDrawGrid(int colCount, int rowCount, int fixedCols, int fixedRows, Q
       m_fixedCols(fixedCols),
       m_fixedRows(fixedRows),
       m_selectedCol(fixedCols),
-      m_selectedRow(fixedRows) {
+      m_selectedRow(fixedRows),
+      m_toldNotes(static_cast<std::size_t>(colCount) * static_cast<std::size_t>(rowCount)) {
     InstallDrawGridAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     // The right button steps a cell back; it never opens a menu over the grid.
@@ -91,6 +94,38 @@ void TDrawGrid::NotifyCellChanged(int col, int row) {
         // The name carries the value too, and the name is what AT-SPI tells a screen reader.
         QAccessibleEvent renamed(cell, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&renamed);
+    }
+    TellNote(col, row);
+}
+
+void TDrawGrid::NotifyNotesChanged() {
+    update();
+    for (int row = 0; row < RowCount(); ++row) {
+        for (int col = 0; col < ColCount(); ++col) {
+            TellNote(col, row);
+        }
+    }
+}
+
+QString TDrawGrid::CellNote(int col, int row) const {
+    return OnCellNote ? OnCellNote(col, row) : QString();
+}
+
+void TDrawGrid::TellNote(int col, int row) {
+    QString note = CellNote(col, row);
+    const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(ColCount()) +
+                              static_cast<std::size_t>(col);
+    QString& told = m_toldNotes.at(index);
+    if (note == told) {
+        return;
+    }
+    told = std::move(note);
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    if (QAccessibleInterface* cell = DrawGridCellInterface(this, col, row)) {
+        QAccessibleEvent event(cell, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -170,8 +205,32 @@ void TDrawGrid::paintEvent(QPaintEvent* event) {
             if ((state & gdFocused) != 0) {
                 DrawFocusFrame(painter, rect);
             }
+            // Over the focus frame too: a focused cell still shows that it has a note.
+            if (!CellNote(col, row).isEmpty()) {
+                PaintUnwrittenMarker(painter, rect, palette());
+            }
         }
     }
+}
+
+bool TDrawGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        ShowNoteTip(*static_cast<QHelpEvent*>(event));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TDrawGrid::ShowNoteTip(const QHelpEvent& help) {
+    int col = -1;
+    int row = -1;
+    const QString note = MouseToCell(help.pos(), col, row) ? CellNote(col, row) : QString();
+    if (note.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    // The tip goes when the mouse leaves the cell, so the next cell's note can follow.
+    QToolTip::showText(help.globalPos(), note, this, CellRect(col, row));
 }
 
 void TDrawGrid::mousePressEvent(QMouseEvent* event) {

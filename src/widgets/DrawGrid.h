@@ -1,12 +1,16 @@
 // A grid of fixed-size cells that its owner paints cell by cell and that reports mouse releases
-// and the keys that step a cell; a screen reader reads it as a table of named cells.
+// and the keys that step a cell; a screen reader reads it as a table of named cells, and a cell
+// may carry a note, shown by a marker and as its tooltip.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
 // How a cell is to be drawn: any combination of these flags.
+class QHelpEvent;
+
 enum TGridDrawStateFlag : int { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 using TGridDrawState = int;
 
@@ -35,8 +39,14 @@ class TDrawGrid : public QWidget {
     // The cell under a point; false, with -1 for the missing coordinate, outside the cells.
     bool MouseToCell(const QPoint& point, int& col, int& row) const;
     void InvalidateCell(int col, int row);
-    // Repaints a cell whose value changed and tells a screen reader its new value.
+    // Repaints a cell whose value changed and tells a screen reader its new value, and its new
+    // note when that changed with it.
     void NotifyCellChanged(int col, int row);
+    // Repaints the grid after its notes changed behind its back, and tells a screen reader the
+    // cells whose note is not the one it was last told.
+    void NotifyNotesChanged();
+    // The note of a cell by OnCellNote; empty for none.
+    QString CellNote(int col, int row) const;
 
     // The cell that keys act on, always a non-fixed one; framed while the grid has focus.
     int FocusCol() const { return m_selectedCol; }
@@ -58,8 +68,13 @@ class TDrawGrid : public QWidget {
     // the accessible name is both, "name: value", as AT-SPI has no other place for the value.
     std::function<QString(int col, int row)> OnCellName;
     std::function<QString(int col, int row)> OnCellValue;
+    // A cell's note (empty for none): the cell wears the marker of UnwrittenMarker.h, the note is
+    // its tooltip and, for a screen reader, its description. Asked at every paint, so a note that
+    // follows the cell's value is drawn right as soon as the cell is.
+    std::function<QString(int col, int row)> OnCellNote;
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -73,6 +88,9 @@ class TDrawGrid : public QWidget {
     void DrawFixedCell(QPainter& painter, const QRect& rect) const;
     void DrawFocusFrame(QPainter& painter, const QRect& rect) const;
     void NotifyFocusCell();
+    void ShowNoteTip(const QHelpEvent& help);
+    // Tells a screen reader the cell's note when it differs from the one last told.
+    void TellNote(int col, int row);
 
     std::vector<int> m_colWidths;
     std::vector<int> m_rowHeights;
@@ -81,4 +99,6 @@ class TDrawGrid : public QWidget {
     int m_selectedCol;
     int m_selectedRow;
     QPainter* m_canvas = nullptr;
+    // The note a screen reader was last told of each cell, row by row.
+    std::vector<QString> m_toldNotes;
 };

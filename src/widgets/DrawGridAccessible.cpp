@@ -1,4 +1,5 @@
-// The grid as an accessible table: one interface per cell, its name and value from the owner.
+// The grid as an accessible table: one interface per cell, its name, value and note from the
+// owner.
 #include "widgets/DrawGridAccessible.h"
 
 #include <QAccessibleWidget>
@@ -42,6 +43,9 @@ class TDrawGridCellAccessible : public QAccessibleInterface,
         }
         if (t == QAccessible::Value) {
             return Value();
+        }
+        if (t == QAccessible::Description) {
+            return m_grid->CellNote(m_col, m_row);
         }
         return {};
     }

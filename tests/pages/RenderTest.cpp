@@ -1,9 +1,11 @@
-// Renders the pages to PNG files in the build folder, for a look at the layout.
+// Renders the pages to PNG files in the build folder, for a look at the layout and the markers.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTest>
+#include <bitset>
 
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
@@ -34,6 +36,31 @@ TEST(PageRendering, RelayPageShowsEveryPictureAndCaption) {
     EXPECT_EQ(image.size(), content);
     EXPECT_FALSE(page.ScrollArea->horizontalScrollBar()->isVisible());
     EXPECT_FALSE(page.ScrollArea->verticalScrollBar()->isVisible());
+}
+
+// Some cells, a condition and the duration differ from the module's values; the "Все" column
+// never wears the marker. The file's name tells the screen's scale ("relay-page-marked-2.png").
+TEST(PageRendering, RelayPageShowsTheMarkersOfUnwrittenValues) {
+    TRelayPage page;
+    page.SetNumber(3);
+    TRelaySettings module = page.Settings();
+    module.Zone(zeAlarm, 2) = rrOff;
+    module.Zone(zeRestore, 16) = rrNone;
+    module.Partition(peArm, 1) = rrOn1Hz;
+    module.YesOf(rcPower) = rrOnTimed;
+    module.Duration = 10;
+    page.ShowModuleValues(module, std::bitset<kRelayValueCount>().set());
+    page.resize(page.ScrolledContent()->minimumSize());
+    page.show();
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    // One marked cell has the focus as well, to show the two frames together.
+    page.ZoneGrid->SetFocusCell(2, 1);
+    page.ZoneGrid->setFocus();
+    const QImage image = page.grab().toImage();
+    const QString name = QStringLiteral("relay-page-marked-%1.png").arg(image.devicePixelRatio());
+    ASSERT_TRUE(image.save(OutputPath(name.toLatin1().constData())));
+    EXPECT_EQ(page.UnwrittenCount(), 5);
 }
 
 TEST(PageRendering, CommonPageShowsTheObjectNumber) {

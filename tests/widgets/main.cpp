@@ -1,4 +1,4 @@
-// Runs the log's widget tests inside one application, without a display unless one is asked for.
+// Runs the widgets' tests inside one application, without a display unless one is asked for.
 #include <gtest/gtest.h>
 
 #include <QApplication>
