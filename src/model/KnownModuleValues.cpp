@@ -101,3 +101,12 @@ std::string RelayValueKey(int place) {
     index -= kConditionCount;
     return ConditionKey(static_cast<TRelayCondition>(index + 1), false);
 }
+
+std::optional<int> RelayPlaceOfKey(const std::string& key) {
+    for (int place = 0; place < kRelayValueCount; ++place) {
+        if (RelayValueKey(place) == key) {
+            return place;
+        }
+    }
+    return std::nullopt;
+}

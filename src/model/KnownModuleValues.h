@@ -4,6 +4,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/ModuleSettings.h"
@@ -48,3 +49,5 @@ class TKnownModuleValues {
 // The settings-file key of a relay value's place in RelayValueAt's order ("etDuration", "Z11",
 // "P316", "Yes1", "No5").
 std::string RelayValueKey(int place);
+// The place of a relay value's key; none for a key that names no relay value.
+std::optional<int> RelayPlaceOfKey(const std::string& key);

@@ -27,11 +27,10 @@ constexpr int kCaptionSlack = 15;
 constexpr int kGap = 8;
 
 // The places of RelayValueAt's order where each grid's values begin.
-constexpr int kDurationPlace = 0;
-constexpr int kZonePlace = 1;
-constexpr int kPartitionPlace = kZonePlace + kEventRowCount * kTableWidth;
-constexpr int kYesPlace = kPartitionPlace + kEventRowCount * kTableWidth;
-constexpr int kNoPlace = kYesPlace + kConditionCount;
+constexpr int kZonePlace = ZonePlace(zeAlarm, 1);
+constexpr int kPartitionPlace = PartitionPlace(peArm, 1);
+constexpr int kYesPlace = ConditionPlace(rcPanelLink, true);
+constexpr int kNoPlace = ConditionPlace(rcPanelLink, false);
 static_assert(kNoPlace + kConditionCount == kRelayValueCount);
 
 QString Text(const char* utf8) {
@@ -547,4 +546,23 @@ void TRelayPage::etDurationChange() {
     TInputController::ClampEditValue(etDuration, 0, 0, kMaxDuration);
     m_settings.Duration = etDuration->text().toInt();
     UpdateDurationMarker();
+}
+
+void TRelayPage::ShowPlace(int place) {
+    constexpr int kTableSize = kEventRowCount * kTableWidth;
+    QWidget* shown = etDuration;
+    if (place >= 1 && place <= 2 * kTableSize) {
+        const int index = (place - 1) % kTableSize;
+        TDrawGrid* grid = place <= kTableSize ? ZoneGrid : PartitionGrid;
+        grid->SetFocusCell(index % kTableWidth + 1, index / kTableWidth + 1);
+        shown = grid;
+    } else if (place > 2 * kTableSize && place < kRelayValueCount) {
+        const int index = place - 1 - 2 * kTableSize;
+        const bool yes = index < kConditionCount;
+        TDrawGrid* grid = ConditionGrid(static_cast<TRelayCondition>(index % kConditionCount + 1));
+        grid->SetFocusCell(1, yes ? 0 : 1);
+        shown = grid;
+    }
+    ScrollArea->ensureWidgetVisible(shown);
+    shown->setFocus(Qt::OtherFocusReason);
 }

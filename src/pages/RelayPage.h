@@ -49,6 +49,9 @@ class TRelayPage : public TPageBase {
     int UnwrittenCount() const;
     // The place is known and the page's value differs from the module's.
     bool IsMarked(int place) const;
+    // Puts the focus on the control that shows the value at the place (RelayValueAt's order):
+    // the duration's edit or the grid cell, framed.
+    void ShowPlace(int place);
 
     void LoadFromIni(const TIniFile& ini) override;
     void SaveToIni(TIniFile& ini) override;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QGridLayout>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -20,7 +21,10 @@
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "log/LogWriter.h"
+#include "model/KnownModuleValues.h"
 #include "model/ModuleCompare.h"
+#include "model/ModuleSettingsIni.h"
+#include "model/ModuleValueSet.h"
 #include "model/RelayCaptions.h"
 #include "pages/CommonPage.h"
 #include "pages/PageBase.h"
@@ -31,6 +35,7 @@
 #include "serial/SerialEnum.h"
 #include "serial/SerialErr.h"
 #include "shell/AppErrorReport.h"
+#include "shell/CompareWindow.h"
 #include "shell/ConnectDialog.h"
 #include "shell/CopyRelayDialog.h"
 #include "shell/DifferencesWindow.h"
@@ -54,6 +59,19 @@ std::string UnreadableFileProblem(const std::string& fileName) {
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
     return regular ? std::string() : FileErrorMessage(fileName, EISDIR, false);
+}
+
+// The page tree's mark of a page with unwritten values: the markers' corner triangle, so that it
+// reads without colour.
+QIcon UnwrittenNodeIcon() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x80, 0x20, 0x00));
+    painter.drawPolygon(QPolygon({QPoint(3, 2), QPoint(14, 2), QPoint(14, 13)}));
+    return QIcon(pixmap);
 }
 
 void MarkPageNode(QTreeWidget& tree, int index) {
@@ -480,6 +498,7 @@ void TFormsController::ShowConnectionState() {
 }
 
 void TFormsController::SetConnected(bool connected) {
+    ShowUnwritten();
     if (!connected || !DeviceController) {
         m_mainForm.ShowConnection(std::nullopt);
         return;
@@ -671,6 +690,48 @@ void TFormsController::AsOneStep(const std::string& name, TBody body) {
 void TFormsController::ShowHistory() {
     m_mainForm.ShowHistory(m_history.UndoName(), m_history.RedoName());
     ShowFileState();
+    ShowUnwritten();
+}
+
+void TFormsController::ShowUnwritten() {
+    if (m_commonPage == nullptr) {
+        return;
+    }
+    const TKnownModuleValues* known = DeviceController ? &DeviceController->KnownValues() : nullptr;
+    if (known != nullptr && known->ObjectNumberKnown()) {
+        m_commonPage->ShowModuleObjectNumber(known->Values().Common.ObjectNumber);
+    } else {
+        m_commonPage->ShowModuleObjectNumber(std::nullopt);
+    }
+    for (int n = 1; n <= kRelayCount; ++n) {
+        if (known != nullptr) {
+            RelayPage(n)->ShowModuleValues(known->Values().Relays.at(n - 1), known->KnownPlaces(n));
+        } else {
+            RelayPage(n)->ForgetModuleValues();
+        }
+    }
+    const TModuleSettings pages = PagesSettings();
+    int total = 0;
+    static const QIcon marked = UnwrittenNodeIcon();
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        const int index = StateIndexOf(*it);
+        if (index < 0 || index >= static_cast<int>(m_pages.size())) {
+            continue;
+        }
+        const TPageBase* page = m_pages[static_cast<std::size_t>(index)];
+        const auto* relay = dynamic_cast<const TRelayPage*>(page);
+        const int count =
+            known == nullptr
+                ? 0
+                : known->UnwrittenCount(pages, relay != nullptr ? relay->Settings().Number : 0);
+        total += count;
+        const QString note =
+            count > 0 ? QString::fromUtf8("Не записано: %1").arg(count) : QString();
+        (*it)->setIcon(0, count > 0 ? marked : QIcon());
+        (*it)->setToolTip(0, note);
+        (*it)->setData(0, Qt::AccessibleDescriptionRole, note);
+    }
+    m_mainForm.ShowUnwritten(total);
 }
 
 void TFormsController::NoteFile(const std::string& fileName) {
@@ -754,42 +815,137 @@ TModuleSettings TFormsController::PagesSettings() const {
     return settings;
 }
 
-// The module's values start from the pages', so a value whose read failed shows no difference;
-// the failed read is in the error window, and a write of changes does not start.
-bool TFormsController::ReadModuleAside(TModuleSettings& module) {
-    module = PagesSettings();
-    RunOnConnection(true, [&] { DeviceController->ReadModule(module); });
-    return DeviceController && DeviceController->Completed();
+// The pages themselves never change here: the reads go into settings of their own and only teach
+// the connection the module's values. A read that fails leaves the module unknown, and the
+// command that asked for it does not go on.
+bool TFormsController::ReadUnknownAside() {
+    if (!DeviceController) {
+        return false;
+    }
+    const TKnownModuleValues& known = DeviceController->KnownValues();
+    if (known.WholeModuleKnown()) {
+        return true;
+    }
+    int commands = known.ObjectNumberKnown() ? 0 : TDeviceController::kCommonPageCommands;
+    for (int n = 1; n <= kRelayCount; ++n) {
+        commands += known.RelayKnown(n) ? 0 : TDeviceController::kRelayReadCommands;
+    }
+    TModuleSettings module = PagesSettings();
+    RunOnConnection(true, [&] {
+        struct TEndOperation {
+            TDeviceController& device;
+            ~TEndOperation() { device.EndOperation(); }
+        };
+        DeviceController->BeginOperation("Чтение", commands);
+        const TEndOperation endOperation{*DeviceController};
+        if (!known.ObjectNumberKnown()) {
+            DeviceController->ReadCommon(module.Common);
+        }
+        for (int n = 1; n <= kRelayCount; ++n) {
+            if (!known.RelayKnown(n)) {
+                DeviceController->ReadRelay(module.Relays.at(n - 1));
+            }
+        }
+    });
+    return DeviceController && DeviceController->Completed() &&
+           DeviceController->KnownValues().WholeModuleKnown();
 }
 
-void TFormsController::CompareWithDevice() {
-    TModuleSettings module;
-    if (!DeviceController || !ReadModuleAside(module)) {
-        return;
-    }
-    std::vector<std::string> lines;
-    for (const TSettingsDifference& difference : CompareSettings(module, PagesSettings())) {
-        lines.push_back(difference.Text());
-    }
-    if (lines.empty()) {
-        lines.push_back("Модуль и страницы совпадают");
-    }
-    if (ShowDifferences) {
-        ShowDifferences(lines);
-        return;
-    }
-    TDifferencesWindow window(&m_mainForm);
-    window.SetLines(lines);
-    window.exec();
-}
-
+// The module's values are a copy: the write teaches the connection what it acknowledged while it
+// goes on.
 void TFormsController::WriteChangesToDevice() {
-    TModuleSettings module;
-    if (!DeviceController || !ReadModuleAside(module)) {
+    if (!ReadUnknownAside()) {
         return;
     }
+    const TModuleSettings module = DeviceController->KnownValues().Values();
     const TModuleSettings pages = PagesSettings();
     RunOnConnection(false, [&] { DeviceController->WriteModule(pages, &module); });
+}
+
+void TFormsController::RunComparison(TCompareWindow& window,
+                                     const std::vector<TSettingsDifference>& differences) {
+    window.SetDifferences(differences);
+    std::optional<TSettingsDifference> shown;
+    QObject::connect(&window, &TCompareWindow::ShowPlaceRequested, &window,
+                     [&](const TSettingsDifference& difference) {
+                         shown = difference;
+                         window.reject();
+                     });
+    if (RunCompareWindow) {
+        RunCompareWindow(window);
+    } else {
+        window.exec();
+    }
+    if (shown) {
+        ShowPlace(*shown);
+    }
+}
+
+void TFormsController::WriteChosen(TCompareWindow& window) {
+    const TModuleValueSet chosen = window.CheckedPlaces();
+    RunExchange([&] {
+        if (!DeviceController) {
+            return;
+        }
+        const TModuleSettings module = DeviceController->KnownValues().Values();
+        const TModuleSettings pages = PagesSettings();
+        RunOnConnection(false, [&] { DeviceController->WriteModule(pages, &module, &chosen); });
+    });
+    TModuleValueSet done;
+    TModuleValueSet failed;
+    const TModuleValueSet unwritten =
+        DeviceController ? DeviceController->KnownValues().UnwrittenPlaces(PagesSettings())
+                         : chosen;
+    for (const TSettingsDifference& difference : window.CheckedDifferences()) {
+        (unwritten.Contains(difference.Section, difference.Key) ? failed : done)
+            .Add(difference.Section, difference.Key);
+    }
+    window.ShowResults(done, failed);
+    ShowUnwritten();
+}
+
+void TFormsController::ShowPlace(const TSettingsDifference& difference) {
+    for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) {
+        TPageBase* page = m_pages[static_cast<std::size_t>(i)];
+        if (page->Name().toStdString() != difference.Section) {
+            continue;
+        }
+        SelectPage(i);
+        if (auto* relay = dynamic_cast<TRelayPage*>(page)) {
+            if (const std::optional<int> place = RelayPlaceOfKey(difference.Key)) {
+                relay->ShowPlace(*place);
+            }
+        } else if (page == m_commonPage) {
+            m_commonPage->etO->setFocus();
+        }
+        return;
+    }
+}
+
+void TFormsController::CompareWithFile(const std::string& fileName) {
+    if (const std::string problem = UnreadableFileProblem(fileName); !problem.empty()) {
+        throw std::runtime_error(problem);
+    }
+    const TIniFile ini(fileName);
+    if (!HoldsModuleSettings(ini)) {
+        throw std::runtime_error("Файл " + fileName +
+                                 " не содержит настроек страниц программы (это не файл настроек "
+                                 "Тарнел или он повреждён).");
+    }
+    // What the file lacks stays as the pages hold it, so it differs nowhere; what the pages
+    // cannot show is taken as they would show it.
+    TModuleSettings inFile = PagesSettings();
+    std::vector<TSettingsReplacement> replaced;
+    LoadShownModuleSettings(ini, inFile, replaced);
+    const std::string name = std::filesystem::path(fileName).filename().string();
+    TCompareWindow window(TCompareSource::File, QString::fromStdString(name), &m_mainForm);
+    QObject::connect(&window, &TCompareWindow::ActionRequested, &window, [&] {
+        const TModuleValueSet chosen = window.CheckedPlaces();
+        AsOneStep("Загрузить отмеченные из " + name,
+                  [&] { ShowPagesSettings(OverlaidSettings(PagesSettings(), inFile, chosen)); });
+        window.ShowResults(chosen, {});
+    });
+    RunComparison(window, CompareSettings(inFile, PagesSettings()));
 }
 
 template <typename TBody>
@@ -863,6 +1019,7 @@ void TFormsController::ShowExchangeErrors() {
 
 void TFormsController::FinishExchange() {
     m_progress.SetNote(QString());
+    ShowUnwritten();
     // A write may have renumbered the module.
     if (DeviceController) {
         ShowConnectionState();
@@ -917,8 +1074,18 @@ void TFormsController::ReadAll() {
     });
 }
 
+// The module's known values stand for it: only what this connection has not seen is read.
 void TFormsController::CompareWithModule() {
-    RunExchange([this] { CompareWithDevice(); });
+    bool known = false;
+    RunExchange([&] { known = ReadUnknownAside(); });
+    if (!known || !DeviceController) {
+        return;
+    }
+    TCompareWindow window(TCompareSource::Module, QString(), &m_mainForm);
+    QObject::connect(&window, &TCompareWindow::ActionRequested, &window,
+                     [&] { AsOneStep("Записать отмеченные", [&] { WriteChosen(window); }); });
+    RunComparison(window,
+                  CompareSettings(DeviceController->KnownValues().Values(), PagesSettings()));
 }
 
 void TFormsController::WriteChanges() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/DeviceView.h"
+#include "model/ModuleCompare.h"
 #include "model/ModuleSettings.h"
 #include "model/SettingsHistory.h"
 #include "serial/SerialPortInfo.h"
@@ -19,6 +20,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 class TCommonPage;
+class TCompareWindow;
 class TComPort;
 class TConnectDialog;
 class TCopyRelayDialog;
@@ -56,6 +58,7 @@ class TFormsController : public IMainCommands {
     void SetCurrentDefaults() override;
     void SetAllDefaults() override;
     void CompareWithModule() override;
+    void CompareWithFile(const std::string& fileName) override;
     void WriteChanges() override;
     void Undo() override;
     void CopyRelay() override;
@@ -95,8 +98,9 @@ class TFormsController : public IMainCommands {
     // How "Копировать реле" asks for the target relays; true copies.
     std::function<bool(TCopyRelayDialog& dialog)> RunCopyRelayDialog;
     std::function<std::vector<TSerialPortInfo>()> ListPorts;
-    // Shows the differences that "Сравнить с модулем" found, one line each; a window unless set.
-    std::function<void(const std::vector<std::string>& lines)> ShowDifferences;
+    // Runs the compare window of "Сравнить с модулем" and "Сравнить с файлом…"; exec() unless
+    // set.
+    std::function<void(TCompareWindow& window)> RunCompareWindow;
     // Answers the question before the module is renumbered; a message box unless set.
     std::function<TRenumberAnswer(int from, int to)> ConfirmRenumber;
     // How "Загрузить" tells of pages the file did not hold, and lists the values the pages
@@ -157,8 +161,18 @@ class TFormsController : public IMainCommands {
     void ForEveryPage(bool reading, TPageStep step);
     void ReadPageFromDevice();
     void WritePageToDevice();
-    void CompareWithDevice();
     void WriteChangesToDevice();
+    // The compare window over the differences; a double-click on a row closes it and shows that
+    // value on its page.
+    void RunComparison(TCompareWindow& window, const std::vector<TSettingsDifference>& differences);
+    // «Записать отмеченные»: writes the chosen values that still differ from the module, in the
+    // order of "Записать всё", and lets the window say which went out.
+    void WriteChosen(TCompareWindow& window);
+    // Shows the page of a value and puts the focus on it.
+    void ShowPlace(const TSettingsDifference& difference);
+    // Marks the values that differ from the module's known ones on the pages, in the page tree
+    // and in the status bar; without a connection nothing is marked.
+    void ShowUnwritten();
     // Runs a page operation; a failing port ends the connection with one message.
     template <typename TBody>
     void RunOnConnection(bool reading, TBody body);
@@ -180,8 +194,9 @@ class TFormsController : public IMainCommands {
     // are compared with it from now on.
     void NoteFile(const std::string& fileName);
     void ShowFileState();
-    // Reads every page of the module into settings of its own; false when a read failed.
-    bool ReadModuleAside(TModuleSettings& module);
+    // Reads aside the pages whose module values this connection does not know whole; true when
+    // the whole module is known then.
+    bool ReadUnknownAside();
 
     TSettingsHistory m_history;
     // The files last loaded or saved, the newest first, kept in the settings file.

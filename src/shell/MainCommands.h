@@ -23,6 +23,8 @@ class IMainCommands {
     virtual void SetAllDefaults() = 0;
     // Reads the whole module aside and lists where it differs from the pages.
     virtual void CompareWithModule() {}
+    // Lists where a settings file differs from the pages, to load the values the user chooses.
+    virtual void CompareWithFile(const std::string& fileName) { static_cast<void>(fileName); }
     // Reads the whole module aside and writes only the values of the pages that differ.
     virtual void WriteChanges() {}
     // Takes back the last change of the pages' values, or makes the last one taken back again.

@@ -197,6 +197,11 @@ void TMainWindow::CreateStatusBar() {
         StatusBar->addWidget(panel);
         m_statusPanels[i] = panel;
     }
+    UnwrittenPanel = new QLabel;
+    UnwrittenPanel->setObjectName("StatusUnwritten");
+    UnwrittenPanel->setAccessibleName(QString::fromUtf8("Не записано"));
+    UnwrittenPanel->setContentsMargins(2, 0, 2, 0);
+    StatusBar->addWidget(UnwrittenPanel);
     ShowConnection(std::nullopt);
 }
 
@@ -211,6 +216,15 @@ void TMainWindow::ShowConnection(const std::optional<TShownConnection>& connecti
     }
     SetStatusText(1, QString::fromStdString(connection->Port));
     SetStatusText(3, QString::fromUtf8("Объект %1").arg(connection->ObjectNumber));
+}
+
+void TMainWindow::ShowUnwritten(int count) {
+    UnwrittenPanel->setText(count > 0 ? QString::fromUtf8("Не записано: %1").arg(count)
+                                      : QString());
+    UnwrittenPanel->setToolTip(count > 0 ? QString::fromUtf8("Значений страниц, которые "
+                                                             "отличаются от модуля: %1")
+                                               .arg(count)
+                                         : QString());
 }
 
 void TMainWindow::CreateFileDialogs() {

@@ -65,6 +65,7 @@ class TMainWindow : public QMainWindow, public IToolStateView {
 
     // One action per command, shared by its menu item and, where it has one, its toolbar button
     // (which shows the shorter icon text).
+    QAction* CompareFileAction;
     QAction* ExitAction;
     QAction* UndoAction;
     QAction* RedoAction;
@@ -98,6 +99,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     QPushButton* ClearLogButton;
     QCheckBox* ScrollLogBox;
     QStatusBar* StatusBar;
+    // «Не записано: 7» while values of the pages differ from the module's known values.
+    QLabel* UnwrittenPanel;
     QFileDialog* OpenDialog;
     QFileDialog* SaveDialog;
 
@@ -122,6 +125,7 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     // While an exchange runs, the page tree, the toolbar and the menus take no command.
     void ShowBusy(bool busy) override;
     void ShowSettingsReadOnly() override { MarkReadOnlyCopy(); }
+    void ShowUnwritten(int count) override;
     // «Отменить: <step>» and «Повторить: <step>», each enabled only when it has a step.
     void ShowHistory(const std::string& undoStep, const std::string& redoStep) override;
     // The title names the file, with "*" after it once the pages differ from it.
@@ -156,6 +160,7 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     void ReadAllPages();
     void WriteAllPages();
     void CompareWithModule();
+    void CompareWithFile();
     void WriteChangesToModule();
     void SaveToFile();
     void LoadFromFile();

@@ -41,8 +41,10 @@ struct TMainCommand {
 
 // In menu order; the toolbar shows its commands in the same order.
 const TMainCommand kMainCommands[] = {
+    {&TMainWindow::CompareFileAction, &TMainWindow::FileMenu, "Сравнить с &файлом…", nullptr, "",
+     std::nullopt, &TMainWindow::CompareWithFile, TCommandState::Always, false, false},
     {&TMainWindow::ExitAction, &TMainWindow::FileMenu, "&Выход", nullptr, "Ctrl+X", std::nullopt,
-     &TMainWindow::Exit, TCommandState::Always, false, false},
+     &TMainWindow::Exit, TCommandState::Always, true, false},
     {&TMainWindow::UndoAction, &TMainWindow::EditMenu, "&Отменить", nullptr, "Ctrl+Z", std::nullopt,
      &TMainWindow::UndoStep, TCommandState::Always, false, false},
     {&TMainWindow::RedoAction, &TMainWindow::EditMenu, "&Повторить", nullptr, "Ctrl+Y",
@@ -267,6 +269,15 @@ void TMainWindow::WriteAllPages() {
 
 void TMainWindow::CompareWithModule() {
     RunController([](IMainCommands& c) { c.CompareWithModule(); });
+}
+
+void TMainWindow::CompareWithFile() {
+    RunController([this](IMainCommands& c) {
+        if (const std::optional<QString> fileName = RunFileDialog(OpenDialog)) {
+            SetFileFolder(QFileInfo(*fileName).absolutePath());
+            c.CompareWithFile(QFile::encodeName(*fileName).toStdString());
+        }
+    });
 }
 
 void TMainWindow::WriteChangesToModule() {

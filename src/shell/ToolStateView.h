@@ -32,6 +32,9 @@ class IToolStateView {
     virtual void ShowFile(const std::string& fileName, bool changed) = 0;
     // The files last loaded or saved, the newest first.
     virtual void ShowRecentFiles(const std::vector<std::string>& files) = 0;
+    // How many values of the pages differ from the module's known values; 0 when none differ or
+    // nothing of the module is known.
+    virtual void ShowUnwritten(int count) = 0;
     // Another copy of the tool owns the settings; this one only reads them.
     virtual void ShowSettingsReadOnly() = 0;
 };

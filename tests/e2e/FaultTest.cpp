@@ -7,6 +7,7 @@
 #include "control/DeviceController.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/CompareWindow.h"
 #include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
@@ -143,7 +144,7 @@ TEST_F(ToolTest, APulledCableDuringACompareNamesThePageBeingRead) {
     StartTool();
     ConnectToModule();
     m_controller->SelectPage(0);
-    m_controller->ShowDifferences = [](const std::vector<std::string>&) {};
+    m_controller->RunCompareWindow = [](TCompareWindow&) {};
 
     Run(&TMainWindow::CompareWithModule);
 

@@ -209,6 +209,18 @@ TEST(ModuleEngineFaults, IgnoredLettersGoUnansweredAndHaveNoEffect) {
     EXPECT_EQ(engine.State().Relays[0].Zone(zeRestore, 1), 3);
 }
 
+TEST(ModuleEngineFaults, IgnoredWritesGoUnansweredWhileTheirReadsAnswer) {
+    TModuleEngine engine(WithFaults([](TModuleFaults& f) { f.IgnoreWriteLetters = "A"; }),
+                         PowerUpState(10));
+    const auto exchanges = engine.Feed("*10A00=3\r*10A0\r*10R00=3\r");
+    ASSERT_EQ(exchanges.size(), 3u);
+    EXPECT_EQ(exchanges[0].Answer, "");
+    EXPECT_EQ(exchanges[1].Answer.rfind("*10A0\r\n0 0", 0), 0u) << exchanges[1].Answer;
+    EXPECT_EQ(exchanges[2].Answer, "*10R00=3\r\nOK\r\n");
+    EXPECT_EQ(engine.State().Relays[0].Zone(zeAlarm, 1), 0);
+    EXPECT_EQ(engine.State().Relays[0].Zone(zeRestore, 1), 3);
+}
+
 TEST(ModuleEngineFaults, LowercaseAffectsHexadecimalAndOk) {
     TModuleEngine engine(WithFaults([](TModuleFaults& f) { f.Lowercase = true; }),
                          PowerUpState(10));

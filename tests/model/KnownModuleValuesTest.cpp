@@ -67,9 +67,12 @@ TEST(KnownModuleValuesTest, EachPlaceNamesTheKeyOfItsValue) {
     ForEachRelayValue(relay, [&](const std::string& key, std::int32_t& value) {
         ++visited;
         EXPECT_EQ(RelayValueKey(value), key) << "place " << value;
+        EXPECT_EQ(RelayPlaceOfKey(key), value);
     });
     EXPECT_EQ(visited, kRelayValueCount);
     EXPECT_THROW(RelayValueKey(kRelayValueCount), std::out_of_range);
+    EXPECT_EQ(RelayPlaceOfKey("etO"), std::nullopt);
+    EXPECT_EQ(RelayPlaceOfKey("Z317"), std::nullopt);
 }
 
 }  // namespace

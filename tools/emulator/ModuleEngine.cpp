@@ -168,6 +168,9 @@ bool TModuleEngine::Ignores(char letter) const {
 std::string TModuleEngine::Execute(const TModuleCommand& command, std::string_view line) {
     if (m_behaviour.Faults.Silent || Ignores(command.Letter))
         return {};
+    if (!command.IsRead() &&
+        m_behaviour.Faults.IgnoreWriteLetters.find(command.Letter) != std::string::npos)
+        return {};
     std::string answer(line);
     answer += '\n';
     if (command.IsRead()) {

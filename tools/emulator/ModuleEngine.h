@@ -28,6 +28,8 @@ TModuleState PowerUpState(std::int32_t objectNumber);
 struct TModuleFaults {
     bool Silent = false;        // never answers, and acts on nothing
     std::string IgnoreLetters;  // commands with these letters go unanswered and have no effect
+    // Writes with these letters go unanswered and have no effect; their reads still answer.
+    std::string IgnoreWriteLetters;
     bool Lowercase = false;     // hexadecimal values and "ok" in lower case
     bool Noise = false;         // bytes outside 10..127 mixed into every answer
     char BadValueLetter = 0;    // reads of this letter give a value that is no number

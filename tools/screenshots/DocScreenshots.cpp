@@ -3,10 +3,13 @@
 // (Xvfb) with the scale factor to show; it writes one PNG a scene into the folder it is given.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +17,9 @@
 #include <functional>
 
 #include "emulator/ModuleEmulator.h"
+#include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
+#include "shell/CompareWindow.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
 #include "shell/FormsController.h"
@@ -167,6 +172,36 @@ int main(int argc, char** argv) {
         controller.SelectPage(0);
         Settle();
         Photograph(Framed(main), name("common-page"));
+
+        // Relay 2 with a few values changed since the read: its markers, the tree's mark and the
+        // status bar's count; then the "Правка" menu and the compare window.
+        controller.SelectPage(2);
+        TRelayPage& relay = *controller.RelayPage(2);
+        for (const auto& [col, row] : {std::pair{3, 1}, std::pair{4, 1}, std::pair{9, 2}}) {
+            relay.ZoneGrid->SetFocusCell(col, row);
+            QTest::keyClick(relay.ZoneGrid, Qt::Key_Space);
+        }
+        relay.PartitionGrid->SetFocusCell(16, 3);
+        QTest::keyClick(relay.PartitionGrid, Qt::Key_Space);
+        relay.etDuration->setText("45");
+        QTest::keyClick(relay.etDuration, Qt::Key_Return);
+        relay.ZoneGrid->setFocus();
+        QCursor::setPos(relay.ZoneGrid->mapToGlobal(relay.ZoneGrid->CellRect(4, 1).center()));
+        Settle(1200);
+        Photograph(Framed(main), name("relay-page-marked"));
+        QCursor::setPos(main.frameGeometry().bottomRight() + QPoint(50, 50));
+        main.EditMenu->popup(main.menuBar()->mapToGlobal(
+            main.menuBar()->actionGeometry(main.EditMenu->menuAction()).bottomLeft()));
+        Settle();
+        Photograph(Framed(main).united(main.EditMenu->frameGeometry()), name("edit-menu"));
+        main.EditMenu->hide();
+        controller.RunCompareWindow = [&](TCompareWindow& window) {
+            window.show();
+            window.DifferenceTable->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+            Settle();
+            Photograph(Framed(window), name("compare-window"));
+        };
+        controller.CompareWithModule();
         controller.Disconnect();
         main.close();
     }
