@@ -6,17 +6,16 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIconEngine>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
-#include <QStyleOption>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 
+#include "widgets/Icons.h"
 #include "widgets/ReactionPictures.h"
 
 namespace {
@@ -31,53 +30,6 @@ constexpr QSize kMinimumSize(640, 360);
 constexpr int kDefaultHeight = 420;
 // An opened window leaves some of the screen free around it, however long its lines.
 constexpr double kMostOfScreen = 0.9;
-
-// Paints a reaction's trace afresh at each size and device pixel ratio asked for, so that the
-// picture in a cell is as sharp as the one in the page's legend.
-class TReactionIconEngine : public QIconEngine {
-  public:
-    explicit TReactionIconEngine(TRelayReaction code) : m_code(code) {}
-
-    QIconEngine* clone() const override { return new TReactionIconEngine(m_code); }
-
-    // `size` is in device pixels here: QIcon asks for the logical size times the ratio.
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
-        const qreal ratio = std::max<qreal>(std::min(size.width(), size.height()), 1) /
-                            static_cast<qreal>(kPictureSize);
-        QPixmap picture = ReactionPixmap(m_code, ratio);
-        picture.setDevicePixelRatio(1);
-        // The disabled look is the style's, as for any icon made of pixmaps.
-        if (mode == QIcon::Disabled) {
-            if (const QStyle* style = QApplication::style()) {
-                QStyleOption option;
-                option.palette = QApplication::palette();
-                picture = style->generatedIconPixmap(mode, picture, &option);
-            }
-        }
-        return picture;
-    }
-
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
-        return pixmap(size, mode, state);
-    }
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        const qreal ratio =
-            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1;
-        const QSize pixels(static_cast<int>(std::lround(rect.width() * ratio)),
-                           static_cast<int>(std::lround(rect.height() * ratio)));
-        if (pixels.isEmpty()) {
-            return;
-        }
-        QPixmap picture = pixmap(pixels, mode, state);
-        picture.setDevicePixelRatio(ratio);
-        painter->drawPixmap(rect.topLeft(), picture);
-    }
-
-  private:
-    TRelayReaction m_code;
-};
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -97,7 +49,7 @@ void SetValueCell(QTreeWidgetItem& item, int column, const std::string& value,
                   const std::optional<TRelayReaction>& code) {
     item.setText(column, ValueText(value));
     if (code.has_value()) {
-        item.setIcon(column, QIcon(new TReactionIconEngine(*code)));
+        item.setIcon(column, ReactionIcon(*code));
     }
 }
 

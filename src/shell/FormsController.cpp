@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QGridLayout>
-#include <QPainter>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -44,6 +43,7 @@
 #include "shell/ProgressWindow.h"
 #include "shell/WindowDeviceView.h"
 #include "transport/ModuleLine.h"
+#include "widgets/Icons.h"
 #include "widgets/LogView.h"
 #include "widgets/LogViewWriter.h"
 
@@ -59,19 +59,6 @@ std::string UnreadableFileProblem(const std::string& fileName) {
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
     return regular ? std::string() : FileErrorMessage(fileName, EISDIR, false);
-}
-
-// The page tree's mark of a page with unwritten values: the markers' corner triangle, so that it
-// reads without colour.
-QIcon UnwrittenNodeIcon() {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x80, 0x20, 0x00));
-    painter.drawPolygon(QPolygon({QPoint(3, 2), QPoint(14, 2), QPoint(14, 13)}));
-    return QIcon(pixmap);
 }
 
 void MarkPageNode(QTreeWidget& tree, int index) {
@@ -712,7 +699,7 @@ void TFormsController::ShowUnwritten() {
     }
     const TModuleSettings pages = PagesSettings();
     int total = 0;
-    static const QIcon marked = UnwrittenNodeIcon();
+    const QIcon marked = UnwrittenMarkIcon();
     for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
         const int index = StateIndexOf(*it);
         if (index < 0 || index >= static_cast<int>(m_pages.size())) {

@@ -10,7 +10,13 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
+
+#include "widgets/ReactionPictures.h"
+#include "widgets/UnwrittenMarker.h"
 
 namespace {
 
@@ -167,17 +173,19 @@ QPixmap Picture(TCommandIcon icon, const QSize& pixels) {
     return pixmap;
 }
 
-// Paints a command's picture afresh at each size and device pixel ratio asked for, instead of
-// scaling one of a few ready pixmaps.
-class TCommandIconEngine : public QIconEngine {
+// Paints an icon afresh at each size and device pixel ratio asked for, instead of scaling one of a
+// few ready pixmaps.
+class TDrawnIconEngine : public QIconEngine {
   public:
-    explicit TCommandIconEngine(TCommandIcon icon) : m_icon(icon) {}
+    explicit TDrawnIconEngine(std::function<QPixmap(const QSize& pixels)> draw)
+        : m_draw(std::move(draw)) {}
 
-    QIconEngine* clone() const override { return new TCommandIconEngine(m_icon); }
+    QIconEngine* clone() const override { return new TDrawnIconEngine(m_draw); }
 
     // `size` is in device pixels here: QIcon asks for the logical size times the ratio.
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
-        QPixmap picture = Picture(m_icon, size);
+        QPixmap picture = m_draw(size);
+        picture.setDevicePixelRatio(1);
         // The disabled and selected looks are the style's, as for any icon made of pixmaps.
         if (mode == QIcon::Disabled || mode == QIcon::Selected) {
             if (const QStyle* style = QApplication::style()) {
@@ -208,13 +216,36 @@ class TCommandIconEngine : public QIconEngine {
     }
 
   private:
-    TCommandIcon m_icon;
+    std::function<QPixmap(const QSize& pixels)> m_draw;
 };
 
 }  // namespace
 
+QIcon DrawnIcon(std::function<QPixmap(const QSize& pixels)> draw) {
+    return QIcon(new TDrawnIconEngine(std::move(draw)));
+}
+
 QIcon CommandIcon(TCommandIcon icon) {
-    return QIcon(new TCommandIconEngine(icon));
+    return DrawnIcon([icon](const QSize& pixels) { return Picture(icon, pixels); });
+}
+
+QIcon ReactionIcon(TRelayReaction code) {
+    return DrawnIcon([code](const QSize& pixels) {
+        const qreal ratio = std::max<qreal>(std::min(pixels.width(), pixels.height()), 1) /
+                            static_cast<qreal>(kPictureSize);
+        return ReactionPixmap(code, ratio);
+    });
+}
+
+QIcon UnwrittenMarkIcon() {
+    return DrawnIcon([](const QSize& pixels) {
+        QPixmap picture(pixels);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.scale(pixels.width() / 16.0, pixels.height() / 16.0);
+        PaintUnwrittenMarker(painter, QRect(1, 1, 14, 14), QApplication::palette());
+        return picture;
+    });
 }
 
 QPixmap ConnectPicture(qreal devicePixelRatio) {
