@@ -84,7 +84,8 @@ TCompareWindow::TCompareWindow(TCompareSource source, const QString& fileName, Q
          QString::fromUtf8("На страницах"), QString::fromUtf8("Результат")});
     DifferenceTable->setRootIsDecorated(false);
     DifferenceTable->setItemsExpandable(false);
-    DifferenceTable->setUniformRowHeights(true);
+    // Each row takes its own height: one row's may have no picture to leave room for.
+    DifferenceTable->setUniformRowHeights(false);
     DifferenceTable->setAllColumnsShowFocus(true);
     DifferenceTable->setSelectionMode(QAbstractItemView::SingleSelection);
     DifferenceTable->setSelectionBehavior(QAbstractItemView::SelectRows);

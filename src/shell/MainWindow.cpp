@@ -221,6 +221,8 @@ void TMainWindow::ShowConnection(const std::optional<TShownConnection>& connecti
 void TMainWindow::ShowUnwritten(int count) {
     UnwrittenPanel->setText(count > 0 ? QString::fromUtf8("Не записано: %1").arg(count)
                                       : QString());
+    // The panel's name stays; its count is read as the description, as the tree's marks are.
+    UnwrittenPanel->setAccessibleDescription(UnwrittenPanel->text());
     UnwrittenPanel->setToolTip(count > 0 ? QString::fromUtf8("Значений страниц, которые "
                                                              "отличаются от модуля: %1")
                                                .arg(count)
