@@ -20,7 +20,8 @@ protocol   transport model
 control    protocol
 widgets    model log
 pages      widgets
-shell      pages control
+report     widgets model
+shell      pages control report
 cli        control
 emulator   model transport
 screenshots shell emulator

@@ -13,7 +13,7 @@ usage() {
 }
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core poppler-utils
           desktop-file-utils appstream man-db bash-completion
           qt6-translations-l10n
           xvfb xauth dbus at-spi2-core python3-pyatspi)

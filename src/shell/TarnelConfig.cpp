@@ -1,14 +1,20 @@
 // The program: splash, windows, forms controller, message loop, and the settings saved when the
 // main window closes.
+#include <QDateTime>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "ini/IniFile.h"
 #include "ini/SettingsLock.h"
 #include "log/LogWriter.h"
 #include "pages/PageBase.h"
+#include "report/Report.h"
+#include "report/ReportSettingsFile.h"
 #include "shell/AboutDialog.h"
 #include "shell/AppErrorReport.h"
 #include "shell/FormsController.h"
@@ -33,9 +39,38 @@ bool AskStartReadOnly(const std::string& settingsDir) {
                        QString::fromUtf8("Только для чтения"), QString::fromUtf8("Выход"));
 }
 
+// tarnel-config --report SETTINGS OUT.pdf: the report of a settings file, with no window. Where
+// there is no display the offscreen platform serves; the fonts come from fontconfig all the same.
+int MakeReport(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "Использование: tarnel-config --report НАСТРОЙКИ.txt ОТЧЁТ.pdf\n");
+        return 2;
+    }
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    const QGuiApplication app(argc, argv);
+    const std::string settingsFile = argv[2];
+    const std::string reportFile = argv[3];
+    try {
+        const TModuleSettings settings = ReadReportSettings(settingsFile);
+        TReportSource source;
+        source.Source = FileSource(settingsFile);
+        source.MadeAt = ReportTime(QDateTime::currentDateTime());
+        WriteReportPdf(reportFile, settings, source);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tarnel-config: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--report") == 0) {
+        return MakeReport(argc, argv);
+    }
     TApplication app(argc, argv);
     // A termination signal at any moment, also during the question and the splash, ends the tool
     // the orderly way: before the main window exists it is noted here and the start stops.
