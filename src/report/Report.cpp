@@ -48,6 +48,8 @@ QFont ReportFont(int size, bool bold = false) {
 void DrawText(QPainter& painter, const QRectF& rect, int flags, const QString& text,
               const QFont& font) {
     painter.setFont(font);
+    // The cells leave their frame's grey pen behind; words are black.
+    painter.setPen(Qt::black);
     painter.drawText(rect, flags | Qt::TextSingleLine, text);
 }
 
