@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDateTime>
 #include <QGridLayout>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -29,6 +32,7 @@
 #include "pages/PageBase.h"
 #include "pages/RelayPage.h"
 #include "protocol/AnswerText.h"
+#include "report/Report.h"
 #include "serial/DeviceErrorText.h"
 #include "serial/SerialAdvice.h"
 #include "serial/SerialEnum.h"
@@ -425,6 +429,7 @@ void TFormsController::LoadFromFile(const std::string& fileName) {
     AsOneStep("Загрузить " + std::filesystem::path(fileName).filename().string(),
               [&] { replaced = LoadPages(ini, held); });
     NoteFile(fileName);
+    m_pagesSource = FileSource(fileName);
     if (!missing.empty()) {
         std::string pages;
         for (const std::string& caption : missing) {
@@ -1059,6 +1064,36 @@ void TFormsController::ReadAll() {
     AsOneStep("Прочитать всё", [this] {
         RunExchange([this] { ForEveryPage(true, [this] { ReadPageFromDevice(); }); });
     });
+    if (DeviceController && DeviceController->Completed()) {
+        m_pagesSource = ModuleReadSource(QDateTime::currentDateTime());
+    }
+}
+
+std::string TFormsController::ReportSourceText() const {
+    if (!m_pagesSource.empty()) {
+        return m_pagesSource;
+    }
+    return m_fileName.empty() ? std::string("Страницы программы") : FileSource(m_fileName);
+}
+
+void TFormsController::MakeReport(const std::string& fileName) {
+    WriteReportPdf(fileName, PagesSettings(),
+                   {DeviceController ? DeviceController->VersionAnswer() : std::string(),
+                    ReportSourceText(), ReportTime(QDateTime::currentDateTime())});
+}
+
+void TFormsController::PrintReport() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(QString::fromUtf8("Тарнел — отчёт"));
+    QPrintDialog dialog(&printer, &m_mainForm);
+    const bool print = RunPrintDialog ? RunPrintDialog(dialog) : dialog.exec() == QDialog::Accepted;
+    if (print) {
+        PaintReport(printer, PagesSettings(),
+                    {DeviceController ? DeviceController->VersionAnswer() : std::string(),
+                     ReportSourceText(), ReportTime(QDateTime::currentDateTime())});
+    }
 }
 
 // The module's known values stand for it: only what this connection has not seen is read.

@@ -16,6 +16,7 @@
 #include "serial/SerialPortInfo.h"
 #include "shell/MainCommands.h"
 
+class QPrintDialog;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -59,6 +60,8 @@ class TFormsController : public IMainCommands {
     void SetAllDefaults() override;
     void CompareWithModule() override;
     void CompareWithFile(const std::string& fileName) override;
+    void MakeReport(const std::string& fileName) override;
+    void PrintReport() override;
     void WriteChanges() override;
     void Undo() override;
     void CopyRelay() override;
@@ -103,6 +106,8 @@ class TFormsController : public IMainCommands {
     std::function<void(TCompareWindow& window)> RunCompareWindow;
     // Answers the question before the module is renumbered; a message box unless set.
     std::function<TRenumberAnswer(int from, int to)> ConfirmRenumber;
+    // Runs the print dialog of "Печать…"; true prints. exec() unless set.
+    std::function<bool(QPrintDialog& dialog)> RunPrintDialog;
     // How "Загрузить" tells of pages the file did not hold, and lists the values the pages
     // replaced; a message box and a list window unless set.
     std::function<void(const std::string& text)> ShowLoadNote;
@@ -197,6 +202,11 @@ class TFormsController : public IMainCommands {
     // Reads aside the pages whose module values this connection does not know whole; true when
     // the whole module is known then.
     bool ReadUnknownAside();
+
+    // What the report says of where the pages' values came from: the last whole read of the
+    // module or the last file loaded.
+    std::string ReportSourceText() const;
+    std::string m_pagesSource;
 
     TSettingsHistory m_history;
     // The files last loaded or saved, the newest first, kept in the settings file.

@@ -25,6 +25,9 @@ class IMainCommands {
     virtual void CompareWithModule() {}
     // Lists where a settings file differs from the pages, to load the values the user chooses.
     virtual void CompareWithFile(const std::string& fileName) { static_cast<void>(fileName); }
+    // The pages as the customer's report: a PDF file, or the printer the user chooses.
+    virtual void MakeReport(const std::string& fileName) { static_cast<void>(fileName); }
+    virtual void PrintReport() {}
     // Reads the whole module aside and writes only the values of the pages that differ.
     virtual void WriteChanges() {}
     // Takes back the last change of the pages' values, or makes the last one taken back again.

@@ -239,6 +239,14 @@ void TMainWindow::CreateFileDialogs() {
     SaveDialog->setObjectName("SFD");
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setFileMode(QFileDialog::AnyFile);
+    ReportDialog = new QFileDialog(this);
+    ReportDialog->setObjectName("ReportDialog");
+    ReportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    ReportDialog->setFileMode(QFileDialog::AnyFile);
+    ReportDialog->setNameFilter(QString::fromUtf8("Отчёт PDF (*.pdf)"));
+    ReportDialog->setDefaultSuffix("pdf");
+    ReportDialog->setDirectory(QDir::homePath());
+    ReportDialog->setSizeGripEnabled(true);
     for (QFileDialog* dialog : {OpenDialog, SaveDialog}) {
         dialog->setNameFilter(kSettingsFilesFilter);
         dialog->setDirectory(QDir::homePath());

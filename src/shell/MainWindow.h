@@ -66,6 +66,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     // One action per command, shared by its menu item and, where it has one, its toolbar button
     // (which shows the shorter icon text).
     QAction* CompareFileAction;
+    QAction* ReportAction;
+    QAction* PrintAction;
     QAction* ExitAction;
     QAction* UndoAction;
     QAction* RedoAction;
@@ -103,6 +105,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     QLabel* UnwrittenPanel;
     QFileDialog* OpenDialog;
     QFileDialog* SaveDialog;
+    // Asks where "Отчёт…" puts the PDF.
+    QFileDialog* ReportDialog;
 
     // The right-hand pane of PageSplitter, which hosts the pages.
     QWidget* PagePane() const { return m_pagePane; }
@@ -161,6 +165,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     void WriteAllPages();
     void CompareWithModule();
     void CompareWithFile();
+    void MakeReport();
+    void PrintReport();
     void WriteChangesToModule();
     void SaveToFile();
     void LoadFromFile();

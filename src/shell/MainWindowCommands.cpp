@@ -43,6 +43,10 @@ struct TMainCommand {
 const TMainCommand kMainCommands[] = {
     {&TMainWindow::CompareFileAction, &TMainWindow::FileMenu, "Сравнить с &файлом…", nullptr, "",
      std::nullopt, &TMainWindow::CompareWithFile, TCommandState::Always, false, false},
+    {&TMainWindow::ReportAction, &TMainWindow::FileMenu, "&Отчёт…", nullptr, "", std::nullopt,
+     &TMainWindow::MakeReport, TCommandState::Always, true, false},
+    {&TMainWindow::PrintAction, &TMainWindow::FileMenu, "&Печать…", nullptr, "Ctrl+P", std::nullopt,
+     &TMainWindow::PrintReport, TCommandState::Always, false, false},
     {&TMainWindow::ExitAction, &TMainWindow::FileMenu, "&Выход", nullptr, "Ctrl+X", std::nullopt,
      &TMainWindow::Exit, TCommandState::Always, true, false},
     {&TMainWindow::UndoAction, &TMainWindow::EditMenu, "&Отменить", nullptr, "Ctrl+Z", std::nullopt,
@@ -278,6 +282,18 @@ void TMainWindow::CompareWithFile() {
             c.CompareWithFile(QFile::encodeName(*fileName).toStdString());
         }
     });
+}
+
+void TMainWindow::MakeReport() {
+    RunController([this](IMainCommands& c) {
+        if (const std::optional<QString> fileName = RunFileDialog(ReportDialog)) {
+            c.MakeReport(QFile::encodeName(*fileName).toStdString());
+        }
+    });
+}
+
+void TMainWindow::PrintReport() {
+    RunController([](IMainCommands& c) { c.PrintReport(); });
 }
 
 void TMainWindow::WriteChangesToModule() {
