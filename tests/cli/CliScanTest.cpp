@@ -107,8 +107,10 @@ TEST(ScanOptions, TakesThePortAndItsOwnWaitAndNoObject) {
     EXPECT_EQ(plain.Command, "scan");
     EXPECT_EQ(plain.Port, "ttyUSB0");
     EXPECT_EQ(plain.TimeoutMs, kScanAnswerTimeoutMs);
-    EXPECT_EQ(ParseCliOptions({"scan", "--timeout", "200"}, {.Port = "ttyS1"}).TimeoutMs, 200);
-    EXPECT_EQ(ParseCliOptions({"scan", "-q"}, {.Port = "ttyS1"}).Port, "ttyS1");
+    EXPECT_EQ(ParseCliOptions({"scan", "--timeout", "200"}, {.Port = "ttyS1", .ObjectNumber = {}})
+                  .TimeoutMs,
+              200);
+    EXPECT_EQ(ParseCliOptions({"scan", "-q"}, {.Port = "ttyS1", .ObjectNumber = {}}).Port, "ttyS1");
 
     const std::vector<std::vector<std::string>> refused{
         {"scan"},
