@@ -7,6 +7,7 @@
 #include <charconv>
 #include <set>
 
+#include "control/ModuleScan.h"
 #include "model/RelaySettings.h"
 
 namespace {
@@ -35,21 +36,23 @@ struct TOptionRule {
 };
 
 const std::vector<std::string> kDeviceCommands{"read", "show", "write", "diff"};
-const std::vector<std::string> kCommands{"read",  "show", "write",  "diff",
-                                         "ports", "help", "version"};
+// The commands that open a port: those of one module, and the scan of every number.
+const std::vector<std::string> kLineCommands{"read", "show", "write", "diff", "scan"};
+const std::vector<std::string> kCommands{"read",  "show", "write", "diff",
+                                         "ports", "scan", "help",  "version"};
 
 const std::vector<TOptionRule>& OptionRules() {
     static const std::vector<TOptionRule> rules{
-        {TOptionId::Port, "port", 'p', true, kDeviceCommands},
+        {TOptionId::Port, "port", 'p', true, kLineCommands},
         {TOptionId::Object, "object", 'o', true, kDeviceCommands},
         {TOptionId::Output, "output", 0, true, {"read"}},
-        {TOptionId::Timeout, "timeout", 0, true, kDeviceCommands},
+        {TOptionId::Timeout, "timeout", 0, true, kLineCommands},
         {TOptionId::Changed, "changed", 0, false, {"write"}},
         {TOptionId::Verify, "verify", 0, false, {"write"}},
         {TOptionId::KeepNumber, "keep-number", 0, false, {"write", "diff"}},
-        {TOptionId::Log, "log", 0, false, kDeviceCommands},
-        {TOptionId::Log, "verbose", 'v', false, kDeviceCommands},
-        {TOptionId::Quiet, "quiet", 'q', false, kDeviceCommands},
+        {TOptionId::Log, "log", 0, false, kLineCommands},
+        {TOptionId::Log, "verbose", 'v', false, kLineCommands},
+        {TOptionId::Quiet, "quiet", 'q', false, kLineCommands},
         {TOptionId::Help, "help", 'h', false, {}},
         {TOptionId::Version, "version", 0, false, {}},
     };
@@ -151,6 +154,20 @@ void SplitArguments(const std::vector<std::string>& args, std::vector<TGivenOpti
             options.push_back({rule, spelled, value});
             break;
         }
+    }
+}
+
+// The scan needs only the port, and asks each number with its own short wait unless told another.
+void ApplyScanDefaults(TCliOptions& options, const TCliEnvironment& environment,
+                       bool timeoutGiven) {
+    if (options.Port.empty() && environment.Port && !environment.Port->empty()) {
+        options.Port = *environment.Port;
+    }
+    if (options.Port.empty()) {
+        throw ECliUsage("Не указан порт (--port или TARNEL_PORT)");
+    }
+    if (!timeoutGiven) {
+        options.TimeoutMs = kScanAnswerTimeoutMs;
     }
 }
 
@@ -269,12 +286,16 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
             throw ECliUsage("Не указан номер объекта (--object или TARNEL_OBJECT)");
         }
     }
+    if (command == "scan") {
+        ApplyScanDefaults(options, environment, asks(TOptionId::Timeout));
+    }
     return options;
 }
 
 namespace {
 
 static_assert(kAnswerTimeoutMs == 300, "the help below names the default wait");
+static_assert(kScanAnswerTimeoutMs == 85, "the scan's help names its wait");
 const char kConnectionHelp[] =
     "  -p, --port ПОРТ      последовательный порт (ttyUSB0 или /dev/ttyUSB0); по умолчанию\n"
     "                       TARNEL_PORT\n"
@@ -291,7 +312,7 @@ struct TCommandHelp {
     bool Connection;
 };
 
-const std::array<TCommandHelp, 5> kCommandHelp{{
+const std::array<TCommandHelp, 6> kCommandHelp{{
     {"read", "tarnel-cli read -p ПОРТ -o N [--output ФАЙЛ|-]",
      "Читает все настройки модуля и пишет их файлом настроек (формат окна «Сохранить»):\n"
      "в ФАЙЛ, заменяя его целиком, или в стандартный вывод (без --output или с «--output -»).\n"
@@ -319,12 +340,23 @@ const std::array<TCommandHelp, 5> kCommandHelp{{
      true},
     {"ports", "tarnel-cli ports",
      "Перечисляет последовательные порты: имя, табуляция, описание — по строке на порт.\n", false},
+    {"scan", "tarnel-cli scan -p ПОРТ [--timeout МС]",
+     "Ищет модули на порту, когда номер объекта неизвестен: спрашивает версию у каждого номера\n"
+     "0..99 и печатает по строке на ответивший номер: «10  VER 08.00». Каждый ответивший модуль\n"
+     "сразу отпускается («]» ×3 и «+rb»), в модули ничего не записывается. Без ответов — код 3.\n"
+     "  -p, --port ПОРТ      последовательный порт; по умолчанию TARNEL_PORT\n"
+     "      --timeout МС     ожидание ответа одного номера (по умолчанию 85: команда и ответ —\n"
+     "                       26 байт, 14 мс на 19200 бод, и задержка ответа модуля; весь поиск\n"
+     "                       без модулей — меньше 10 с)\n"
+     "  -q, --quiet          без строки хода и пояснений; только ошибки\n"
+     "  -v, --verbose, --log обмен с модулем в stderr\n",
+     false},
 }};
 
 const char kExitCodes[] =
     "Коды выхода: 0 успех; 1 модуль отличается от файла или не принял запись; 2 ошибка (команда,\n"
-    "файл, порт, модуль не отвечает); 130 прервано Ctrl+C, 128+N — сигналом N (модуль при этом\n"
-    "отпущен).\n";
+    "файл, порт, модуль не отвечает); 3 scan: не ответил ни один номер; 130 прервано Ctrl+C,\n"
+    "128+N — сигналом N (модуль при этом отпущен).\n";
 
 }  // namespace
 

@@ -18,7 +18,7 @@ class ECliUsage : public std::runtime_error {
 inline constexpr const char* kStandardStream = "-";
 
 struct TCliOptions {
-    std::string Command;    // read, show, write, diff, ports, help, version
+    std::string Command;    // read, show, write, diff, ports, scan, help, version
     std::string HelpTopic;  // help: the command whose help is asked for; empty for all
     std::string Port;
     int ObjectNumber = -1;
@@ -29,6 +29,7 @@ struct TCliOptions {
     bool KeepNumber = false;
     bool Log = false;
     bool Quiet = false;
+    // scan: the wait for each number, kScanAnswerTimeoutMs unless --timeout is given.
     int TimeoutMs = kAnswerTimeoutMs;
 };
 

@@ -1,6 +1,7 @@
 // tarnel-cli: reads, writes and compares a module's settings without a window, for scripts and
 // batch provisioning. Exit status: 0 done, 1 the module differs or did not take a write, 2 error,
-// 128 + the signal's number when a signal stopped it (after the module was released).
+// 3 a scan that no number answered, 128 + the signal's number when a signal stopped it (after the
+// module was released).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "cli/CliConsole.h"
 #include "cli/CliOptions.h"
 #include "cli/ModuleSettingsFile.h"
+#include "cli/ScanCommand.h"
 #include "cli/SettingsTable.h"
 #include "control/DeviceController.h"
 #include "control/ModulePort.h"
@@ -347,6 +349,9 @@ int RunCommand(const TCliOptions& options, TConsole& console) {
     }
     if (options.Command == "diff") {
         return RunDiff(options, console);
+    }
+    if (options.Command == "scan") {
+        return RunScan(options, console, PrintOut);
     }
     return RunPorts();
 }
