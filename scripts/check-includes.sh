@@ -18,10 +18,11 @@ model      ini log
 transport  serial log
 protocol   transport model
 control    protocol
+backup     model
 widgets    model log
 pages      widgets
 shell      pages control
-cli        control
+cli        control backup
 emulator   model transport
 screenshots shell emulator
 '
