@@ -18,11 +18,12 @@ model      ini log
 transport  serial log
 protocol   transport model
 control    protocol
+backup     model
 widgets    model log
 pages      widgets
 report     widgets model
 shell      pages control report
-cli        control
+cli        control backup
 emulator   model transport
 screenshots shell emulator
 '

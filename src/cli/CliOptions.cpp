@@ -20,6 +20,7 @@ enum class TOptionId {
     Changed,
     Verify,
     KeepNumber,
+    NoBackup,
     Log,
     Quiet,
     Help,
@@ -38,18 +39,21 @@ struct TOptionRule {
 const std::vector<std::string> kDeviceCommands{"read", "show", "write", "diff"};
 // The commands that open a port: those of one module, and the scan of every number.
 const std::vector<std::string> kLineCommands{"read", "show", "write", "diff", "scan"};
-const std::vector<std::string> kCommands{"read",  "show", "write", "diff",
-                                         "ports", "scan", "help",  "version"};
+const std::vector<std::string> kCommands{"read", "show",    "write", "diff",   "ports",
+                                         "scan", "backups", "help",  "version"};
+// The commands that name an object: to reach it, or to list its backups.
+const std::vector<std::string> kObjectCommands{"read", "show", "write", "diff", "backups"};
 
 const std::vector<TOptionRule>& OptionRules() {
     static const std::vector<TOptionRule> rules{
         {TOptionId::Port, "port", 'p', true, kLineCommands},
-        {TOptionId::Object, "object", 'o', true, kDeviceCommands},
+        {TOptionId::Object, "object", 'o', true, kObjectCommands},
         {TOptionId::Output, "output", 0, true, {"read"}},
         {TOptionId::Timeout, "timeout", 0, true, kLineCommands},
         {TOptionId::Changed, "changed", 0, false, {"write"}},
         {TOptionId::Verify, "verify", 0, false, {"write"}},
         {TOptionId::KeepNumber, "keep-number", 0, false, {"write", "diff"}},
+        {TOptionId::NoBackup, "no-backup", 0, false, {"write"}},
         {TOptionId::Log, "log", 0, false, kLineCommands},
         {TOptionId::Log, "verbose", 'v', false, kLineCommands},
         {TOptionId::Quiet, "quiet", 'q', false, kLineCommands},
@@ -250,6 +254,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args,
             case TOptionId::KeepNumber:
                 options.KeepNumber = true;
                 break;
+            case TOptionId::NoBackup:
+                options.NoBackup = true;
+                break;
             case TOptionId::Log:
                 options.Log = true;
                 break;
@@ -312,7 +319,7 @@ struct TCommandHelp {
     bool Connection;
 };
 
-const std::array<TCommandHelp, 6> kCommandHelp{{
+const std::array<TCommandHelp, 7> kCommandHelp{{
     {"read", "tarnel-cli read -p ПОРТ -o N [--output ФАЙЛ|-]",
      "Читает все настройки модуля и пишет их файлом настроек (формат окна «Сохранить»):\n"
      "в ФАЙЛ, заменяя его целиком, или в стандартный вывод (без --output или с «--output -»).\n"
@@ -328,9 +335,14 @@ const std::array<TCommandHelp, 6> kCommandHelp{{
      "реакции вне 0..4, номер объекта вне 0..99), файл не принимается целиком до отправки\n"
      "первой команды, с перечнем неверных значений (строка, секция, ключ); код выхода 2.\n"
      "Номер объекта записывается, только если он есть в файле.\n"
+     "Перед первой записью все настройки модуля сохраняются резервной копией в\n"
+     "$XDG_DATA_HOME/tarnel-config/backups (по умолчанию ~/.local/share/tarnel-config/backups);\n"
+     "её путь выводится в stderr. Хранятся 50 последних копий каждого номера объекта. Если\n"
+     "копию сохранить нельзя, ничего не записывается. Вернуть настройки: write КОПИЯ.\n"
      "      --changed        сначала прочитать модуль и записать только отличающиеся значения\n"
      "      --verify         после записи прочитать модуль и сравнить с файлом\n"
-     "      --keep-number    оставить модулю его номер объекта, что бы ни было в файле\n",
+     "      --keep-number    оставить модулю его номер объекта, что бы ни было в файле\n"
+     "      --no-backup      писать без резервной копии\n",
      true},
     {"diff", "tarnel-cli diff -p ПОРТ -o N [--keep-number] ФАЙЛ|-",
      "Читает модуль и сравнивает его со значениями, которые есть в файле; значения, которых\n"
@@ -338,6 +350,11 @@ const std::array<TCommandHelp, 6> kCommandHelp{{
      "конце их число. Неверные значения файла — как у write.\n"
      "      --keep-number    не сравнивать номер объекта\n",
      true},
+    {"backups", "tarnel-cli backups [--object N]",
+     "Перечисляет резервные копии, сделанные перед записью, новые первыми: номер объекта,\n"
+     "версия модуля, дата и время, путь — через табуляцию, по строке на копию.\n"
+     "  -o, --object N       только копии модуля с этим номером (TARNEL_OBJECT не учитывается)\n",
+     false},
     {"ports", "tarnel-cli ports",
      "Перечисляет последовательные порты: имя, табуляция, описание — по строке на порт.\n", false},
     {"scan", "tarnel-cli scan -p ПОРТ [--timeout МС]",

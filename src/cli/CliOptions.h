@@ -18,15 +18,18 @@ class ECliUsage : public std::runtime_error {
 inline constexpr const char* kStandardStream = "-";
 
 struct TCliOptions {
-    std::string Command;    // read, show, write, diff, ports, scan, help, version
+    std::string Command;    // read, show, write, diff, ports, scan, backups, help, version
     std::string HelpTopic;  // help: the command whose help is asked for; empty for all
     std::string Port;
+    // backups: the object whose copies are listed, -1 for all.
     int ObjectNumber = -1;
     std::string Output;  // read: the settings file to write, "-" or empty for standard output
     std::string File;    // write, diff: the settings file, "-" for standard input
     bool Changed = false;
     bool Verify = false;
     bool KeepNumber = false;
+    // write: no copy of the module's settings before the write.
+    bool NoBackup = false;
     bool Log = false;
     bool Quiet = false;
     // scan: the wait for each number, kScanAnswerTimeoutMs unless --timeout is given.

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
+#include "backup/BackupStore.h"
 #include "cli/CliConsole.h"
 #include "cli/CliOptions.h"
 #include "cli/ModuleSettingsFile.h"
@@ -267,23 +270,53 @@ std::string InterruptedWriteText(const EDeviceError& error, const TDeviceControl
     return text + (left.empty() ? "" : "; не записаны: " + Joined(left));
 }
 
+// A backup that cannot be made keeps the module as it is.
+[[noreturn]] void RefuseWithoutBackup(const std::exception& error) {
+    throw ECliFailure(std::string(error.what()) +
+                      " Запись не выполнена (--no-backup пишет без резервной копии).");
+}
+
 int RunWrite(const TCliOptions& options, TConsole& console) {
     THeldSettings file = LoadSettingsArgument(options.File);
     if (options.KeepNumber) {
         file.Values.Common.ObjectNumber = std::to_string(options.ObjectNumber);
     }
+    // The folder is checked before the module is reached, so that a folder that takes no copy
+    // costs no exchange at all.
+    std::optional<TBackupStore> backups;
+    if (!options.NoBackup) {
+        backups.emplace(TBackupStore::DefaultFolder());
+        try {
+            backups->CheckWritable();
+        } catch (const std::runtime_error& error) {
+            RefuseWithoutBackup(error);
+        }
+    }
     TSession session(options, console);
     TDeviceController& controller = session.Controller();
     TModuleValueSet toWrite = file.Held;
-    if (options.Changed) {
-        TModuleSettings module;
+    // One read serves both the write of changes and the backup.
+    TModuleSettings module;
+    if (options.Changed || backups) {
         if (!session.ReadModule(module)) {
             throw ECliFailure("Модуль прочитан не полностью; запись не выполнена");
         }
+    }
+    if (options.Changed) {
         toWrite = DifferingPlaces(file.Held, file.Values, module);
     }
     console.Note("значений в файле: " + std::to_string(file.Held.Size()) +
                  ", будет записано: " + std::to_string(toWrite.Size()));
+    if (backups && !toWrite.Empty()) {
+        try {
+            const auto path =
+                backups->Save(module, options.ObjectNumber, controller.VersionAnswer(),
+                              std::chrono::system_clock::now());
+            console.Note("резервная копия: " + path.string());
+        } catch (const std::runtime_error& error) {
+            RefuseWithoutBackup(error);
+        }
+    }
     if (!toWrite.Empty()) {
         controller.ClearErrors();
         try {
@@ -327,6 +360,20 @@ int RunDiff(const TCliOptions& options, TConsole& console) {
     return PrintDifferences(module, file);
 }
 
+// One backup a line, newest first: object number, version, time and path, tab-separated as the
+// ports are, for scripts.
+int RunBackups(const TCliOptions& options) {
+    const TBackupStore store(TBackupStore::DefaultFolder());
+    std::string text;
+    for (const TBackupEntry& entry : store.List(
+             options.ObjectNumber < 0 ? std::nullopt : std::optional<int>(options.ObjectNumber))) {
+        text += std::to_string(entry.ObjectNumber) + "\t" + entry.Version + "\t" + entry.Time +
+                "\t" + entry.Path.string() + "\n";
+    }
+    PrintOut(text);
+    return 0;
+}
+
 // One port a line: the name the tool opens, a tab, and what the system knows of the port.
 int RunPorts() {
     std::string text;
@@ -352,6 +399,9 @@ int RunCommand(const TCliOptions& options, TConsole& console) {
     }
     if (options.Command == "scan") {
         return RunScan(options, console, PrintOut);
+    }
+    if (options.Command == "backups") {
+        return RunBackups(options);
     }
     return RunPorts();
 }

@@ -17,6 +17,7 @@
 
 #include "FileContents.h"
 #include "Unprivileged.h"
+#include "backup/BackupStore.h"
 #include "cli/ModuleSettingsFile.h"
 #include "emulator/ModuleEmulator.h"
 #include "ini/IniFile.h"
@@ -34,7 +35,8 @@ struct TRun {
     std::string Err;
 };
 
-// Where the program's standard streams go, and what it finds in its environment.
+// Where the program's standard streams go, and what it finds in its environment; without an
+// XDG_DATA_HOME of its own the program keeps its backups in the test's folder.
 struct TRunSetup {
     std::string In = "/dev/null";
     // Empty: a file of the test, read back as TRun::Out.
@@ -73,6 +75,10 @@ class CliProgramTest : public ::testing::Test {
         return FileContents(Path("transcript.txt")).ends_with("> +rb\\r\n< OK\\r\\n\n");
     }
     std::string Path(const char* name) const { return (m_dir / name).string(); }
+    // The backups the runs left, newest first.
+    std::vector<TBackupEntry> Backups() const {
+        return TBackupStore(m_dir / "data" / "tarnel-config" / "backups").List();
+    }
 
     // Starts the program; Finish waits for it.
     pid_t Start(std::vector<std::string> args, const TRunSetup& setup = {}) {
@@ -83,9 +89,15 @@ class CliProgramTest : public ::testing::Test {
         }
         argv.push_back(nullptr);
         std::vector<std::string> environment = setup.Environment;
+        if (std::none_of(environment.begin(), environment.end(), [](const std::string& text) {
+                return text.starts_with("XDG_DATA_HOME=");
+            })) {
+            environment.push_back("XDG_DATA_HOME=" + Path("data"));
+        }
         for (char** variable = environ; *variable != nullptr; ++variable) {
             const std::string text = *variable;
-            if (!text.starts_with("TARNEL_PORT=") && !text.starts_with("TARNEL_OBJECT=")) {
+            if (!text.starts_with("TARNEL_PORT=") && !text.starts_with("TARNEL_OBJECT=") &&
+                !text.starts_with("XDG_DATA_HOME=")) {
                 environment.push_back(text);
             }
         }
@@ -227,7 +239,7 @@ TEST_F(CliProgramTest, WriteSendsTheFileAndWriteOfChangesOnlyWhatDiffers) {
     const TRun changed = Run(With({"write", Path("file.txt"), "--changed"}, Connection()));
     EXPECT_EQ(changed.Status, 0) << changed.Err;
     EXPECT_EQ(AsSettings(m_module->Snapshot()), file);
-    // The version, the whole module read aside, and the one write.
+    // The version, the whole module read aside (which the backup takes too), and the one write.
     EXPECT_EQ(m_module->CommandCount() - afterAll, 1 + 1 + 5 * 12 + 1);
 }
 
@@ -332,8 +344,8 @@ TEST_F(CliProgramTest, WriteSendsOnlyTheValuesTheFileHolds) {
         const TRun run = Run(With({"write", Path("file.txt")}, Connection()));
         EXPECT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(AsSettings(m_module->Snapshot()), c.Expected);
-        // The version, the writes and nothing else.
-        EXPECT_EQ(m_module->CommandCount(), 1 + c.Writes);
+        // The version, the whole module read for the backup, the writes and nothing else.
+        EXPECT_EQ(m_module->CommandCount(), 1 + 1 + 5 * 12 + c.Writes);
         EXPECT_NE(run.Err.find("будет записано: " + std::to_string(c.Writes)), std::string::npos)
             << run.Err;
         EXPECT_TRUE(Released());
@@ -493,8 +505,9 @@ TEST_F(CliProgramTest, CtrlCEndsAWriteThatWaitsForItsInput) {
 TEST_F(CliProgramTest, ALostPortIsOneLineThatNamesThePages) {
     TEmulatorOptions options;
     options.Pacing = false;
-    // The version, the object number, relay 1's 107 writes and a few of relay 2's.
-    options.HangUpAfter = 1 + 1 + 107 + 5;
+    // The version, the read for the backup, the object number, relay 1's 107 writes and a few
+    // of relay 2's.
+    options.HangUpAfter = 1 + 1 + 5 * 12 + 1 + 107 + 5;
     StartModule(PowerUpState(10), options);
     SaveModuleSettingsFile(Path("file.txt"), AsSettings(StateWithPattern()));
     const TRun run = Run(With({"write", "-q", Path("file.txt")}, Connection()));
@@ -520,7 +533,9 @@ TEST_F(CliProgramTest, AFailedCheckSaysTheWritesWereTaken) {
     StartModule(PowerUpState(10), faults);
     const TModuleSettings file = AsSettings(StateWithPattern());
     SaveModuleSettingsFile(Path("file.txt"), file);
-    const TRun run = Run(With({"write", "--verify", Path("file.txt")}, Connection()));
+    // The fault breaks every read, the backup's too.
+    const TRun run =
+        Run(With({"write", "--verify", "--no-backup", Path("file.txt")}, Connection()));
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("Запись принята модулем, но проверка не выполнена: Ошибка при чтении "
                            "параметра \"Реле 1: Длительность\""),
@@ -578,6 +593,103 @@ TEST_F(CliProgramTest, AnAnswerThatIsNoNumberNamesTheParameter) {
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("\"Реле 1: Зоны, Восстановления\""), std::string::npos) << run.Err;
     EXPECT_TRUE(Released());
+}
+
+// Each write that sends anything keeps the module's settings from before it, and the listing
+// names every copy.
+TEST_F(CliProgramTest, AWriteKeepsTheModulesSettingsFromBeforeIt) {
+    const TModuleState before = StateWithPattern();
+    StartModule(before);
+    const TModuleSettings file = AsSettings(PowerUpState(10));
+    SaveModuleSettingsFile(Path("file.txt"), file);
+    const TRun run = Run(With({"write", Path("file.txt")}, Connection()));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(AsSettings(m_module->Snapshot()), file);
+    std::vector<TBackupEntry> backups = Backups();
+    ASSERT_EQ(backups.size(), 1U);
+    EXPECT_EQ(TBackupStore::Load(backups[0].Path), AsSettings(before));
+    EXPECT_TRUE(backups[0].Path.filename().string().starts_with("obj10_VER-08.00_"))
+        << backups[0].Path;
+    EXPECT_NE(run.Err.find("резервная копия: " + backups[0].Path.string()), std::string::npos)
+        << run.Err;
+
+    // Knowingly without a copy, and a write of changes that finds none: no new copy.
+    const int commands = m_module->CommandCount();
+    EXPECT_EQ(Run(With({"write", "--no-backup", Path("file.txt")}, Connection())).Status, 0);
+    EXPECT_EQ(m_module->CommandCount() - commands, 1 + 536);
+    EXPECT_EQ(Run(With({"write", "--changed", Path("file.txt")}, Connection())).Status, 0);
+    EXPECT_EQ(Backups().size(), 1U);
+
+    SaveModuleSettingsFile(Path("other.txt"), AsSettings(before));
+    EXPECT_EQ(Run(With({"write", "--changed", Path("other.txt")}, Connection())).Status, 0);
+    backups = Backups();
+    ASSERT_EQ(backups.size(), 2U);
+    EXPECT_EQ(TBackupStore::Load(backups[0].Path), file);
+
+    std::string listing;
+    for (const TBackupEntry& entry : backups) {
+        listing += "10\tVER-08.00\t" + entry.Time + "\t" + entry.Path.string() + "\n";
+    }
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out;
+    } listings[] = {
+        {{"backups"}, listing},
+        {{"backups", "--object", "10"}, listing},
+        {{"backups", "-o", "11"}, ""},
+    };
+    for (const auto& c : listings) {
+        SCOPED_TRACE(c.Args.back());
+        const TRun listed = Run(c.Args);
+        EXPECT_EQ(listed.Status, 0) << listed.Err;
+        EXPECT_EQ(listed.Out, c.Out);
+    }
+}
+
+// A write that cannot keep its copy leaves the module as it was.
+TEST_F(CliProgramTest, AWriteWithoutItsBackupSendsNoWrite) {
+    StartModule(StateWithPattern());
+    SaveModuleSettingsFile(Path("file.txt"), AsSettings(PowerUpState(10)));
+
+    // A file where the data folder should be: refused before the module is reached.
+    TRunSetup onAFile;
+    onAFile.Environment = {"XDG_DATA_HOME=" + Path("file.txt")};
+    const TRun notAFolder = Run(With({"write", Path("file.txt")}, Connection()), onAFile);
+    EXPECT_EQ(notAFolder.Status, 2);
+    EXPECT_NE(notAFolder.Err.find("Резервная копия не сохранена: часть пути не является папкой"),
+              std::string::npos)
+        << notAFolder.Err;
+    EXPECT_EQ(m_module->CommandCount(), 0);
+
+    // A module that cannot be read whole gives no copy, and gets no write.
+    TModuleFaults faults;
+    faults.BadValueLetter = 'T';
+    StartModule(StateWithPattern(), faults);
+    const TRun unread = Run(With({"write", Path("file.txt")}, Connection()));
+    EXPECT_EQ(unread.Status, 2);
+    EXPECT_TRUE(Backups().empty());
+    EXPECT_EQ(m_module->Snapshot(), StateWithPattern());
+    EXPECT_TRUE(Released());
+
+    StartModule(StateWithPattern());
+    const fs::path locked = m_dir / "locked";
+    fs::create_directories(locked);
+    const std::string module = m_module->DevicePath();
+    ::chmod(module.c_str(), 0666);
+    const std::string failure = AsUnprivilegedUser(m_dir, [&]() -> std::string {
+        ::chmod(locked.c_str(), 0555);
+        const TRun run = Run({"write", "--port", module, "--object", "10", Path("file.txt")},
+                             {"/dev/null", "/dev/null", {"XDG_DATA_HOME=" + locked.string()}, ""});
+        return run.Status == 2 && run.Err.find(
+                                      "Резервная копия не сохранена: нет прав на запись "
+                                      "в папку " +
+                                      locked.string()) != std::string::npos
+                   ? ""
+                   : "status " + std::to_string(run.Status) + ": " + run.Err;
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(m_module->CommandCount(), 0);
+    EXPECT_EQ(m_module->Snapshot(), StateWithPattern());
 }
 
 }  // namespace
