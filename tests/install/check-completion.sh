@@ -41,19 +41,21 @@ done | tr '\n' ' ')
 # completes a new word.
 cases=$(
     cat <<'EOF'
-tarnel-cli |diff help ports read show version write
+tarnel-cli |backups diff help ports read scan show version write
 tarnel-cli wr|write
 tarnel-cli -|--help --version
 tarnel-cli --v|--version
-tarnel-cli help |diff help ports read show version write
+tarnel-cli help |backups diff help ports read scan show version write
 tarnel-cli help d|diff
 tarnel-cli help read |
 tarnel-cli version |
 tarnel-cli bogus --|
 tarnel-cli read --|--help --log --object --output --port --quiet --timeout --verbose
 tarnel-cli show --|--help --log --object --port --quiet --timeout --verbose
-tarnel-cli write --|--changed --help --keep-number --log --object --port --quiet --timeout --verbose --verify
+tarnel-cli write --|--changed --help --keep-number --log --no-backup --object --port --quiet --timeout --verbose --verify
 tarnel-cli diff --|--help --keep-number --log --object --port --quiet --timeout --verbose
+tarnel-cli scan --|--help --log --port --quiet --timeout --verbose
+tarnel-cli backups --|--help --object
 tarnel-cli ports -|--help
 tarnel-cli read -|-o -p -q -v --help --log --object --output --port --quiet --timeout --verbose
 tarnel-cli write --ch|--changed
