@@ -10,6 +10,7 @@
 #include <set>
 #include <span>
 
+#include "RelayPageGrids.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
 #include "widgets/ReactionPictures.h"
@@ -96,15 +97,7 @@ class GridViewTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&m_page));
     }
 
-    std::vector<TDrawGrid*> Grids() const {
-        return {m_page.ZoneGrid,
-                m_page.PartitionGrid,
-                m_page.ConditionGrid(rcPanelLink),
-                m_page.ConditionGrid(rcJournal),
-                m_page.ConditionGrid(rcPower),
-                m_page.ConditionGrid(rcFire),
-                m_page.ConditionGrid(rcDelay)};
-    }
+    std::vector<TDrawGrid*> Grids() const { return RelayPageGrids(m_page); }
 
     // The code a cell shows by the page's settings and its "Все" values.
     TRelayReaction ShownCode(const TDrawGrid* grid, int col, int row) const {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "RelayPageGrids.h"
 #include "model/SettingsHistory.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
@@ -38,15 +39,7 @@ class ModuleMarksTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_page));
     }
 
-    std::vector<TDrawGrid*> Grids() const {
-        return {m_page.ZoneGrid,
-                m_page.PartitionGrid,
-                m_page.ConditionGrid(rcPanelLink),
-                m_page.ConditionGrid(rcJournal),
-                m_page.ConditionGrid(rcPower),
-                m_page.ConditionGrid(rcFire),
-                m_page.ConditionGrid(rcDelay)};
-    }
+    std::vector<TDrawGrid*> Grids() const { return RelayPageGrids(m_page); }
 
     static QString CellNote(TDrawGrid* grid, int col, int row) {
         return DrawGridCellInterface(grid, col, row)->text(QAccessible::Description);
