@@ -15,9 +15,11 @@
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
 
+#include "backup/BackupStore.h"
 #include "control/DeviceController.h"
 #include "control/ModulePort.h"
 #include "ini/FileErrorMessage.h"
@@ -120,6 +122,7 @@ TFormsController::TFormsController(TMainWindow& mainForm, TProgressWindow& progr
       m_startFile(startFile.empty() ? m_settingsFile : std::move(startFile)),
       m_log(std::make_unique<TLogViewWriter>(mainForm.ExchangeLog)),
       m_deviceView(std::make_unique<TWindowDeviceView>(mainForm, progress)) {
+    BackupFolder = TBackupStore::DefaultFolder();
     ShowLoadNote = [&mainForm](const std::string& text) {
         QMessageBox box(QMessageBox::Information, ToolTitle(), QString::fromStdString(text),
                         QMessageBox::Ok, &mainForm);
@@ -546,6 +549,7 @@ bool TFormsController::DoConnect() {
         return false;
     }
     DeviceController = std::move(result.Controller);
+    m_backedUp = false;
     connected = true;
     return true;
 }
@@ -843,10 +847,48 @@ bool TFormsController::ReadUnknownAside() {
            DeviceController->KnownValues().WholeModuleKnown();
 }
 
+bool TFormsController::BackUpBeforeWrite() {
+    if (!DeviceController) {
+        return false;
+    }
+    if (m_backedUp) {
+        return true;
+    }
+    const QString refused = QString::fromUtf8(" Запись не выполнена.");
+    const TBackupStore store(BackupFolder);
+    // A folder that takes no copy is found before the module is asked anything.
+    try {
+        store.CheckWritable();
+    } catch (const std::runtime_error& error) {
+        ReportError(QString::fromUtf8(error.what()) + refused);
+        return false;
+    }
+    if (!ReadUnknownAside()) {
+        // The user's cancel says enough; a read that failed is listed in the error window too.
+        if (DeviceController && !DeviceController->Cancelled()) {
+            ReportError(QString::fromUtf8("Резервная копия не сохранена: модуль прочитан не "
+                                          "полностью.") +
+                        refused);
+        }
+        return false;
+    }
+    try {
+        const std::filesystem::path path = store.Save(
+            DeviceController->KnownValues().Values(), DeviceController->Device().GetObjectNumber(),
+            DeviceController->VersionAnswer(), std::chrono::system_clock::now());
+        m_log->WriteInfo("Резервная копия модуля: " + path.string());
+    } catch (const std::runtime_error& error) {
+        ReportError(QString::fromUtf8(error.what()) + refused);
+        return false;
+    }
+    m_backedUp = true;
+    return true;
+}
+
 // The module's values are a copy: the write teaches the connection what it acknowledged while it
 // goes on.
 void TFormsController::WriteChangesToDevice() {
-    if (!ReadUnknownAside()) {
+    if (!ReadUnknownAside() || !BackUpBeforeWrite()) {
         return;
     }
     const TModuleSettings module = DeviceController->KnownValues().Values();
@@ -876,7 +918,7 @@ void TFormsController::RunComparison(TCompareWindow& window,
 void TFormsController::WriteChosen(TCompareWindow& window) {
     const TModuleValueSet chosen = window.CheckedPlaces();
     RunExchange([&] {
-        if (!DeviceController) {
+        if (!BackUpBeforeWrite()) {
             return;
         }
         const TModuleSettings module = DeviceController->KnownValues().Values();
@@ -1031,8 +1073,13 @@ void TFormsController::ReadCurrent() {
 // module), that change is a step of its own, so that the history stays true to the pages.
 void TFormsController::WriteCurrent() {
     m_currentPage->ClearMarks();
-    AsOneStep("Записать параметры — " + m_currentPage->Caption().toStdString(),
-              [this] { RunExchange([this] { WritePageToDevice(); }); });
+    AsOneStep("Записать параметры — " + m_currentPage->Caption().toStdString(), [this] {
+        RunExchange([this] {
+            if (BackUpBeforeWrite()) {
+                WritePageToDevice();
+            }
+        });
+    });
 }
 
 // The connection may have been lost on the way: then there is no operation left to end.
@@ -1116,6 +1163,10 @@ void TFormsController::WriteChanges() {
 
 void TFormsController::WriteAll() {
     AsOneStep("Записать всё", [this] {
-        RunExchange([this] { ForEveryPage(false, [this] { WritePageToDevice(); }); });
+        RunExchange([this] {
+            if (BackUpBeforeWrite()) {
+                ForEveryPage(false, [this] { WritePageToDevice(); });
+            }
+        });
     });
 }

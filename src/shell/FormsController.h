@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -108,6 +109,8 @@ class TFormsController : public IMainCommands {
     std::function<TRenumberAnswer(int from, int to)> ConfirmRenumber;
     // Runs the print dialog of "Печать…"; true prints. exec() unless set.
     std::function<bool(QPrintDialog& dialog)> RunPrintDialog;
+    // Where the module's settings are kept before the first write of each connection.
+    std::filesystem::path BackupFolder;
     // How "Загрузить" tells of pages the file did not hold, and lists the values the pages
     // replaced; a message box and a list window unless set.
     std::function<void(const std::string& text)> ShowLoadNote;
@@ -202,6 +205,11 @@ class TFormsController : public IMainCommands {
     // Reads aside the pages whose module values this connection does not know whole; true when
     // the whole module is known then.
     bool ReadUnknownAside();
+    // Saves the module's settings as they are before the first write of the connection, from the
+    // known values where the module was read whole, else after reading it aside. False, with the
+    // reason told, when no copy was made: the write must then send nothing.
+    bool BackUpBeforeWrite();
+    bool m_backedUp = false;
 
     // What the report says of where the pages' values came from: the last whole read of the
     // module or the last file loaded.

@@ -1,6 +1,7 @@
 #include "ToolFixture.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <fstream>
 
 #include "pages/CommonPage.h"
@@ -49,6 +50,7 @@ void ToolTest::StartTool() {
     m_progress = std::make_unique<TProgressWindow>(m_main.get());
     m_controller = std::make_unique<TFormsController>(*m_main, *m_progress, SettingsFile());
     m_main->Controller = m_controller.get();
+    m_controller->BackupFolder = BackupDir();
     m_controller->ListPorts = [] {
         std::vector<TSerialPortInfo> ports(2);
         ports[0].Name = "ttyS0";
@@ -117,6 +119,22 @@ QStringList ToolTest::LogLines() const {
         }
     }
     return lines;
+}
+
+std::vector<std::string> WithoutBackupRead(std::vector<std::string> commands, std::size_t at,
+                                           std::size_t count) {
+    if (at + count > commands.size()) {
+        return commands;
+    }
+    const auto first = commands.begin() + static_cast<std::ptrdiff_t>(at);
+    const auto last = first + static_cast<std::ptrdiff_t>(count);
+    if (std::any_of(first, last, [](const std::string& command) {
+            return command.find('=') != std::string::npos;
+        })) {
+        return commands;
+    }
+    commands.erase(first, last);
+    return commands;
 }
 
 TModuleState PatternedState(std::int32_t objectNumber, int seed) {

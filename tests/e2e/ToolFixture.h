@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "control/DeviceController.h"
 #include "emulator/ModuleEmulator.h"
 #include "shell/AppErrorReport.h"
 #include "shell/FormsController.h"
@@ -41,6 +42,8 @@ class ToolTest : public ::testing::Test {
     QStringList LogLines() const;
     std::filesystem::path Dir() const { return m_dir; }
     std::string SettingsFile() const { return (m_dir / "current.ini").string(); }
+    // Where the tool keeps the module's settings before a write.
+    std::filesystem::path BackupDir() const { return m_dir / "backups"; }
 
     std::unique_ptr<TModuleEmulator> m_module;
     std::unique_ptr<TMainWindow> m_main;
@@ -61,6 +64,16 @@ class ToolTest : public ::testing::Test {
     std::string m_transcript;
     TErrorReporter m_previousReporter;
 };
+
+// A whole-module read: what the backup before a connection's first write sends when the
+// connection has read nothing yet.
+inline constexpr std::size_t kWholeReadCommands = TDeviceController::ModuleCommands(true);
+
+// The commands with the backup's read taken out: the count commands from at, when every one of
+// them is a read (sets nothing). Anything else leaves the commands whole, so that a comparison
+// shows where they went wrong.
+std::vector<std::string> WithoutBackupRead(std::vector<std::string> commands, std::size_t at,
+                                           std::size_t count);
 
 // A state with every code and duration different, so that a misplaced value shows.
 TModuleState PatternedState(std::int32_t objectNumber, int seed);
