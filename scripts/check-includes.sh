@@ -22,7 +22,7 @@ backup     model
 widgets    model log
 pages      widgets
 report     widgets model
-shell      pages control report
+shell      pages control report backup
 cli        control backup
 emulator   model transport
 screenshots shell emulator
