@@ -42,6 +42,8 @@ class TConnectDialog : public QDialog, public IIniStorable {
     std::function<std::vector<TSerialPortInfo>()> ListPorts;
     // The device name of the chosen port, or the name or path typed into the box.
     std::string PortName() const;
+    // Chooses the item of that device, or shows the name as typed text when no item has it.
+    void SetPortName(const std::string& name) { ShowPort(name); }
     std::string ModuleNumberText() const;
 
     void LoadFromIni(const TIniFile& ini) override;

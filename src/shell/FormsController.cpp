@@ -22,6 +22,7 @@
 #include "backup/BackupStore.h"
 #include "control/DeviceController.h"
 #include "control/ModulePort.h"
+#include "control/ModuleScan.h"
 #include "ini/FileErrorMessage.h"
 #include "ini/IniFile.h"
 #include "log/LogWriter.h"
@@ -40,6 +41,7 @@
 #include "serial/SerialEnum.h"
 #include "serial/SerialErr.h"
 #include "shell/AppErrorReport.h"
+#include "shell/BackupsDialog.h"
 #include "shell/CompareWindow.h"
 #include "shell/ConnectDialog.h"
 #include "shell/CopyRelayDialog.h"
@@ -47,6 +49,7 @@
 #include "shell/ErrorListWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
+#include "shell/ScanDialog.h"
 #include "shell/WindowDeviceView.h"
 #include "transport/ModuleLine.h"
 #include "widgets/Icons.h"
@@ -501,12 +504,16 @@ void TFormsController::SetConnected(bool connected) {
     ShowConnectionState();
 }
 
-bool TFormsController::DoConnect() {
+bool TFormsController::DoConnect(const std::optional<std::pair<std::string, int>>& found) {
     // The dialog is destroyed on every path out of here, errors included.
     TConnectDialog dialog(&m_mainForm);
     dialog.SetPorts(ListPorts());
     dialog.ListPorts = ListPorts;
     LoadConnectSettings(dialog);
+    if (found) {
+        dialog.SetPortName(found->first);
+        dialog.etObjN->setText(QString::number(found->second));
+    }
     const bool accepted = RunConnectDialog(dialog);
     SaveConnectSettings(dialog);
     if (!accepted) {
@@ -954,6 +961,79 @@ void TFormsController::ShowPlace(const TSettingsDifference& difference) {
         }
         return;
     }
+}
+
+void TFormsController::ShowBackups() {
+    const TBackupStore store(BackupFolder);
+    const TModuleSettings pages = PagesSettings();
+    std::vector<TBackupRow> rows;
+    for (TBackupEntry& entry : store.List()) {
+        std::optional<int> differing;
+        try {
+            differing =
+                static_cast<int>(CompareSettings(TBackupStore::Load(entry.Path), pages).size());
+        } catch (const std::exception&) {
+            // The window says the copy cannot be read, and offers it no load.
+        }
+        rows.push_back({std::move(entry), differing});
+    }
+    TBackupsDialog dialog(&m_mainForm);
+    dialog.SetFolder(QString::fromStdString(BackupFolder.string()));
+    dialog.SetBackups(rows);
+    const bool accepted =
+        RunBackupsDialog ? RunBackupsDialog(dialog) : dialog.exec() == QDialog::Accepted;
+    const std::optional<std::filesystem::path> chosen = dialog.ChosenPath();
+    if (!accepted || !chosen) {
+        return;
+    }
+    // The copy is no file of the user's: it becomes neither the title's file nor a recent one.
+    const TModuleSettings copy = TBackupStore::Load(*chosen);
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const TBackupRow& r) { return r.Entry.Path == *chosen; });
+    const std::string when = row != rows.end() ? row->Entry.Time : chosen->filename().string();
+    AsOneStep("Загрузить резервную копию от " + when, [&] { ShowPagesSettings(copy); });
+    m_pagesSource = FileSource(chosen->string());
+}
+
+void TFormsController::FindModule() {
+    if (DeviceController) {
+        return;
+    }
+    TScanDialog dialog(&m_mainForm);
+    dialog.SetPorts(ListPorts());
+    {
+        // The port the connect dialog would offer.
+        TConnectDialog connect(&m_mainForm);
+        connect.SetPorts(ListPorts());
+        LoadConnectSettings(connect);
+        dialog.SetPortName(connect.PortName());
+    }
+    dialog.Scan = [this](const std::string& portName, const TScanProgress& progress) {
+        TComPort port;
+        try {
+            port.Open(portName, kAnswerTimeoutMs);
+        } catch (const EDeviceError& error) {
+            m_log->WriteError(error.what());
+            const std::string reason = OpenFailureReason(portName, error);
+            throw std::runtime_error("Не удалось открыть порт " + portName +
+                                     (reason.empty() ? "." : ": " + reason));
+        }
+        try {
+            return ScanModules(
+                port.Transport(), [&port](const std::string& text) { port.SendSlow(text); }, *m_log,
+                kScanAnswerTimeoutMs, progress);
+        } catch (const EDeviceError& error) {
+            m_log->WriteError(error.what());
+            throw std::runtime_error("Связь с портом " + portName +
+                                     " потеряна: " + DeviceErrorText(error));
+        }
+    };
+    const bool accepted =
+        RunScanDialog ? RunScanDialog(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted || !dialog.ChosenNumber()) {
+        return;
+    }
+    SetConnected(DoConnect(std::make_pair(dialog.PortName(), *dialog.ChosenNumber())));
 }
 
 void TFormsController::CompareWithFile(const std::string& fileName) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 class TCommonPage;
+class TBackupsDialog;
 class TCompareWindow;
 class TComPort;
 class TConnectDialog;
@@ -35,6 +37,7 @@ class TMainWindow;
 class TPageBase;
 class TProgressWindow;
 class TRelayPage;
+class TScanDialog;
 class TWindowDeviceView;
 
 class TFormsController : public IMainCommands {
@@ -61,6 +64,8 @@ class TFormsController : public IMainCommands {
     void SetAllDefaults() override;
     void CompareWithModule() override;
     void CompareWithFile(const std::string& fileName) override;
+    void ShowBackups() override;
+    void FindModule() override;
     void MakeReport(const std::string& fileName) override;
     void PrintReport() override;
     void WriteChanges() override;
@@ -105,6 +110,8 @@ class TFormsController : public IMainCommands {
     // Runs the compare window of "Сравнить с модулем" and "Сравнить с файлом…"; exec() unless
     // set.
     std::function<void(TCompareWindow& window)> RunCompareWindow;
+    std::function<bool(TBackupsDialog& dialog)> RunBackupsDialog;
+    std::function<bool(TScanDialog& dialog)> RunScanDialog;
     // Answers the question before the module is renumbered; a message box unless set.
     std::function<TRenumberAnswer(int from, int to)> ConfirmRenumber;
     // Runs the print dialog of "Печать…"; true prints. exec() unless set.
@@ -146,7 +153,8 @@ class TFormsController : public IMainCommands {
     void SetConnected(bool connected);
     // The status bar's port and object number, or "Нет связи".
     void ShowConnectionState();
-    bool DoConnect();
+    // The connect dialog, with the port and number of a module found by a scan when given.
+    bool DoConnect(const std::optional<std::pair<std::string, int>>& found = std::nullopt);
     void DoDisconnect();
     void ReportPortNotOpened(const std::string& portName, const std::exception_ptr& error);
     void ReportFailedVersionCheck(int moduleNumber, const TConnectResult& result);

@@ -25,6 +25,10 @@ class IMainCommands {
     virtual void CompareWithModule() {}
     // Lists where a settings file differs from the pages, to load the values the user chooses.
     virtual void CompareWithFile(const std::string& fileName) { static_cast<void>(fileName); }
+    // Lists the module copies taken before writes, to load the one the user chooses.
+    virtual void ShowBackups() {}
+    // Asks every object number on a port the user chooses, to connect to a module that answered.
+    virtual void FindModule() {}
     // The pages as the customer's report: a PDF file, or the printer the user chooses.
     virtual void MakeReport(const std::string& fileName) { static_cast<void>(fileName); }
     virtual void PrintReport() {}

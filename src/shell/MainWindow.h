@@ -66,6 +66,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     // One action per command, shared by its menu item and, where it has one, its toolbar button
     // (which shows the shorter icon text).
     QAction* CompareFileAction;
+    QAction* BackupsAction;
+    QAction* FindModuleAction;
     QAction* ReportAction;
     QAction* PrintAction;
     QAction* ExitAction;
@@ -165,6 +167,8 @@ class TMainWindow : public QMainWindow, public IToolStateView {
     void WriteAllPages();
     void CompareWithModule();
     void CompareWithFile();
+    void ShowBackups();
+    void FindModule();
     void MakeReport();
     void PrintReport();
     void WriteChangesToModule();

@@ -43,6 +43,8 @@ struct TMainCommand {
 const TMainCommand kMainCommands[] = {
     {&TMainWindow::CompareFileAction, &TMainWindow::FileMenu, "Сравнить с &файлом…", nullptr, "",
      std::nullopt, &TMainWindow::CompareWithFile, TCommandState::Always, false, false},
+    {&TMainWindow::BackupsAction, &TMainWindow::FileMenu, "&Резервные копии…", nullptr, "",
+     std::nullopt, &TMainWindow::ShowBackups, TCommandState::Always, false, false},
     {&TMainWindow::ReportAction, &TMainWindow::FileMenu, "&Отчёт…", nullptr, "", std::nullopt,
      &TMainWindow::MakeReport, TCommandState::Always, true, false},
     {&TMainWindow::PrintAction, &TMainWindow::FileMenu, "&Печать…", nullptr, "Ctrl+P", std::nullopt,
@@ -56,6 +58,9 @@ const TMainCommand kMainCommands[] = {
     {&TMainWindow::ConnectAction, &TMainWindow::ConnectionMenu, "&Подключиться", "Подключиться",
      "Ctrl+C", TCommandIcon::Connect, &TMainWindow::ConnectToModule, TCommandState::Disconnected,
      false, false},
+    // The scan needs the port that a connection would hold.
+    {&TMainWindow::FindModuleAction, &TMainWindow::ConnectionMenu, "&Найти модуль…", nullptr, "",
+     std::nullopt, &TMainWindow::FindModule, TCommandState::Disconnected, false, false},
     {&TMainWindow::DisconnectAction, &TMainWindow::ConnectionMenu, "&Отключиться", "Отключиться",
      "Ctrl+D", TCommandIcon::Disconnect, &TMainWindow::DisconnectFromModule,
      TCommandState::Connected, false, false},
@@ -282,6 +287,14 @@ void TMainWindow::CompareWithFile() {
             c.CompareWithFile(QFile::encodeName(*fileName).toStdString());
         }
     });
+}
+
+void TMainWindow::ShowBackups() {
+    RunController([](IMainCommands& c) { c.ShowBackups(); });
+}
+
+void TMainWindow::FindModule() {
+    RunController([](IMainCommands& c) { c.FindModule(); });
 }
 
 void TMainWindow::MakeReport() {

@@ -8,6 +8,7 @@
 #include "backup/BackupStore.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
+#include "shell/BackupsDialog.h"
 
 namespace {
 
@@ -153,3 +154,39 @@ INSTANTIATE_TEST_SUITE_P(
                       TRefusal{"UnreadableRows", false, Ignoring("A"),
                                "модуль прочитан не полностью"}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// "Резервные копии…" lists the copies with how far each is from the pages, and loads the chosen
+// one as one step that undo takes back.
+TEST_F(BackupTest, TheBackupsWindowLoadsACopyAsOneUndoableStep) {
+    const TModuleState stored = PatternedState(10, 2);
+    StartModule(stored);
+    StartTool();
+    ConnectToModule();
+    Run(&TMainWindow::ReadAllPages);
+    ChangeCell(2);
+    ChangeCell(3);
+    Run(&TMainWindow::WriteChangesToModule);
+    ASSERT_EQ(Backups().size(), 1u);
+    const TModuleState written = PagesState(*m_controller);
+
+    QStringList shown;
+    m_controller->RunBackupsDialog = [&](TBackupsDialog& dialog) {
+        for (int i = 0; i < dialog.BackupTable->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem& row = *dialog.BackupTable->topLevelItem(i);
+            shown << row.text(0) + " | " + row.text(3);
+        }
+        dialog.BackupTable->setCurrentItem(dialog.BackupTable->topLevelItem(0));
+        dialog.LoadButton->click();
+        return dialog.result() == QDialog::Accepted;
+    };
+    Run(&TMainWindow::ShowBackups);
+
+    // The copy holds the module before the write: the two cells differ from the pages.
+    EXPECT_EQ(shown, QStringList{"10 | 2"});
+    EXPECT_EQ(PagesState(*m_controller), stored);
+    EXPECT_TRUE(m_main->UndoAction->text().contains(QString::fromUtf8("резервную копию")))
+        << m_main->UndoAction->text().toStdString();
+    Run(&TMainWindow::UndoStep);
+    EXPECT_EQ(PagesState(*m_controller), written);
+    EXPECT_TRUE(m_reportedErrors.empty());
+}
