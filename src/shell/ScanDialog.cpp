@@ -255,6 +255,11 @@ void TScanDialog::StartScan() {
     if (!stopped) {
         m_asked = m_total;
         ProgressBar->setValue(m_total);
+        // The line names the number being asked; once all are asked, it says so.
+        ProgressLabel->setText(QString::fromUtf8("Опрошены все номера от %1 до %2")
+                                   .arg(kScanFirstNumber)
+                                   .arg(kScanLastNumber));
+        ProgressLabel->setAccessibleDescription(ProgressLabel->text());
     }
     ShowHits(hits);
     if (stopped) {

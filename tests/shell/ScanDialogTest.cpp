@@ -225,6 +225,7 @@ TEST_F(ScanDialogTest, TheSearchShowsItsProgressAndThenTheModulesFound) {
     }
     EXPECT_EQ(scan.StoppedAt, std::nullopt);
     EXPECT_EQ(dialog.ProgressBar->value(), kScanNumberCount);
+    EXPECT_EQ(dialog.ProgressLabel->text(), QString::fromUtf8("Опрошены все номера от 0 до 99"));
     ExpectControls(false);
     EXPECT_EQ(FoundRows(dialog), kAllThree);
     EXPECT_EQ(dialog.FoundTable->selectedItems(), QList<QTreeWidgetItem*>{Row(0)});

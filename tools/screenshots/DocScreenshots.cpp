@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPrintDialog>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,13 +21,17 @@
 #include "emulator/ModuleEmulator.h"
 #include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
+#include "backup/BackupStore.h"
+#include "shell/BackupsDialog.h"
 #include "shell/CompareWindow.h"
 #include "shell/ConnectDialog.h"
 #include "shell/ErrorListWindow.h"
 #include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
+#include "shell/ScanDialog.h"
 #include "shell/QtSyncDispatcher.h"
+#include "shell/QtTranslations.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -112,6 +118,8 @@ struct TToolWindow {
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TQtSyncDispatcherScope syncDispatcher;
+    // Qt's own dialogs (the print dialog) in Russian, as the program shows them.
+    InstallRussianQtTexts(app);
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QDir().mkpath(outDir);
@@ -202,7 +210,50 @@ int main(int argc, char** argv) {
             Photograph(Framed(window), name("compare-window"));
         };
         controller.CompareWithModule();
+
+        // The write of those changes keeps a copy of the module first; two older copies beside it
+        // make the backups window's list.
+        controller.BackupFolder = dir / "backups";
+        const TBackupStore store(controller.BackupFolder);
+        const auto now = std::chrono::system_clock::now();
+        TModuleSettings older;
+        older.Common.ObjectNumber = "12";
+        older.Relays = SampleModule().Relays;
+        store.Save(older, 12, "VER 08.03", now - std::chrono::hours(24 * 9 + 5));
+        older.Relays[0].Duration = 0;
+        store.Save(older, 12, "VER 08.03", now - std::chrono::hours(24 * 2 + 3));
+        controller.WriteChanges();
+        controller.RunBackupsDialog = [&](TBackupsDialog& dialog) {
+            dialog.show();
+            Settle();
+            Photograph(Framed(dialog), name("backups-window"));
+            return false;
+        };
+        controller.ShowBackups();
+        main.FileMenu->popup(main.menuBar()->mapToGlobal(
+            main.menuBar()->actionGeometry(main.FileMenu->menuAction()).bottomLeft()));
+        Settle();
+        Photograph(Framed(main).united(main.FileMenu->frameGeometry()), name("file-menu"));
+        main.FileMenu->hide();
+        controller.RunPrintDialog = [&](QPrintDialog& dialog) {
+            dialog.show();
+            Settle(600);
+            Photograph(Framed(dialog), name("print-dialog"));
+            return false;
+        };
+        controller.PrintReport();
         controller.Disconnect();
+
+        // The search for a module on the emulator's line, the whole range asked.
+        controller.RunScanDialog = [&](TScanDialog& dialog) {
+            dialog.show();
+            dialog.SetPortName(module.DevicePath());
+            dialog.StartScan();
+            Settle();
+            Photograph(Framed(dialog), name("scan-window"));
+            return false;
+        };
+        controller.FindModule();
         main.close();
     }
     {
