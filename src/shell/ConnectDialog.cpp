@@ -1,18 +1,17 @@
 #include "shell/ConnectDialog.h"
 
-#include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
-#include <algorithm>
 #include <cstdint>
 
 #include "ini/IniFile.h"
 #include "pages/PageBase.h"
 #include "protocol/AnswerText.h"
 #include "shell/AppErrorReport.h"
+#include "shell/PortBox.h"
 #include "widgets/Icons.h"
 #include "widgets/InputController.h"
 #include "widgets/StoredControls.h"
@@ -25,7 +24,6 @@ const char kMasterKeyMask[] = "!9999;1;_";
 const char kPortNameKey[] = "ComPortName";
 const char kMasterKeyDefault[] = "9618";
 constexpr int kMasterKeyDigits = 4;
-constexpr int kIsUsbRole = Qt::UserRole + 1;
 
 TLabel* MakeLabel(const QString& caption, QWidget* parent, const QRect& geometry) {
     auto* label = new TLabel(caption, parent);
@@ -149,38 +147,11 @@ void TConnectDialog::DrawPlug() {
 }
 
 void TConnectDialog::SetPorts(std::vector<TSerialPortInfo> ports) {
-    SortSerialPorts(ports);
-    ComPorts->clear();
-    for (const TSerialPortInfo& port : ports) {
-        ComPorts->addItem(QString::fromStdString(port.DisplayName()),
-                          QString::fromStdString(port.Name));
-        const int index = ComPorts->count() - 1;
-        const std::string path = port.ById.empty() ? SerialDevicePath(port.Name) : port.ById;
-        ComPorts->setItemData(index, QString::fromStdString(path), Qt::ToolTipRole);
-        ComPorts->setItemData(index, port.IsUsb, kIsUsbRole);
-    }
-    // The drop-down is as wide as its longest line, however narrow the box itself is.
-    const QFontMetrics metrics(ComPorts->view()->font());
-    int widest = ComPorts->width();
-    for (int i = 0; i < ComPorts->count(); ++i) {
-        widest = std::max(widest, metrics.horizontalAdvance(ComPorts->itemText(i)) + 24);
-    }
-    ComPorts->view()->setMinimumWidth(widest);
-    ComPorts->SetItemIndex(-1);
+    FillPortBox(*ComPorts, std::move(ports));
 }
 
 std::string TConnectDialog::PortName() const {
-    const int index = ComPorts->ItemIndex();
-    if (index >= 0) {
-        return ComPorts->itemData(index).toString().toStdString();
-    }
-    // A list item's text typed or pasted in full still means that item's device.
-    const QString text = ComPorts->currentText().trimmed();
-    const int shown = ComPorts->findText(text, Qt::MatchExactly);
-    if (shown >= 0) {
-        return ComPorts->itemData(shown).toString().toStdString();
-    }
-    return text.toStdString();
+    return PortNameInBox(*ComPorts);
 }
 
 void TConnectDialog::RefreshPorts() {
@@ -205,11 +176,7 @@ void TConnectDialog::RefreshPorts() {
 }
 
 void TConnectDialog::ShowPort(const std::string& name) {
-    const int index = ComPorts->findData(QString::fromStdString(name));
-    ComPorts->SetItemIndex(index);
-    if (index < 0) {
-        ComPorts->setEditText(QString::fromStdString(name));
-    }
+    ShowPortInBox(*ComPorts, name);
 }
 
 // The saved port is chosen again only when it is present. Otherwise the one USB adapter, if
@@ -238,7 +205,7 @@ void TConnectDialog::ChooseSavedPort(const TIniFile& ini) {
     int usbIndex = -1;
     int usbCount = 0;
     for (int i = 0; i < ComPorts->count(); ++i) {
-        if (ComPorts->itemData(i, kIsUsbRole).toBool()) {
+        if (ComPorts->itemData(i, kPortIsUsbRole).toBool()) {
             usbIndex = i;
             ++usbCount;
         }

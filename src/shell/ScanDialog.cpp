@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "shell/PortBox.h"
 #include "widgets/StoredControls.h"
 
 namespace {
@@ -172,37 +173,16 @@ TScanDialog::TScanDialog(QWidget* parent)
 void TScanDialog::SetPorts(std::vector<TSerialPortInfo> ports) {
     // The port chosen (or typed) before stays chosen when the list has it.
     const std::string chosen = PortName();
-    SortSerialPorts(ports);
-    PortBox->clear();
-    for (const TSerialPortInfo& info : ports) {
-        PortBox->addItem(QString::fromStdString(info.DisplayName()),
-                         QString::fromStdString(info.Name));
-        const std::string path = info.ById.empty() ? SerialDevicePath(info.Name) : info.ById;
-        PortBox->setItemData(PortBox->count() - 1, QString::fromStdString(path), Qt::ToolTipRole);
-    }
+    FillPortBox(*PortBox, std::move(ports));
     SetPortName(chosen);
 }
 
 void TScanDialog::SetPortName(const std::string& name) {
-    const int index = name.empty() ? -1 : PortBox->findData(QString::fromStdString(name));
-    PortBox->SetItemIndex(index);
-    if (index < 0) {
-        PortBox->setEditText(QString::fromStdString(name));
-    }
+    ShowPortInBox(*PortBox, name);
 }
 
 std::string TScanDialog::PortName() const {
-    const int index = PortBox->ItemIndex();
-    if (index >= 0) {
-        return PortBox->itemData(index).toString().toStdString();
-    }
-    // A list item's text typed or pasted in full still means that item's device.
-    const QString text = PortBox->currentText().trimmed();
-    const int shown = PortBox->findText(text, Qt::MatchExactly);
-    if (shown >= 0) {
-        return PortBox->itemData(shown).toString().toStdString();
-    }
-    return text.toStdString();
+    return PortNameInBox(*PortBox);
 }
 
 void TScanDialog::StartScan() {

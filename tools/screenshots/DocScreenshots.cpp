@@ -18,10 +18,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "backup/BackupStore.h"
 #include "emulator/ModuleEmulator.h"
 #include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
-#include "backup/BackupStore.h"
 #include "shell/BackupsDialog.h"
 #include "shell/CompareWindow.h"
 #include "shell/ConnectDialog.h"
@@ -29,9 +29,9 @@
 #include "shell/FormsController.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
-#include "shell/ScanDialog.h"
 #include "shell/QtSyncDispatcher.h"
 #include "shell/QtTranslations.h"
+#include "shell/ScanDialog.h"
 #include "widgets/StoredControls.h"
 
 namespace {
