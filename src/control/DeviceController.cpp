@@ -157,7 +157,8 @@ TConnectResult TDeviceController::Connect(IModulePort& port, const std::string& 
 
 TDeviceController::TDeviceController(TTransport& comm, TSlowSend slowSend, TLogWriter& log,
                                      int moduleNumber, IDeviceView& view)
-    : m_device(std::make_unique<TRelayModule>(&comm, moduleNumber, &log)),
+    : m_comm(comm),
+      m_device(std::make_unique<TRelayModule>(&comm, moduleNumber, &log)),
       m_slowSend(std::move(slowSend)),
       m_log(log),
       m_view(view) {}
@@ -181,11 +182,13 @@ void TDeviceController::BeginOperation(const std::string& name, int totalCommand
         m_operation.Name = name;
         m_operation.Total = totalCommands;
         m_operation.Done = 0;
+        m_operationDurations.reset();
     }
 }
 
 void TDeviceController::EndOperation() {
     if (m_operation.Depth > 0 && --m_operation.Depth == 0) {
+        m_operationDurations.reset();
         m_view.HideProgress();
     }
 }
@@ -201,7 +204,6 @@ void TDeviceController::StartPage(int commands) {
 }
 
 void TDeviceController::StepProgress() {
-    m_view.ProcessMessages();
     m_view.ShowProgress();
     ++m_operation.Done;
     m_view.StepProgressBar();
@@ -305,6 +307,20 @@ void TDeviceController::RunPageOperation(const std::string& pageName, bool readi
         return;
     }
     TOperationScope scope(*this, reading ? kReading : kWriting, commands);
+    if (!reading) {
+        m_operationDurations.reset();
+    }
+    // The window's repaints and clicks are taken while each answer is on its way, never between
+    // an answer and the next command.
+    struct TWaitingWork {
+        TTransport& comm;
+        TWaitingWork(TTransport& transport, IDeviceView& view) : comm(transport) {
+            comm.SetWaitingWork([&view] { view.ProcessMessages(); });
+        }
+        ~TWaitingWork() { comm.SetWaitingWork({}); }
+        TWaitingWork(const TWaitingWork&) = delete;
+        TWaitingWork& operator=(const TWaitingWork&) = delete;
+    } waitingWork(m_comm, m_view);
     try {
         body();
         m_finishedPages.push_back(pageName);
@@ -336,7 +352,8 @@ void TDeviceController::WriteCommon(const TCommonSettings& common, const TCommon
 }
 
 void TDeviceController::ReadRelay(TRelaySettings& relay) {
-    RunPageOperation(RelayPageCaption(relay.Number), true, kRelayReadCommands,
+    const int commands = m_operationDurations ? kRelayReadCommands - 1 : kRelayReadCommands;
+    RunPageOperation(RelayPageCaption(relay.Number), true, commands,
                      [&] { ReadRelayValues(relay); });
 }
 
@@ -429,13 +446,25 @@ void TDeviceController::WriteCommonValues(const TCommonSettings& common) {
 
 void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     const int relay = settings.Number;
-    StartPage(kRelayReadCommands);
+    const bool durationsRead = m_operationDurations.has_value();
+    StartPage(durationsRead ? kRelayReadCommands - 1 : kRelayReadCommands);
 
     // A relay beyond the module's list, or a value out of range, is a failed read of the value.
     TPulseDurations durations;
     durations.fill(kNotRead);
-    const bool durationsAnswered = Answered(
-        NamedRead(DurationName(relay), [&] { return m_device->ReadPulseDurations(durations); }));
+    bool durationsAnswered = true;
+    if (durationsRead) {
+        durations = *m_operationDurations;
+    } else {
+        durationsAnswered = Answered(NamedRead(
+            DurationName(relay), [&] { return m_device->ReadPulseDurations(durations); }));
+        // Only a whole, valid answer serves the later pages; any other one is asked again by
+        // each page, as a page read alone would.
+        if (durationsAnswered && m_operation.Depth > 0 &&
+            std::all_of(durations.begin(), durations.end(), IsDuration)) {
+            m_operationDurations = durations;
+        }
+    }
     if (durationsAnswered && relay >= 1 && relay <= kRelayCount &&
         IsDuration(durations.at(relay - 1))) {
         settings.Duration = durations.at(relay - 1);
@@ -443,7 +472,9 @@ void TDeviceController::ReadRelayValues(TRelaySettings& settings) {
     } else {
         AddReadError(DurationName(relay));
     }
-    StepProgress();
+    if (!durationsRead) {
+        StepProgress();
+    }
 
     // Each row goes through a copy so that only a whole, valid row replaces the page's row.
     auto readRow = [&](auto read, TReactionRow& row, const std::string& name, int firstPlace) {

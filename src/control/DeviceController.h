@@ -80,8 +80,14 @@ class TDeviceController {
         return commonPage ? kCommonPageCommands
                           : (reading ? kRelayReadCommands : kRelayWriteCommands);
     }
+    // Reads of several relay pages in one operation ask for the durations once: the answer to "T"
+    // holds all five.
+    static constexpr int RelayReadCommands(int relays) {
+        return relays == 0 ? 0 : 1 + relays * (kRelayReadCommands - 1);
+    }
     static constexpr int ModuleCommands(bool reading) {
-        return PageCommands(true, reading) + kRelayCount * PageCommands(false, reading);
+        return reading ? kCommonPageCommands + RelayReadCommands(kRelayCount)
+                       : kCommonPageCommands + kRelayCount * kRelayWriteCommands;
     }
 
     // Opens the port and checks the module's version: the one way to a connection. A module that
@@ -108,7 +114,9 @@ class TDeviceController {
     // An operation over several pages ("Читать всё", "Записать всё"): the progress window names
     // it and counts the commands of all its pages together, and stays shown from page to page.
     // The page operations called in between take its name; the last EndOperation hides the
-    // progress. Calls nest; ClearErrors forgets an operation that was never ended.
+    // progress. Calls nest; ClearErrors forgets an operation that was never ended. Within one
+    // operation the durations are read once, for the first relay page read, and each later relay
+    // page read takes its entry from that answer; a write of a page forgets it.
     void BeginOperation(const std::string& name, int totalCommands);
     void EndOperation();
 
@@ -199,8 +207,11 @@ class TDeviceController {
     void AddStopLine(const std::string& line);
     std::string RenumberNote() const;
 
+    TTransport& m_comm;
     std::unique_ptr<TRelayModule> m_device;
     TKnownModuleValues m_known;
+    // The durations the running operation read, all five valid; none outside an operation.
+    std::optional<TPulseDurations> m_operationDurations;
     TSlowSend m_slowSend;
     TLogWriter& m_log;
     IDeviceView& m_view;

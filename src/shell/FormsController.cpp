@@ -829,10 +829,12 @@ bool TFormsController::ReadUnknownAside() {
     if (known.WholeModuleKnown()) {
         return true;
     }
-    int commands = known.ObjectNumberKnown() ? 0 : TDeviceController::kCommonPageCommands;
+    int unknownRelays = 0;
     for (int n = 1; n <= kRelayCount; ++n) {
-        commands += known.RelayKnown(n) ? 0 : TDeviceController::kRelayReadCommands;
+        unknownRelays += known.RelayKnown(n) ? 0 : 1;
     }
+    const int commands = (known.ObjectNumberKnown() ? 0 : TDeviceController::kCommonPageCommands) +
+                         TDeviceController::RelayReadCommands(unknownRelays);
     TModuleSettings module = PagesSettings();
     RunOnConnection(true, [&] {
         struct TEndOperation {

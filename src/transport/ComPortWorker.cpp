@@ -42,45 +42,83 @@ void TComPortWorker::WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs) {
     Port->WaitForInput(static_cast<std::uint32_t>(waitMs));
 }
 
-bool TComPortWorker::ReadWaitingChar(char& c) {
-    // The character was counted in the queue, so it needs no wait; a line that hangs up after the
+bool TComPortWorker::ReadWaitingBytes() {
+    const std::uint32_t waiting = Port->QueueCount(0);
+    if (waiting == 0) {
+        return false;
+    }
+    if (m_unreadFrom > 0) {
+        m_unread.erase(0, m_unreadFrom);
+        m_unreadFrom = 0;
+    }
+    const std::size_t had = m_unread.size();
+    m_unread.resize(had + waiting);
+    // The bytes were counted in the queue, so they need no wait; a line that hangs up after the
     // count would otherwise hold the receive for the port's whole read timeout.
-    return Port->ReadData(&c, 1, 0) == 1;
+    const std::uint32_t read = Port->ReadData(m_unread.data() + had, waiting, 0);
+    m_unread.resize(had + read);
+    return read > 0;
 }
 
+bool TComPortWorker::TakeUntil(std::string& answer, const std::string& terminator) {
+    while (m_unreadFrom < m_unread.size()) {
+        const char c = m_unread[m_unreadFrom++];
+        if (!IsAcceptedChar(c))
+            continue;
+        answer += c;
+        if (AnswerEndsWith(answer, terminator))
+            return true;
+    }
+    m_unread.clear();
+    m_unreadFrom = 0;
+    return false;
+}
+
+// What has come is taken before the caller's waiting work runs and again after it, so that an
+// answer that arrived meanwhile is taken at once, however long the work took.
 bool TComPortWorker::Receive(std::string& answer, const std::string& terminator, int timeoutMs) {
     answer.clear();
     const Clock::time_point start = Clock::now();
-    for (std::int64_t elapsed = 0; elapsed <= timeoutMs; elapsed = ElapsedMs(start)) {
-        while (Port->QueueCount(0) > 0) {
-            char c = 0;
-            // A queue that reports bytes but yields none (a hung-up line) ends this poll.
-            if (!ReadWaitingChar(c))
-                break;
-            if (!IsAcceptedChar(c))
-                continue;
-            answer += c;
-            if (AnswerContains(answer, terminator))
+    bool workDone = false;
+    while (true) {
+        // A queue that reports bytes but yields none (a hung-up line) ends this look.
+        do {
+            if (TakeUntil(answer, terminator))
                 return true;
+        } while (ReadWaitingBytes());
+        if (!workDone) {
+            workDone = true;
+            RunWaitingWork();
+            continue;
         }
-        WaitForNextPoll(ElapsedMs(start), timeoutMs);
+        const std::int64_t elapsed = ElapsedMs(start);
+        if (elapsed > timeoutMs)
+            return false;
+        WaitForNextPoll(elapsed, timeoutMs);
     }
-    return false;
 }
 
 bool TComPortWorker::ReceiveAny(std::string& answer, const std::vector<std::string>& list,
                                 int timeoutMs) {
     answer.clear();
     const Clock::time_point start = Clock::now();
-    for (std::int64_t elapsed = 0; elapsed <= timeoutMs; elapsed = ElapsedMs(start)) {
+    bool workDone = false;
+    while (true) {
         ReadWaiting(answer);
         for (const std::string& s : list) {
             if (AnswerContains(answer, s))
                 return true;
         }
-        WaitForNextPoll(ElapsedMs(start), timeoutMs);
+        if (!workDone) {
+            workDone = true;
+            RunWaitingWork();
+            continue;
+        }
+        const std::int64_t elapsed = ElapsedMs(start);
+        if (elapsed > timeoutMs)
+            return false;
+        WaitForNextPoll(elapsed, timeoutMs);
     }
-    return false;
 }
 
 bool TComPortWorker::Receive(std::string& answer, const std::string& terminator) {
@@ -127,6 +165,8 @@ void TComPortWorker::Close() {
 }
 
 void TComPortWorker::Purge() {
+    m_unread.clear();
+    m_unreadFrom = 0;
     if (!Port->IsOpen())
         return;
     Port->PurgeIn();
@@ -134,13 +174,10 @@ void TComPortWorker::Purge() {
 }
 
 void TComPortWorker::ReadWaiting(std::string& answer) {
-    while (Port->QueueCount(0) > 0) {
-        char c = 0;
-        if (!ReadWaitingChar(c))
-            break;
-        if (IsAcceptedChar(c))
-            answer += c;
-    }
+    static const std::string kNoTerminator;
+    do {
+        TakeUntil(answer, kNoTerminator);
+    } while (ReadWaitingBytes());
 }
 
 void TComPortWorker::SendSlow(const std::string& text) {

@@ -45,10 +45,19 @@ class TComPortWorker : public TTransport {
   private:
     // Waits for input until the next poll is due, at most one poll period.
     void WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs);
-    // Reads one character that the queue has reported; false when none came.
-    bool ReadWaitingChar(char& c);
+    // Takes what the queue has reported, in one read, behind what an earlier receive left
+    // unread; false when nothing came.
+    bool ReadWaitingBytes();
+    // Moves the accepted characters of what was read into the answer up to the end of the
+    // terminator, leaving the rest for the next receive; true when the terminator was reached.
+    bool TakeUntil(std::string& answer, const std::string& terminator);
 
     std::unique_ptr<TSerialComm> Port;
     bool OwnsPort;
     int Timeout = 0;
+    // Read from the port and not yet given to a receive: what followed an answer's terminator
+    // belongs to the next receive, as it would have stayed in the port's queue, until a send or
+    // a purge drops it.
+    std::string m_unread;
+    std::size_t m_unreadFrom = 0;
 };

@@ -29,6 +29,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A whole read of the module: the object number, the durations of all relays in one answer, and
+// eleven rows of each relay.
+constexpr int kWholeRead = 1 + 1 + 5 * 11;
+
 struct TRun {
     int Status = -1;
     std::string Out;
@@ -240,7 +244,7 @@ TEST_F(CliProgramTest, WriteSendsTheFileAndWriteOfChangesOnlyWhatDiffers) {
     EXPECT_EQ(changed.Status, 0) << changed.Err;
     EXPECT_EQ(AsSettings(m_module->Snapshot()), file);
     // The version, the whole module read aside (which the backup takes too), and the one write.
-    EXPECT_EQ(m_module->CommandCount() - afterAll, 1 + 1 + 5 * 12 + 1);
+    EXPECT_EQ(m_module->CommandCount() - afterAll, 1 + kWholeRead + 1);
 }
 
 TEST_F(CliProgramTest, WriteRenumbersTheModuleUnlessTheNumberIsKept) {
@@ -345,7 +349,7 @@ TEST_F(CliProgramTest, WriteSendsOnlyTheValuesTheFileHolds) {
         EXPECT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(AsSettings(m_module->Snapshot()), c.Expected);
         // The version, the whole module read for the backup, the writes and nothing else.
-        EXPECT_EQ(m_module->CommandCount(), 1 + 1 + 5 * 12 + c.Writes);
+        EXPECT_EQ(m_module->CommandCount(), 1 + kWholeRead + c.Writes);
         EXPECT_NE(run.Err.find("будет записано: " + std::to_string(c.Writes)), std::string::npos)
             << run.Err;
         EXPECT_TRUE(Released());
@@ -507,7 +511,7 @@ TEST_F(CliProgramTest, ALostPortIsOneLineThatNamesThePages) {
     options.Pacing = false;
     // The version, the read for the backup, the object number, relay 1's 107 writes and a few
     // of relay 2's.
-    options.HangUpAfter = 1 + 1 + 5 * 12 + 1 + 107 + 5;
+    options.HangUpAfter = 1 + kWholeRead + 1 + 107 + 5;
     StartModule(PowerUpState(10), options);
     SaveModuleSettingsFile(Path("file.txt"), AsSettings(StateWithPattern()));
     const TRun run = Run(With({"write", "-q", Path("file.txt")}, Connection()));

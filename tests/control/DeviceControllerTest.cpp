@@ -171,7 +171,7 @@ TEST_F(DeviceControllerTest, AFailedDurationReadNamesTheDurationAndTheOtherReads
 // The progress names the operation and the page and counts over the whole operation, errors
 // included; an operation of the caller spans the pages it calls and keeps the window shown.
 TEST_F(DeviceControllerTest, TheProgressNamesTheOperationAndPageAndCountsOverTheWholeOperation) {
-    EXPECT_EQ(TDeviceController::ModuleCommands(true), 61);
+    EXPECT_EQ(TDeviceController::ModuleCommands(true), 57);
     EXPECT_EQ(TDeviceController::ModuleCommands(false), 536);
     EXPECT_EQ(TDeviceController::PageCommands(false, false), 107);
 
@@ -213,6 +213,51 @@ TEST_F(DeviceControllerTest, TheProgressNamesTheOperationAndPageAndCountsOverThe
     m_controller.ReadCommon(m_common);
     EXPECT_EQ(m_view.Texts.back(), "Чтение: Общие — 1 из 1");
     EXPECT_FALSE(m_view.Shown);
+}
+
+// One answer to "T" holds all five durations: the relay pages read in one operation ask for it
+// once and each takes its own entry, in the order and with the errors of reading them one by one.
+TEST_F(DeviceControllerTest, AnOperationAsksForTheDurationsOnceForAllItsRelayPages) {
+    const auto durationReads = [this] {
+        const std::vector<std::string> commands = Commands();
+        return std::count(commands.begin(), commands.end(), "T");
+    };
+    m_values = {{"T", "01 02 03 04 05"}};
+    TModuleSettings module;
+    m_controller.ReadModule(module);
+    EXPECT_EQ(durationReads(), 1);
+    EXPECT_EQ(Commands().size(), static_cast<std::size_t>(TDeviceController::ModuleCommands(true)));
+    EXPECT_EQ(Commands()[1], "T");
+    for (int n = 1; n <= kRelayCount; ++n) {
+        EXPECT_EQ(module.Relays.at(n - 1).Duration, n);
+        EXPECT_EQ(m_controller.KnownValues().Values().Relays.at(n - 1).Duration, n);
+    }
+    EXPECT_EQ(m_view.Texts.back(), "Чтение: Реле 5 — 57 из 57");
+    EXPECT_TRUE(m_controller.GetErrors().empty());
+
+    // A page read alone asks for them, as ever.
+    m_controller.ReadRelay(m_relay);
+    EXPECT_EQ(durationReads(), 2);
+
+    // An answer with a duration out of range serves no later page: each page asks again and only
+    // the page whose entry is bad fails its duration.
+    m_values = {{"T", "01 1FF 03 04 05"}};
+    m_controller.ClearErrors();
+    m_controller.ReadModule(module);
+    EXPECT_EQ(durationReads(), 2 + kRelayCount);
+    EXPECT_EQ(m_controller.GetErrors(),
+              std::vector<std::string>{ReadError("Реле 2: Длительность")});
+
+    // A write within the operation may change them: the next page asks again.
+    m_values = {{"T", "01 02 03 04 05"}};
+    const auto before = durationReads();
+    m_controller.BeginOperation("Сравнение", 0);
+    m_controller.ReadRelay(module.Relays[0]);
+    m_controller.ReadRelay(module.Relays[1]);
+    m_controller.WriteRelay(module.Relays[1]);
+    m_controller.ReadRelay(module.Relays[2]);
+    m_controller.EndOperation();
+    EXPECT_EQ(durationReads(), before + 2);
 }
 
 TEST_F(DeviceControllerTest, AFailedRowReadKeepsTheOldRow) {

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <csignal>
 #include <set>
 
@@ -80,7 +81,7 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
         EXPECT_TRUE(text.startsWith(QString::fromUtf8("Запись: ")) ||
                     text.startsWith(QString::fromUtf8("Чтение: ")))
             << text.toStdString();
-        const char* total = text.startsWith(QString::fromUtf8("Запись: ")) ? " из 536" : " из 61";
+        const char* total = text.startsWith(QString::fromUtf8("Запись: ")) ? " из 536" : " из 57";
         EXPECT_TRUE(text.contains(QString::fromUtf8(total))) << text.toStdString();
     }
     EXPECT_TRUE(writeTexts.filter(QString::fromUtf8("Реле 5 — ")).size() > 0);
@@ -134,11 +135,14 @@ TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     EXPECT_EQ(m_controller->CurrentPage(), m_controller->CommonPage());
     EXPECT_EQ(m_main->PageTree->currentItem(), m_main->PageTree->topLevelItem(0));
     EXPECT_TRUE(m_controller->CommonPage()->isVisible());
+    // The durations of all five relays come in one answer, asked for once.
     const std::vector<std::string> commands = ReceivedCommands();
-    ASSERT_EQ(commands.size(), 2u + 5u * 12u);
+    ASSERT_EQ(commands.size(), 1u + kWholeReadCommands);
     EXPECT_EQ(commands[1], "*10o\\r");
     EXPECT_EQ(commands[2], "*10T\\r");
     EXPECT_EQ(commands[3], "*10A0\\r");
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "*10T\\r"), 1);
+    EXPECT_EQ(commands[2 + TDeviceController::kRelayReadCommands], "*10A1\\r");
     const std::size_t before = ReceivedCommands().size();
     Run(&TMainWindow::ReadPage);
     const std::vector<std::string> afterRead = ReceivedCommands();
@@ -169,7 +173,9 @@ TEST_F(ToolTest, ReadAndWriteOfTheShownPageTouchOnlyThatPage) {
     EXPECT_EQ(m_module->Snapshot(), expected);
     // The backup reads only the pages this connection has not read: all but relay 3.
     const std::vector<std::string> commands =
-        WithoutBackupRead(ReceivedCommands(), 13, kWholeReadCommands - 12u);
+        WithoutBackupRead(ReceivedCommands(), 13,
+                          TDeviceController::kCommonPageCommands +
+                              TDeviceController::RelayReadCommands(kRelayCount - 1));
     ASSERT_EQ(commands.size(), 1u + 12u + 107u);
     EXPECT_EQ(commands[13], "*10T2=C8\\r");
 }
@@ -453,7 +459,7 @@ TEST_F(ToolTest, WriteChangesSendsOnlyTheValuesThatDiffer) {
 
     const std::vector<std::string> commands = ReceivedCommands();
     // The whole module read aside, then the two writes.
-    ASSERT_EQ(commands.size(), before + 1u + 5u * 12u + 2u);
+    ASSERT_EQ(commands.size(), before + kWholeReadCommands + 2u);
     EXPECT_EQ(commands[commands.size() - 2],
               "*10E0F=" + std::to_string(pages.Relays[0].Zone(zeFault, 16)) + "\\r");
     EXPECT_EQ(commands.back().substr(0, 6), "*10W30");

@@ -228,7 +228,7 @@ TEST_F(ToolTest, CancelInTheProgressWindowStopsReadAll) {
     ASSERT_GE(m_windowNotes[0].size(), 2u);
     EXPECT_EQ(m_windowNotes[0][0], "Операция отменена пользователем");
     EXPECT_EQ(m_windowNotes[0].back(), "Страница \"Реле 5\" не прочитана");
-    EXPECT_LT(ReceivedCommands().size(), 1u + 1u + 5u * 12u);
+    EXPECT_LT(ReceivedCommands().size(), 1u + kWholeReadCommands);
     EXPECT_FALSE(m_progress->isVisible());
     EXPECT_TRUE(m_controller->IsConnected());
     ExpectUnlocked(*m_main);

@@ -184,7 +184,7 @@ TEST_F(UnwrittenTest, TheCompareWindowWritesOnlyTheCheckedRows) {
     EXPECT_EQ(rows, (std::vector<std::string>{"Реле 1, Внешнее питание", "Реле 3, Зоны / Тревоги",
                                               "Реле 5, Импульс / Длительность"}));
     // The whole module was read for the comparison, then only the two checked values went out.
-    EXPECT_EQ(beforeWrite, atConnect + 1u + 5u * 12u);
+    EXPECT_EQ(beforeWrite, atConnect + kWholeReadCommands);
     const std::vector<std::string> written = CommandsAfter(ReceivedCommands(), beforeWrite);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(written[0].substr(0, 7), "*10P00=");

@@ -25,6 +25,25 @@ TEST(AnswerContains, FoldsOnlyAsciiLettersAndNeverMatchesEmpty) {
     }
 }
 
+TEST(AnswerEndsWith, LooksOnlyAtTheEndWithTheSameFolding) {
+    const struct {
+        const char* Name;
+        std::string Answer;
+        std::string S;
+        bool Expected;
+    } cases[] = {
+        {"terminator at the end", "*05A0\r0 OK", "OK", true},
+        {"lower-case answer", "0 ok", "OK", true},
+        {"terminator before the end", "OK\r\n", "OK", false},
+        {"longer than the answer", "K", "OK", false},
+        {"empty s", "abc", "", false},
+        {"8-bit letters do not fold", "\xE0", "\xC0", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AnswerEndsWith(c.Answer, c.S), c.Expected) << c.Name;
+    }
+}
+
 class FakeTransportTest : public ::testing::Test {
   protected:
     TFakeTransport comm;
