@@ -1,9 +1,13 @@
 // Times "read all", "write all" and "write changes" of five values through the whole tool against
 // the emulator paced like a 19200-baud line, and prints each as a ratio to the line time of the
-// bytes exchanged, and "write changes" as a share of "write all".
+// bytes exchanged, and "write changes" as a share of "write all". The CPU time per command (the
+// module's "> " lines in the transcript) is the whole process's, which holds the emulator's
+// serving thread too, and the GUI thread's own.
 #include <QElapsedTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -38,18 +42,28 @@ std::size_t UnescapedSize(const std::string& text) {
     return size;
 }
 
-// Bytes that crossed the line in both directions, counted from the transcript's given line on.
-std::size_t LineBytes(const std::string& transcript, std::size_t fromLine, std::size_t& lines) {
+// Bytes that crossed the line in both directions, counted from the transcript's given line on,
+// and the commands among them.
+std::size_t LineBytes(const std::string& transcript, std::size_t fromLine, std::size_t& lines,
+                      std::size_t& commands) {
     std::ifstream file(transcript);
     std::string line;
     std::size_t bytes = 0;
     lines = 0;
+    commands = 0;
     while (std::getline(file, line)) {
         if (lines++ >= fromLine && line.size() >= 2) {
             bytes += UnescapedSize(line.substr(2));
+            commands += line.starts_with("> ") ? 1 : 0;
         }
     }
     return bytes;
+}
+
+double CpuMs(clockid_t clock) {
+    timespec time{};
+    clock_gettime(clock, &time);
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
 }
 
 }  // namespace
@@ -93,7 +107,8 @@ int main(int argc, char** argv) {
     }
 
     std::size_t lines = 0;
-    LineBytes(transcript, 0, lines);
+    std::size_t commandCount = 0;
+    LineBytes(transcript, 0, lines, commandCount);
     struct TCommand {
         const char* name;
         void (TMainWindow::*handler)();
@@ -111,22 +126,30 @@ int main(int argc, char** argv) {
     const TCommand commands[] = {{"read all", &TMainWindow::ReadAllPages, {}},
                                  {"write all", &TMainWindow::WriteAllPages, {}},
                                  {"changes", &TMainWindow::WriteChangesToModule, changeFiveValues}};
-    std::printf("%-10s %10s %12s %12s %8s\n", "command", "bytes", "measured ms", "line ms",
-                "ratio");
+    // "µ" takes two bytes and one column.
+    std::printf("%-10s %10s %12s %12s %8s %8s %15s %15s\n", "command", "bytes", "measured ms",
+                "line ms", "ratio", "commands", "CPU µs/cmd", "GUI CPU µs/cmd");
     double writeAllMs = 0;
     for (const TCommand& command : commands) {
         if (command.prepare) {
             command.prepare();
         }
         const std::size_t firstLine = lines;
+        const double processStart = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        const double threadStart = CpuMs(CLOCK_THREAD_CPUTIME_ID);
         QElapsedTimer timer;
         timer.start();
         (mainForm.*command.handler)();
         const double measuredMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        const std::size_t bytes = LineBytes(transcript, firstLine, lines);
+        const double processMs = CpuMs(CLOCK_PROCESS_CPUTIME_ID) - processStart;
+        const double threadMs = CpuMs(CLOCK_THREAD_CPUTIME_ID) - threadStart;
+        const std::size_t bytes = LineBytes(transcript, firstLine, lines, commandCount);
         const double lineMs = static_cast<double>(bytes) * kBitsPerByte / kBaudRate * 1000.0;
-        std::printf("%-10s %10zu %12.1f %12.1f %8.3f\n", command.name, bytes, measuredMs, lineMs,
-                    measuredMs / lineMs);
+        const double perCommand =
+            1000.0 / static_cast<double>(std::max<std::size_t>(commandCount, 1));
+        std::printf("%-10s %10zu %12.1f %12.1f %8.3f %8zu %14.1f %14.1f\n", command.name, bytes,
+                    measuredMs, lineMs, measuredMs / lineMs, commandCount, processMs * perCommand,
+                    threadMs * perCommand);
         if (command.handler == &TMainWindow::WriteAllPages) {
             writeAllMs = measuredMs;
         } else if (command.handler == &TMainWindow::WriteChangesToModule) {
