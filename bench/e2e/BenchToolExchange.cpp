@@ -123,7 +123,11 @@ int main(int argc, char** argv) {
             controller.RelayPage(n)->ShowSettings(settings);
         }
     };
-    const TCommand commands[] = {{"read all", &TMainWindow::ReadAllPages, {}},
+    // The first operation of the program also shows the progress window for the first time and
+    // lays out its fonts' glyphs; it is timed on a line of its own, and the figures after it are
+    // those of every later command.
+    const TCommand commands[] = {{"read 1st", &TMainWindow::ReadAllPages, {}},
+                                 {"read all", &TMainWindow::ReadAllPages, {}},
                                  {"write all", &TMainWindow::WriteAllPages, {}},
                                  {"changes", &TMainWindow::WriteChangesToModule, changeFiveValues}};
     // "µ" takes two bytes and one column.

@@ -91,6 +91,15 @@ bool NamedRead(const std::string& parameterName, TRead read) {
     }
 }
 
+// During an operation the view takes its events (a window's repaints and clicks) at most this
+// often: ten times a second keeps the progress moving and «Отмена» at hand, where taking them
+// after every command would keep a core busy with repaints nobody can see.
+constexpr std::chrono::milliseconds kViewEventsInterval{100};
+// Between commands the view takes its events only after twice that, so that on a line whose
+// answers are waited for, the wait, not the time between an answer and the next command, is
+// where they are taken.
+constexpr std::chrono::milliseconds kViewEventsBetweenCommands = 2 * kViewEventsInterval;
+
 }  // namespace
 
 EModuleAnswerError::EModuleAnswerError(const std::string& parameterName, const EConvertError& cause)
@@ -203,7 +212,20 @@ void TDeviceController::StartPage(int commands) {
     ReportProgress();
 }
 
+bool TDeviceController::TakeViewEvents(std::chrono::milliseconds interval) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastViewEvents < interval) {
+        return false;
+    }
+    m_lastViewEvents = now;
+    m_view.ProcessMessages();
+    return true;
+}
+
 void TDeviceController::StepProgress() {
+    // A module that answers before the transport waits leaves the view no time of its own; it
+    // then takes its events here, so that «Отмена» still reaches the operation.
+    TakeViewEvents(kViewEventsBetweenCommands);
     m_view.ShowProgress();
     ++m_operation.Done;
     m_view.StepProgressBar();
@@ -314,13 +336,13 @@ void TDeviceController::RunPageOperation(const std::string& pageName, bool readi
     // an answer and the next command.
     struct TWaitingWork {
         TTransport& comm;
-        TWaitingWork(TTransport& transport, IDeviceView& view) : comm(transport) {
-            comm.SetWaitingWork([&view] { view.ProcessMessages(); });
+        explicit TWaitingWork(TDeviceController& owner) : comm(owner.m_comm) {
+            comm.SetWaitingWork([&owner] { owner.TakeViewEvents(kViewEventsInterval); });
         }
         ~TWaitingWork() { comm.SetWaitingWork({}); }
         TWaitingWork(const TWaitingWork&) = delete;
         TWaitingWork& operator=(const TWaitingWork&) = delete;
-    } waitingWork(m_comm, m_view);
+    } waitingWork(*this);
     try {
         body();
         m_finishedPages.push_back(pageName);

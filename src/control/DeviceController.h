@@ -2,6 +2,7 @@
 // failed reads and writes; an operation stops on the user's cancel or when the module falls silent.
 #pragma once
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -196,6 +197,8 @@ class TDeviceController {
     // Sets the bar for the page's commands within the operation's.
     void StartPage(int commands);
     void StepProgress();
+    // Lets the view take its events unless it took them within the interval; true when it did.
+    bool TakeViewEvents(std::chrono::milliseconds interval);
     void ReportProgress();
     void AddReadError(const std::string& parameterName);
     void AddWriteError(const std::string& parameterName);
@@ -212,6 +215,9 @@ class TDeviceController {
     TKnownModuleValues m_known;
     // The durations the running operation read, all five valid; none outside an operation.
     std::optional<TPulseDurations> m_operationDurations;
+    // When the view last took its events: while answers are awaited, or after a command when
+    // answers come too fast to be waited for.
+    std::chrono::steady_clock::time_point m_lastViewEvents{};
     TSlowSend m_slowSend;
     TLogWriter& m_log;
     IDeviceView& m_view;

@@ -8,31 +8,54 @@
 #include "shell/MainWindow.h"
 #include "shell/ProgressWindow.h"
 
+void TWindowDeviceView::ShowPendingProgress() {
+    if (m_pendingPosition) {
+        m_progress.SetPosition(*m_pendingPosition);
+        m_pendingPosition.reset();
+    }
+    for (; m_pendingSteps > 0; --m_pendingSteps) {
+        m_progress.StepIt();
+    }
+    if (m_pendingText) {
+        m_progress.SetText(*m_pendingText);
+        m_pendingText.reset();
+    }
+}
+
 void TWindowDeviceView::SetProgressPosition(int position) {
-    m_progress.SetPosition(position);
+    m_pendingPosition = position;
+    m_pendingSteps = 0;
 }
 void TWindowDeviceView::SetProgressMin(int minimum) {
+    ShowPendingProgress();
     m_progress.SetMin(minimum);
 }
 void TWindowDeviceView::SetProgressMax(int maximum) {
+    ShowPendingProgress();
     m_progress.SetMax(maximum);
 }
 void TWindowDeviceView::SetProgressStep(int step) {
+    ShowPendingProgress();
     m_progress.SetStep(step);
 }
 void TWindowDeviceView::StepProgressBar() {
-    m_progress.StepIt();
+    ++m_pendingSteps;
 }
 void TWindowDeviceView::ShowProgress() {
+    if (!m_progress.isVisible()) {
+        ShowPendingProgress();
+    }
     m_progress.ShowProgress();
 }
 void TWindowDeviceView::HideProgress() {
+    ShowPendingProgress();
     m_progress.HideProgress();
 }
 void TWindowDeviceView::SetVersionText(const std::string& version) {
     m_main.SetStatusText(2, version);
 }
 void TWindowDeviceView::ProcessMessages() {
+    ShowPendingProgress();
     QApplication::processEvents();
 }
 bool TWindowDeviceView::CancelRequested() {
@@ -45,7 +68,7 @@ TRenumberAnswer TWindowDeviceView::ConfirmRenumber(int from, int to) {
     return AskRenumber ? AskRenumber(from, to) : ConfirmRenumberBox(from, to);
 }
 void TWindowDeviceView::SetOperationProgress(const TOperationProgress& progress) {
-    m_progress.SetText(QString::fromStdString(OperationProgressText(progress)));
+    m_pendingText = QString::fromStdString(OperationProgressText(progress));
 }
 TRenumberAnswer TWindowDeviceView::ConfirmRenumberBox(int from, int to) {
     QMessageBox box(

@@ -1,7 +1,9 @@
 // The device controller's view onto the real windows: the progress window and the status bar.
 #pragma once
 
+#include <QString>
 #include <functional>
+#include <optional>
 
 #include "control/DeviceView.h"
 
@@ -34,6 +36,15 @@ class TWindowDeviceView : public IDeviceView {
     TRenumberAnswer ConfirmRenumberBox(int from, int to);
 
   private:
+    // Shows the bar's steps and the operation's line that came since the last look.
+    void ShowPendingProgress();
+
     TMainWindow& m_main;
     TProgressWindow& m_progress;
+    // The progress after each command is kept here and shown when the window next takes its
+    // events, while an answer is on its way: a label's and a bar's change cost their time after
+    // an answer, before the next command.
+    std::optional<int> m_pendingPosition;
+    int m_pendingSteps = 0;
+    std::optional<QString> m_pendingText;
 };

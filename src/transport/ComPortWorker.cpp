@@ -12,6 +12,10 @@ using Clock = std::chrono::steady_clock;
 
 // Longest wait between two looks at the input queue.
 constexpr int kPollPeriodMs = 20;
+// The caller's waiting work runs once an answer has had this long to begin: the module's first
+// bytes take longer than that at 19200 baud, and the command meanwhile reaches the line and the
+// module's side undisturbed.
+constexpr std::int64_t kWaitingWorkAfterMs = 2;
 // Pause after each character of SendSlow.
 constexpr auto kSlowSendPause = std::chrono::milliseconds(2);
 
@@ -33,13 +37,6 @@ int TComPortWorker::GetTimeout() {
 bool TComPortWorker::Send(const std::string& text) {
     Purge();
     return Port->SendString(text);
-}
-
-void TComPortWorker::WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs) {
-    // Waiting on the line instead of sleeping takes an answer as soon as its bytes arrive.
-    const std::int64_t untilTimeout = std::int64_t{timeoutMs} - elapsedMs + 1;
-    const auto waitMs = std::clamp<std::int64_t>(untilTimeout, 1, kPollPeriodMs);
-    Port->WaitForInput(static_cast<std::uint32_t>(waitMs));
 }
 
 bool TComPortWorker::ReadWaitingBytes() {
@@ -74,28 +71,36 @@ bool TComPortWorker::TakeUntil(std::string& answer, const std::string& terminato
     return false;
 }
 
-// What has come is taken before the caller's waiting work runs and again after it, so that an
-// answer that arrived meanwhile is taken at once, however long the work took.
+bool TComPortWorker::WaitMore(Clock::time_point start, int timeoutMs, bool& workDone) {
+    const std::int64_t elapsed = ElapsedMs(start);
+    if (!workDone && elapsed >= kWaitingWorkAfterMs) {
+        workDone = true;
+        RunWaitingWork();
+        return true;
+    }
+    if (elapsed > timeoutMs)
+        return false;
+    // Waiting on the line instead of sleeping takes an answer as soon as its bytes arrive.
+    std::int64_t waitMs =
+        std::clamp<std::int64_t>(std::int64_t{timeoutMs} - elapsed + 1, 1, kPollPeriodMs);
+    if (!workDone)
+        waitMs = std::clamp<std::int64_t>(kWaitingWorkAfterMs - elapsed, 1, waitMs);
+    Port->WaitForInput(static_cast<std::uint32_t>(waitMs));
+    return true;
+}
+
 bool TComPortWorker::Receive(std::string& answer, const std::string& terminator, int timeoutMs) {
     answer.clear();
     const Clock::time_point start = Clock::now();
     bool workDone = false;
-    while (true) {
+    do {
         // A queue that reports bytes but yields none (a hung-up line) ends this look.
         do {
             if (TakeUntil(answer, terminator))
                 return true;
         } while (ReadWaitingBytes());
-        if (!workDone) {
-            workDone = true;
-            RunWaitingWork();
-            continue;
-        }
-        const std::int64_t elapsed = ElapsedMs(start);
-        if (elapsed > timeoutMs)
-            return false;
-        WaitForNextPoll(elapsed, timeoutMs);
-    }
+    } while (WaitMore(start, timeoutMs, workDone));
+    return false;
 }
 
 bool TComPortWorker::ReceiveAny(std::string& answer, const std::vector<std::string>& list,
@@ -103,22 +108,14 @@ bool TComPortWorker::ReceiveAny(std::string& answer, const std::vector<std::stri
     answer.clear();
     const Clock::time_point start = Clock::now();
     bool workDone = false;
-    while (true) {
+    do {
         ReadWaiting(answer);
         for (const std::string& s : list) {
             if (AnswerContains(answer, s))
                 return true;
         }
-        if (!workDone) {
-            workDone = true;
-            RunWaitingWork();
-            continue;
-        }
-        const std::int64_t elapsed = ElapsedMs(start);
-        if (elapsed > timeoutMs)
-            return false;
-        WaitForNextPoll(elapsed, timeoutMs);
-    }
+    } while (WaitMore(start, timeoutMs, workDone));
+    return false;
 }
 
 bool TComPortWorker::Receive(std::string& answer, const std::string& terminator) {

@@ -2,6 +2,7 @@
 // filters what arrives and keeps the default answer timeout.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,8 +44,9 @@ class TComPortWorker : public TTransport {
     bool GetOwnsPort() const { return OwnsPort; }
 
   private:
-    // Waits for input until the next poll is due, at most one poll period.
-    void WaitForNextPoll(std::int64_t elapsedMs, int timeoutMs);
+    // Between two looks at the queue: the caller's waiting work once an answer has had a moment
+    // to begin, else a wait for input of at most one poll period; false once the time is up.
+    bool WaitMore(std::chrono::steady_clock::time_point start, int timeoutMs, bool& workDone);
     // Takes what the queue has reported, in one read, behind what an earlier receive left
     // unread; false when nothing came.
     bool ReadWaitingBytes();

@@ -54,6 +54,10 @@ void TLogView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (line < 0) {
         return;
     }
+    // Lines not caught up with yet can be scrolled to all the same.
+    if (m_firstNewLine >= 0) {
+        UpdateScrollBars();
+    }
     const int top = TopLine();
     const int visible = VisibleLineCount();
     QScrollBar* bar = verticalScrollBar();
@@ -277,14 +281,37 @@ void TLogView::changeEvent(QEvent* event) {
 
 void TLogView::rowsInserted(const QModelIndex& parent, int start, int end) {
     // The base class would restart a timer per line; nothing here needs it.
+    const bool caughtUp = m_firstNewLine < 0;
     for (int row = start; row <= end; ++row) {
         const QModelIndex node = m_model->index(row, 0, parent);
         const int line = m_model->LineOf(node);
         WidenFor(line);
-        UpdateScrollBars();
-        if (line >= TopLine() && line < TopLine() + VisibleLineCount() + 1) {
-            viewport()->update(LineRect(line));
+        if (m_firstNewLine < 0 || line < m_firstNewLine) {
+            m_firstNewLine = line;
         }
+        m_lastNewNode = node;
+    }
+    if (caughtUp) {
+        QMetaObject::invokeMethod(this, &TLogView::CatchUp, Qt::QueuedConnection);
+    }
+}
+
+void TLogView::CatchUp() {
+    if (m_firstNewLine < 0) {
+        return;
+    }
+    const int first = m_firstNewLine;
+    m_firstNewLine = -1;
+    UpdateScrollBars();
+    const int last = m_model->LineCount() - 1;
+    const int top = TopLine();
+    const int bottom = top + VisibleLineCount();
+    if (first <= bottom && last >= top) {
+        viewport()->update(LineRect(std::max(first, top)).united(LineRect(std::min(last, bottom))));
+    }
+    const QModelIndex node = m_lastNewNode;
+    m_lastNewNode = QPersistentModelIndex();
+    if (node.isValid()) {
         emit Addition(node);
     }
 }
@@ -293,6 +320,8 @@ void TLogView::reset() {
     QAbstractItemView::reset();
     m_contentWidth = 0;
     m_widestBytes = 0;
+    m_firstNewLine = -1;
+    m_lastNewNode = QPersistentModelIndex();
     UpdateScrollBars();
     viewport()->update();
 }

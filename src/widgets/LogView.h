@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QPersistentModelIndex>
 #include <cstddef>
 
 #include "widgets/LogModel.h"
@@ -52,9 +53,16 @@ class TLogView : public QAbstractItemView {
     void UpdateRowHeight();
     void UpdateScrollBars();
     void WidenFor(int line);
+    // Brings the scroll bars, the screen and the host up to the lines added since the last time.
+    void CatchUp();
 
     TLogModel* m_model;
     int m_rowHeight = 16;
     int m_contentWidth = 0;
     std::size_t m_widestBytes = 0;
+    // Lines added and not yet caught up with: the scroll bars, the screen and the host's follow
+    // are brought up to them once, when the window next takes its events, so that a burst of
+    // lines costs one update and never delays the exchange that writes them.
+    int m_firstNewLine = -1;
+    QPersistentModelIndex m_lastNewNode;
 };

@@ -56,6 +56,9 @@ std::vector<std::string> RelayWriteCommands(const std::string& prefix, const TRe
 }  // namespace
 
 TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
+    // The window takes its events while it waits for answers, and only a module that takes a
+    // moment to answer, as a real one does, is waited for.
+    m_replyDelayMs = 3;
     StartModule();
     StartTool();
     ConnectToModule();
@@ -107,6 +110,7 @@ TEST_F(ToolTest, WriteAllPutsEveryPageIntoTheModuleInTheFixedOrder) {
 
 TEST_F(ToolTest, ReadAllFillsEveryPageFromTheModule) {
     const TModuleState stored = PatternedState(10, 2);
+    m_replyDelayMs = 10;
     StartModule(stored);
     StartTool();
     ConnectToModule();
@@ -340,6 +344,7 @@ TEST_F(ToolTest, ClosingWhileConnectedReleasesTheModuleAndKeepsThePagesInCurrent
 }
 
 TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
+    m_replyDelayMs = 3;
     StartModule();
     StartTool();
     ConnectToModule();
@@ -380,6 +385,7 @@ TEST_F(ToolTest, ACloseDuringWriteAllWaitsForTheEndOfTheExchange) {
 // pages are in current.ini, where a plain kill would have left the module held and lost them.
 TEST_F(ToolTest, ATerminationSignalDuringWriteAllEndsTheExchangeReleasesAndSaves) {
     const TModuleState pages = PatternedState(10, 3);
+    m_replyDelayMs = 3;
     StartModule();
     StartTool();
     SetPages(*m_controller, pages);

@@ -1,5 +1,6 @@
 // A faulty module or line: each fault ends with its error line, box or window, the controls
 // unlocked and the connection state consistent.
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -232,4 +233,26 @@ TEST_F(ToolTest, CancelInTheProgressWindowStopsReadAll) {
     EXPECT_FALSE(m_progress->isVisible());
     EXPECT_TRUE(m_controller->IsConnected());
     ExpectUnlocked(*m_main);
+}
+
+// A module whose answers come before the window would wait for them leaves the window no time
+// while it waits; «Отмена» still reaches the operation between commands.
+TEST_F(ToolTest, CancelReachesAnOperationWhoseAnswersComeAtOnce) {
+    StartModule();
+    StartTool();
+    ConnectToModule();
+    const std::size_t atConnect = ReceivedCommands().size();
+    Run(&TMainWindow::ReadAllPages);
+    // The click is waiting before the first command goes out, and the window took its last
+    // events well before.
+    QTest::qWait(300);
+    QTimer::singleShot(0, m_progress.get(), [this] { m_progress->CancelButton->click(); });
+
+    Run(&TMainWindow::WriteAllPages);
+
+    ASSERT_EQ(m_windowNotes.size(), 1u);
+    EXPECT_EQ(m_windowNotes[0][0], "Операция отменена пользователем");
+    EXPECT_LT(ReceivedCommands().size(),
+              atConnect + kWholeReadCommands + TDeviceController::ModuleCommands(false));
+    EXPECT_TRUE(m_controller->IsConnected());
 }

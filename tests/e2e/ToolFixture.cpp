@@ -41,6 +41,7 @@ void ToolTest::StartModule(TModuleState state, TModuleFaults faults, bool pacing
     options.Behaviour.Faults = std::move(faults);
     options.Pacing = pacing;
     options.HangUpAfter = hangUpAfter;
+    options.ReplyDelayMs = m_replyDelayMs;
     options.TranscriptFile = m_transcript;
     m_module = std::make_unique<TModuleEmulator>(options, std::move(state));
 }

@@ -50,6 +50,9 @@ class ToolTest : public ::testing::Test {
     std::unique_ptr<TProgressWindow> m_progress;
     std::unique_ptr<TFormsController> m_controller;
     int m_objectNumber = 10;
+    // The module's wait before each answer: a module that answers within a few milliseconds, as
+    // a real one does, gives the window its events while the exchange runs.
+    int m_replyDelayMs = 0;
     std::vector<QString> m_reportedErrors;
     // The rows of each error window that listed errors, and the notes of every window shown.
     std::vector<std::vector<std::string>> m_errorWindows;

@@ -175,12 +175,36 @@ TEST_F(TVLogTest, ScrollingToTheNewestLineShowsItAtTheBottomOfAFullView) {
     EXPECT_EQ(view.indexAt(QPoint(5, view.RowHeight() / 2)), Model().IndexOfLine(10));
 }
 
+// The view catches up with new lines when the window next takes its events.
 TEST_F(TVLogTest, ALongLineCanBeScrolledIntoViewSideways) {
     view.show();
     log.WriteMessage("short");
+    QApplication::processEvents();
     EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
     log.WriteData(">>>>", std::string(300, 'W'), clFuchsia);
+    QApplication::processEvents();
     EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+}
+
+// A burst of lines is caught up with once: one update of the scroll bars and one follow of the
+// newest line, however many lines came.
+TEST_F(TVLogTest, ABurstOfLinesIsFollowedOnceToItsNewestLine) {
+    view.show();
+    QApplication::processEvents();
+    std::vector<int> followed;
+    QObject::connect(&view, &TLogView::Addition, &view,
+                     [&](const QModelIndex& node) { followed.push_back(Model().LineOf(node)); });
+    int rangeChanges = 0;
+    QObject::connect(view.verticalScrollBar(), &QScrollBar::rangeChanged, &view,
+                     [&] { ++rangeChanges; });
+    for (int n = 0; n < 50; ++n) {
+        log.WriteData("<<<<", std::to_string(n), clBlue);
+    }
+    EXPECT_TRUE(followed.empty());
+    QApplication::processEvents();
+    EXPECT_EQ(followed, std::vector<int>{99});
+    EXPECT_LE(rangeChanges, 1);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 100 - view.VisibleLineCount());
 }
 
 // A screen reader walks the log as a list whose items are its lines, children included.

@@ -3,6 +3,7 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -19,6 +21,9 @@ namespace {
 constexpr std::chrono::milliseconds kHangUpRecheck{2};
 constexpr std::chrono::milliseconds kQueueSettle{50};
 constexpr std::chrono::milliseconds kHungLineRetry{20};
+// A timed wait of the kernel wakes this much late and more on a busy machine; the last stretch
+// before an answer is due is waited out awake, so that the emulated line keeps its own pace.
+constexpr std::chrono::microseconds kAwakeBeforeDue{300};
 
 }  // namespace
 
@@ -55,6 +60,9 @@ TModuleState TModuleEmulator::Snapshot() const {
 }
 
 void TModuleEmulator::Serve() {
+    // A paced answer is due at a moment the line sets; the kernel's default slack of 50 µs on
+    // every timed wait would make the emulated line slower than a real one.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::array<char, 512> buffer{};
     TClock::time_point commandStart{};
     while (!Stopping()) {
@@ -142,9 +150,14 @@ bool TModuleEmulator::WaitUntil(TClock::time_point moment) {
         const auto left = moment - TClock::now();
         if (left <= TClock::duration::zero())
             return true;
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        if (left <= kAwakeBeforeDue) {
+            std::this_thread::yield();
+            continue;
+        }
+        const auto sleep = left - kAwakeBeforeDue;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sleep);
         const timespec timeout{static_cast<std::time_t>(seconds.count()),
-                               static_cast<long>((left - seconds) / std::chrono::nanoseconds(1))};
+                               static_cast<long>((sleep - seconds) / std::chrono::nanoseconds(1))};
         pollfd wake{m_wake.Get(), POLLIN, 0};
         if (::ppoll(&wake, 1, &timeout, nullptr) > 0)
             return false;
