@@ -71,35 +71,39 @@ bool TComPortWorker::TakeUntil(std::string& answer, const std::string& terminato
     return false;
 }
 
-bool TComPortWorker::WaitMore(Clock::time_point start, int timeoutMs, bool& workDone) {
+TComPortWorker::TAfterWait TComPortWorker::WaitMore(Clock::time_point start, int timeoutMs,
+                                                    bool& workDone) {
     const std::int64_t elapsed = ElapsedMs(start);
     if (!workDone && elapsed >= kWaitingWorkAfterMs) {
         workDone = true;
-        RunWaitingWork();
-        return true;
+        return RunWaitingWork() ? TAfterWait::Look : TAfterWait::WaitOn;
     }
     if (elapsed > timeoutMs)
-        return false;
-    // Waiting on the line instead of sleeping takes an answer as soon as its bytes arrive.
+        return TAfterWait::TimeUp;
+    // Waiting on the line instead of sleeping takes an answer as soon as its bytes arrive; a wait
+    // that saw nothing come needs no look at the queue.
     std::int64_t waitMs =
         std::clamp<std::int64_t>(std::int64_t{timeoutMs} - elapsed + 1, 1, kPollPeriodMs);
     if (!workDone)
         waitMs = std::clamp<std::int64_t>(kWaitingWorkAfterMs - elapsed, 1, waitMs);
-    Port->WaitForInput(static_cast<std::uint32_t>(waitMs));
-    return true;
+    return Port->WaitForInput(static_cast<std::uint32_t>(waitMs)) ? TAfterWait::Look
+                                                                  : TAfterWait::WaitOn;
 }
 
 bool TComPortWorker::Receive(std::string& answer, const std::string& terminator, int timeoutMs) {
     answer.clear();
     const Clock::time_point start = Clock::now();
     bool workDone = false;
-    do {
+    for (TAfterWait next = TAfterWait::Look; next != TAfterWait::TimeUp;
+         next = WaitMore(start, timeoutMs, workDone)) {
+        if (next != TAfterWait::Look)
+            continue;
         // A queue that reports bytes but yields none (a hung-up line) ends this look.
         do {
             if (TakeUntil(answer, terminator))
                 return true;
         } while (ReadWaitingBytes());
-    } while (WaitMore(start, timeoutMs, workDone));
+    }
     return false;
 }
 
@@ -108,13 +112,16 @@ bool TComPortWorker::ReceiveAny(std::string& answer, const std::vector<std::stri
     answer.clear();
     const Clock::time_point start = Clock::now();
     bool workDone = false;
-    do {
+    for (TAfterWait next = TAfterWait::Look; next != TAfterWait::TimeUp;
+         next = WaitMore(start, timeoutMs, workDone)) {
+        if (next != TAfterWait::Look)
+            continue;
         ReadWaiting(answer);
         for (const std::string& s : list) {
             if (AnswerContains(answer, s))
                 return true;
         }
-    } while (WaitMore(start, timeoutMs, workDone));
+    }
     return false;
 }
 

@@ -44,9 +44,17 @@ class TComPortWorker : public TTransport {
     bool GetOwnsPort() const { return OwnsPort; }
 
   private:
+    // What a receive does after a wait.
+    enum class TAfterWait {
+        // Input may have come: look at the queue.
+        Look,
+        // Nothing came: wait on.
+        WaitOn,
+        TimeUp,
+    };
     // Between two looks at the queue: the caller's waiting work once an answer has had a moment
-    // to begin, else a wait for input of at most one poll period; false once the time is up.
-    bool WaitMore(std::chrono::steady_clock::time_point start, int timeoutMs, bool& workDone);
+    // to begin, else a wait for input of at most one poll period.
+    TAfterWait WaitMore(std::chrono::steady_clock::time_point start, int timeoutMs, bool& workDone);
     // Takes what the queue has reported, in one read, behind what an earlier receive left
     // unread; false when nothing came.
     bool ReadWaitingBytes();

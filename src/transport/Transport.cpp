@@ -35,9 +35,9 @@ bool AnswerEndsWith(const std::string& answer, const std::string& s) {
     return true;
 }
 
-void TTransport::RunWaitingWork() {
+bool TTransport::RunWaitingWork() {
     if (!m_waitingWork || m_runningWaitingWork) {
-        return;
+        return false;
     }
     struct TRunning {
         bool& running;
@@ -47,4 +47,5 @@ void TTransport::RunWaitingWork() {
         TRunning& operator=(const TRunning&) = delete;
     } running(m_runningWaitingWork);
     m_waitingWork();
+    return true;
 }

@@ -31,7 +31,8 @@ class TTransport {
     void SetWaitingWork(std::function<void()> work) { m_waitingWork = std::move(work); }
 
   protected:
-    void RunWaitingWork();
+    // Runs the waiting work unless there is none or it is running already; true when it ran.
+    bool RunWaitingWork();
 
   private:
     std::function<void()> m_waitingWork;
