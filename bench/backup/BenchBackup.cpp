@@ -18,6 +18,7 @@
 
 #include "backup/BackupStore.h"
 #include "emulator/ModuleEmulator.h"
+#include "emulator/Transcript.h"
 #include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
 #include "shell/ConnectDialog.h"
@@ -51,17 +52,6 @@ std::vector<std::string> TranscriptLines(const fs::path& transcript) {
     return lines;
 }
 
-// The number of bytes a transcript line stands for, undoing its escapes.
-std::size_t UnescapedSize(const std::string& text) {
-    std::size_t size = 0;
-    for (std::size_t i = 0; i < text.size(); ++i, ++size) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            i += text[i + 1] == 'x' ? 3 : 1;
-        }
-    }
-    return size;
-}
-
 // Times the command and counts the transcript's lines it added.
 TFigures Measure(const fs::path& transcript, const std::function<void()>& command) {
     const std::size_t from = TranscriptLines(transcript).size();
@@ -72,7 +62,7 @@ TFigures Measure(const fs::path& transcript, const std::function<void()>& comman
     figures.Ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     const std::vector<std::string> lines = TranscriptLines(transcript);
     for (std::size_t i = from; i < lines.size(); ++i) {
-        const std::size_t bytes = UnescapedSize(lines[i].substr(2));
+        const std::size_t bytes = EscapedByteCount(lines[i].substr(2));
         figures.LineBytes += bytes;
         if (lines[i].starts_with("> ")) {
             ++figures.Commands;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "emulator/ModuleEmulator.h"
+#include "emulator/Transcript.h"
 
 extern char** environ;
 
@@ -102,17 +103,6 @@ TProcessRun RunProcess(const fs::path& program, const std::vector<std::string>& 
     return run;
 }
 
-// The number of bytes a transcript line stands for, undoing its escapes.
-std::size_t UnescapedSize(const std::string& text) {
-    std::size_t size = 0;
-    for (std::size_t i = 0; i < text.size(); ++i, ++size) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            i += text[i + 1] == 'x' ? 3 : 1;
-        }
-    }
-    return size;
-}
-
 struct TLineTraffic {
     double Commands = 0;
     double Bytes = 0;
@@ -123,7 +113,7 @@ TLineTraffic CountTranscript(const fs::path& transcript) {
     std::ifstream file(transcript);
     for (std::string line; std::getline(file, line);) {
         if (line.size() >= 2) {
-            traffic.Bytes += static_cast<double>(UnescapedSize(line.substr(2)));
+            traffic.Bytes += static_cast<double>(EscapedByteCount(line.substr(2)));
             traffic.Commands += line.starts_with("> ") ? 1 : 0;
         }
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "emulator/ModuleEmulator.h"
+#include "emulator/Transcript.h"
 #include "pages/CommonPage.h"
 #include "pages/RelayPage.h"
 #include "shell/AppErrorReport.h"
@@ -31,17 +32,6 @@ namespace {
 constexpr double kBitsPerByte = 10.0;
 constexpr double kBaudRate = kModuleBaudRate;
 
-// The number of bytes a transcript line stands for, undoing its escapes.
-std::size_t UnescapedSize(const std::string& text) {
-    std::size_t size = 0;
-    for (std::size_t i = 0; i < text.size(); ++i, ++size) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            i += text[i + 1] == 'x' ? 3 : 1;
-        }
-    }
-    return size;
-}
-
 // Bytes that crossed the line in both directions, counted from the transcript's given line on,
 // and the commands among them.
 std::size_t LineBytes(const std::string& transcript, std::size_t fromLine, std::size_t& lines,
@@ -53,7 +43,7 @@ std::size_t LineBytes(const std::string& transcript, std::size_t fromLine, std::
     commands = 0;
     while (std::getline(file, line)) {
         if (lines++ >= fromLine && line.size() >= 2) {
-            bytes += UnescapedSize(line.substr(2));
+            bytes += EscapedByteCount(line.substr(2));
             commands += line.starts_with("> ") ? 1 : 0;
         }
     }

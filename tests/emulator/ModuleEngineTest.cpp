@@ -287,4 +287,14 @@ TEST(Transcript, EscapesControlAndHighBytes) {
     EXPECT_EQ(EscapeBytes(std::string("a\0b\x80\xff\\\t", 7)), "a\\x00b\\x80\\xFF\\\\\\t");
 }
 
+// The benchmarks count the line's bytes from the transcript: an escaped line counts as the bytes
+// it stands for.
+TEST(Transcript, AnEscapedLineCountsAsTheBytesItStandsFor) {
+    for (const std::string& bytes :
+         {std::string("*10A0\r\n0 1\r\nOK\r\n"), std::string("a\0b\x80\xff\\\t", 7),
+          std::string("\\x41"), std::string()}) {
+        EXPECT_EQ(EscapedByteCount(EscapeBytes(bytes)), bytes.size()) << EscapeBytes(bytes);
+    }
+}
+
 }  // namespace

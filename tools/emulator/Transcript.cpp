@@ -36,6 +36,16 @@ std::string EscapeBytes(std::string_view bytes) {
     return text;
 }
 
+std::size_t EscapedByteCount(std::string_view escaped) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < escaped.size(); ++i, ++count) {
+        if (escaped[i] == '\\' && i + 1 < escaped.size()) {
+            i += escaped[i + 1] == 'x' ? 3 : 1;
+        }
+    }
+    return count;
+}
+
 TTranscript::TTranscript(const std::string& fileName) : m_file(std::fopen(fileName.c_str(), "w")) {
     if (!m_file) {
         throw std::runtime_error("Cannot open transcript " + fileName + ": " +

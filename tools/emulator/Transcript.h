@@ -1,6 +1,7 @@
 // A file with one escaped line per received command and per answer, in the order they passed.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -9,6 +10,8 @@
 // Carriage return, line feed, tab and backslash as \r \n \t \\, other bytes outside 32..126 as
 // \xNN (two upper-case hexadecimal digits); printable ASCII stays as it is.
 std::string EscapeBytes(std::string_view bytes);
+// How many bytes an escaped text stands for: the line time a transcript line took.
+std::size_t EscapedByteCount(std::string_view escaped);
 
 class TTranscript {
   public:
