@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "ini/FileErrorMessage.h"
+#include "ini/FileHandle.h"
 #include "ini/IniFile.h"
 #include "model/ModuleSettingsIni.h"
 
@@ -31,23 +32,6 @@ constexpr std::size_t kMaxVersionPart = 40;
 [[noreturn]] void Refuse(const fs::path& path, int osError) {
     throw std::runtime_error(kRefused + FileErrorReason(path.string(), osError, true));
 }
-
-// A descriptor closed on every way out.
-class TOpenFile {
-  public:
-    explicit TOpenFile(int descriptor) : m_descriptor(descriptor) {}
-    ~TOpenFile() {
-        if (m_descriptor >= 0) {
-            ::close(m_descriptor);
-        }
-    }
-    TOpenFile(const TOpenFile&) = delete;
-    TOpenFile& operator=(const TOpenFile&) = delete;
-    bool IsOpen() const { return m_descriptor >= 0; }
-
-  private:
-    int m_descriptor;
-};
 
 // A copy with what orders it: the time of its name, then its number within that second.
 struct TFoundCopy {
@@ -188,7 +172,7 @@ fs::path TBackupStore::Save(const TModuleSettings& settings, int objectNumber,
             Refuse(m_folder / (stem + ".txt"), EEXIST);
         }
         path = m_folder / (stem + (copy == 1 ? "" : "-" + std::to_string(copy)) + ".txt");
-        const TOpenFile reserved(
+        const TFileHandle reserved(
             ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (reserved.IsOpen()) {
             break;

@@ -19,6 +19,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "ini/FileHandle.h"
+
 namespace {
 
 constexpr std::size_t kMaxValueLength = 2047;
@@ -145,28 +147,6 @@ std::optional<int> ParseInteger(std::string_view text) {
     }
     return value;
 }
-
-// A file descriptor that closes itself.
-class TFileHandle {
-  public:
-    explicit TFileHandle(int fd) : m_fd(fd) {}
-    ~TFileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    int Get() const { return m_fd; }
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int m_fd;
-};
 
 bool WriteAll(int fd, const std::string& data) {
     std::size_t done = 0;
